@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+
+#include "tw/Format.h"
+
+using namespace tw;
+
+TEST(GeneralNumberForm, SevenSignificantDigitsWithLeadingBlank) {
+    const std::pair<double, const char*> cases[] = {
+        {0.1f, " 0.1"},           {1e-8, " 1E-08"},     {123456789, " 1.234568E+08"},
+        {-17.77778f, "-17.77778"}, {255.3722f, " 255.3722"}, {200, " 200"},
+        {6000, " 6000"},          {0, " 0"},            {9999999, " 9999999"},
+        {10000000, " 1E+07"},     {0.0001, " 0.0001"},  {0.00001, " 1E-05"},
+        {-0.5, "-0.5"},           {1.0 / 3, " 0.3333333"}, {273.15f, " 273.15"},
+        {-459.67f, "-459.67"},    {99999995, " 1E+08"}};
+    for (const auto& [value, text] : cases) EXPECT_EQ(generalNumber(value), text) << value;
+    EXPECT_EQ(generalNumberNoBlank(200), "200");
+}
+
+TEST(ShortestFloatText, ReadsBackToTheSameFloat) {
+    EXPECT_EQ(shortestFloat(0.1f), "0.1");
+    EXPECT_EQ(shortestFloat(9999999.0f), "9999999");
+    EXPECT_EQ(shortestFloat(-1.0332274527998857f), "-1.0332274");
+    EXPECT_EQ(shortestFloat(244.8f), "244.8");
+    for (float f : {1e-8f, 3.4e38f, 1.17549435e-38f, 123.456f}) {
+        EXPECT_EQ(std::stof(shortestFloat(f)), f);
+    }
+}
+
+TEST(FixedDecimalPatterns, RoundHalfAwayFromZeroOnTheDecimalValue) {
+    EXPECT_EQ(format000(100.0f), "100.000");
+    EXPECT_EQ(format00(2.675f), "2.68");  // the float is 2.67499995..., its decimal text 2.675
+    EXPECT_EQ(format00(-2.675f), "-2.68");
+    EXPECT_EQ(format0(0.05f), "0.1");
+    EXPECT_EQ(format00(0.125f), "0.13");
+    EXPECT_EQ(format00(99.995f), "100.00");
+    EXPECT_EQ(format000(-0.0004f), "0.000");  // no sign on a result that rounds to zero
+    EXPECT_EQ(format00(0.0f), "0.00");
+    EXPECT_EQ(format00(1e-9f), "0.00");
+    EXPECT_EQ(format00(0.005f), "0.01");
+    EXPECT_EQ(format00(123456789.0f), "123456790.00");  // shortest text 1.2345679E+08
+    EXPECT_EQ(fixedDecimals(2.675, 2), "2.68");
+    EXPECT_EQ(fixedDecimals(1e20, 1), "100000000000000000000.0");
+    EXPECT_EQ(format00(-1969.904f), "-1969.90");
+}
+
+TEST(LeadingNumberRule, TakesTheLongestLeadingNumber) {
+    const std::pair<const char*, double> cases[] = {
+        {"12.5abc", 12.5}, {"-1e3x", -1000}, {"e5", 0},   {".5", 0.5},  {"1.2.3", 1.2},
+        {"", 0},           {"N/A", 0},       {"  7", 7},  {"+3", 3},    {"1e", 1},
+        {"1e+", 1},        {"-", 0},         {".", 0},    {"5.", 5},    {"2E-2", 0.02},
+        {"1e-999", 0},     {"100.00", 100}};
+    for (const auto& [text, value] : cases) EXPECT_EQ(leadingNumber(text), value) << text;
+    EXPECT_FALSE(readLeadingNumber("N/A").found());
+    EXPECT_EQ(readLeadingNumber("12.5abc").length, 4u);
+    EXPECT_TRUE(std::isinf(leadingNumber("1e999")));
+    EXPECT_LT(leadingNumber("-1e999"), 0);
+    EXPECT_TRUE(std::isinf(leadingNumber("123456789e400")));
+}
+
+TEST(NumberTexts, IgnoreTheLocale) {
+    const char* previous = std::setlocale(LC_ALL, "de_DE.UTF-8");
+    if (previous == nullptr) GTEST_SKIP() << "no German locale on this machine";
+    EXPECT_EQ(generalNumber(0.5), " 0.5");
+    EXPECT_EQ(format00(1.5f), "1.50");
+    EXPECT_EQ(leadingNumber("1.5"), 1.5);
+    std::setlocale(LC_ALL, "C");
+}

@@ -1,0 +1,62 @@
+#pragma once
+// What one twcalc run shares between its commands: output mode, language, the messages the
+// library showed, and the exit status rules.
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "tw/Language.h"
+#include "tw/MessageSink.h"
+
+namespace twcalc {
+
+using Json = nlohmann::ordered_json;
+
+enum ExitStatus { kSuccess = 0, kAutomationError = 1, kUsageError = 2 };
+
+// A usage error found after parsing (an unknown unit name, a value out of range).
+struct UsageError : CLI::ValidationError {
+    explicit UsageError(const std::string& what) : CLI::ValidationError(what) {}
+};
+
+struct Session {
+    bool json = false;
+    int language = tw::TW_English;
+    std::ostream* out = nullptr;  // standard output
+    std::ostream* err = nullptr;  // standard error
+    tw::RecordingMessageSink recorder;
+
+    class PlainSink final : public tw::MessageSink {
+    public:
+        explicit PlainSink(Session& s) : session_(s) {}
+        tw::MessageAnswer show(std::string_view text, std::string_view caption, tw::MessageIcon icon,
+                               tw::MessageButtons buttons) override;
+        void beep() override {}
+
+    private:
+        Session& session_;
+    };
+    PlainSink plainSink{*this};
+
+    // Installs the sink of this run for one command: the recorder in JSON mode, otherwise one
+    // that prints "caption: text" to standard error.
+    tw::ScopedMessageSink installSink();
+
+    // Adds --json and --lang to a command.
+    void addCommonOptions(CLI::App& command);
+
+    // Prints the result object of a command: JSON mode writes it (with "messages" when there
+    // are any, or always when `withMessages`); plain mode writes `plain`.
+    void emit(Json result, const std::string& plain, bool withMessages = false);
+    Json messagesJson() const;
+};
+
+// Parses a decimal number into a float (negative numbers included); usage error otherwise.
+float parseFloat(const std::string& text, const std::string& what);
+// Parses an integer index; values beyond 32 bits become -1 (an index outside every list).
+std::optional<int> parseIndex(const std::string& text);
+
+}  // namespace twcalc
