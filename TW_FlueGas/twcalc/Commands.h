@@ -1,5 +1,6 @@
 #pragma once
-// Each group of twcalc commands registers itself on the application here.
+// Each group of twcalc commands (a file NameCommands.cpp) adds its subcommands to the
+// application through twcalc::addNameCommands.
 
 #include <CLI/CLI.hpp>
 
@@ -7,7 +8,9 @@
 
 namespace twcalc {
 
-void addConvertCommands(CLI::App& app, Session& session);  // convert, units
+#define TW_COMMAND_GROUP(name) void name(CLI::App& app, Session& session);
+#include "CommandGroups.inc"
+#undef TW_COMMAND_GROUP
 
 // Builds the whole command line and runs it; returns the exit status.
 int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err);

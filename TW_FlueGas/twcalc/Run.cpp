@@ -14,7 +14,9 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     Session session;
     session.out = &out;
     session.err = &err;
-    addConvertCommands(app, session);
+#define TW_COMMAND_GROUP(name) name(app, session);
+#include "CommandGroups.inc"
+#undef TW_COMMAND_GROUP
 
     try {
         app.parse(argc, argv);
