@@ -12,7 +12,7 @@
 namespace tw {
 
 class PropertyBag {
-public:
+  public:
     virtual ~PropertyBag() = default;
     // The stored value of `key`, or `defaultValue` when the key is not stored.
     virtual QVariant readProperty(const QString& key, const QVariant& defaultValue = {}) const = 0;
@@ -22,7 +22,7 @@ public:
 
 // Keeps the properties in memory, remembering the order in which they were written.
 class MemoryPropertyBag final : public PropertyBag {
-public:
+  public:
     QVariant readProperty(const QString& key, const QVariant& defaultValue = {}) const override {
         return values_.value(key, defaultValue);
     }
@@ -33,25 +33,27 @@ public:
     }
     const QStringList& keysInWriteOrder() const { return order_; }
 
-private:
+  private:
     QVariantMap values_;
     QStringList order_;
 };
 
 // Keeps the properties in a group of a QSettings store (not owned).
 class SettingsPropertyBag final : public PropertyBag {
-public:
+  public:
     SettingsPropertyBag(QSettings& settings, QString group)
         : settings_(settings), group_(std::move(group)) {}
     QVariant readProperty(const QString& key, const QVariant& defaultValue = {}) const override {
         return settings_.value(group_ + "/" + key, defaultValue);
     }
-    bool contains(const QString& key) const override { return settings_.contains(group_ + "/" + key); }
+    bool contains(const QString& key) const override {
+        return settings_.contains(group_ + "/" + key);
+    }
     void writeProperty(const QString& key, const QVariant& value) override {
         settings_.setValue(group_ + "/" + key, value);
     }
 
-private:
+  private:
     QSettings& settings_;
     QString group_;
 };

@@ -7,14 +7,22 @@ namespace tw {
 
 std::string_view standardErrorDescription(int number) {
     switch (number) {
-        case 5: return "Invalid procedure call or argument";
-        case 6: return "Overflow";
-        case 9: return "Subscript out of range";
-        case 11: return "Division by zero";
-        case 382: return "Set not supported at runtime";
-        case 387: return "Set not permitted";
-        case 32755: return "Cancel was selected";
-        default: return "";
+        case 5:
+            return "Invalid procedure call or argument";
+        case 6:
+            return "Overflow";
+        case 9:
+            return "Subscript out of range";
+        case 11:
+            return "Division by zero";
+        case 382:
+            return "Set not supported at runtime";
+        case 387:
+            return "Set not permitted";
+        case 32755:
+            return "Cancel was selected";
+        default:
+            return "";
     }
 }
 

@@ -72,7 +72,7 @@ struct DirectRatio {
     double divide;
 };
 constexpr DirectRatio kPressureRatios[] = {
-    {1, 2, 100, 1}, {2, 1, 1, 100},    {4, 5, 1, 25.4},
+    {1, 2, 100, 1},  {2, 1, 1, 100},    {4, 5, 1, 25.4},
     {5, 4, 25.4, 1}, {6, 7, 1, 0.3048}, {7, 6, 0.3048, 1},
 };
 
@@ -104,19 +104,32 @@ double convertPressure(int s, int t, double v) {
 double convertTemperature(int s, int t, double v) {
     enum { C, F, K, R };
     switch (s * 4 + t) {
-        case C * 4 + F: return v * 1.8 + 32;
-        case C * 4 + K: return v + 273.15;
-        case C * 4 + R: return (v + 273.15) * 1.8;
-        case F * 4 + C: return (v - 32) / 1.8;
-        case F * 4 + K: return (v + 459.67) / 1.8;
-        case F * 4 + R: return v + 459.67;
-        case K * 4 + C: return v - 273.15;
-        case K * 4 + F: return v * 1.8 - 459.67;
-        case K * 4 + R: return v * 1.8;
-        case R * 4 + C: return v / 1.8 - 273.15;
-        case R * 4 + F: return v - 459.67;
-        case R * 4 + K: return v / 1.8;
-        default: return v;
+        case C * 4 + F:
+            return v * 1.8 + 32;
+        case C * 4 + K:
+            return v + 273.15;
+        case C * 4 + R:
+            return (v + 273.15) * 1.8;
+        case F * 4 + C:
+            return (v - 32) / 1.8;
+        case F * 4 + K:
+            return (v + 459.67) / 1.8;
+        case F * 4 + R:
+            return v + 459.67;
+        case K * 4 + C:
+            return v - 273.15;
+        case K * 4 + F:
+            return v * 1.8 - 459.67;
+        case K * 4 + R:
+            return v * 1.8;
+        case R * 4 + C:
+            return v / 1.8 - 273.15;
+        case R * 4 + F:
+            return v - 459.67;
+        case R * 4 + K:
+            return v / 1.8;
+        default:
+            return v;
     }
 }
 
@@ -124,7 +137,9 @@ double convertTemperature(int s, int t, double v) {
 
 enum ViscoXUnit { cSt = 0, m2s = 1, ft2s = 2, SSU100 = 3, SSU210 = 4, Redwood = 5 };
 
-bool isEmpirical(int u) { return u >= SSU100; }
+bool isEmpirical(int u) {
+    return u >= SSU100;
+}
 
 // Saybolt ratio r, chosen by the value being converted (cSt one way, seconds the other).
 double sayboltRatio(float v) {
@@ -149,11 +164,11 @@ double redwoodRatio(float v) {
         double w;
     };
     static constexpr Band kBands[] = {
-        {60, 4.08},   {40, 4.1},    {30, 4.13},  {20, 4.3},   {15, 4.53},  {14, 4.64},
-        {12, 4.85},   {11, 5},      {9.6f, 5.2}, {9.2f, 5.43}, {8.4f, 5.57}, {8, 5.75},
-        {7.6f, 5.92}, {7.2f, 6.1},  {6.8f, 6.35}, {6.4f, 6.58}, {6, 6.8},    {5.8f, 6.9},
-        {5.4f, 7.22}, {5, 7.59},    {4.6f, 8},   {4.2f, 8.5}, {3.8f, 9.1},  {3.4f, 10.49},
-        {3.2f, 10.7}, {3, 11},      {2.8f, 11.8}, {2.6f, 12.3}, {2.4f, 13.3}, {2.2f, 14.1}};
+        {60, 4.08},   {40, 4.1},   {30, 4.13},   {20, 4.3},    {15, 4.53},   {14, 4.64},
+        {12, 4.85},   {11, 5},     {9.6f, 5.2},  {9.2f, 5.43}, {8.4f, 5.57}, {8, 5.75},
+        {7.6f, 5.92}, {7.2f, 6.1}, {6.8f, 6.35}, {6.4f, 6.58}, {6, 6.8},     {5.8f, 6.9},
+        {5.4f, 7.22}, {5, 7.59},   {4.6f, 8},    {4.2f, 8.5},  {3.8f, 9.1},  {3.4f, 10.49},
+        {3.2f, 10.7}, {3, 11},     {2.8f, 11.8}, {2.6f, 12.3}, {2.4f, 13.3}, {2.2f, 14.1}};
     for (const Band& b : kBands) {
         if (v >= b.from) return b.w;
     }
@@ -196,9 +211,13 @@ double convertViscoX(const QuantityInfo& q, int s, int t, float v) {
 
 }  // namespace
 
-const QuantityInfo& quantity(QuantityId id) { return kQuantities[static_cast<int>(id)]; }
+const QuantityInfo& quantity(QuantityId id) {
+    return kQuantities[static_cast<int>(id)];
+}
 
-std::span<const QuantityInfo> quantities() { return kQuantities; }
+std::span<const QuantityInfo> quantities() {
+    return kQuantities;
+}
 
 std::optional<QuantityId> findQuantity(std::string_view key) {
     for (const QuantityInfo& q : kQuantities) {
@@ -215,7 +234,9 @@ std::optional<int> findUnit(QuantityId id, std::string_view display) {
     return std::nullopt;
 }
 
-const std::array<const char*, 4>& systemNames() { return kSystemNames; }
+const std::array<const char*, 4>& systemNames() {
+    return kSystemNames;
+}
 
 float convert(QuantityId id, int sourceUnit, int targetUnit, float sourceValue) {
     const QuantityInfo& q = quantity(id);
@@ -224,13 +245,19 @@ float convert(QuantityId id, int sourceUnit, int targetUnit, float sourceValue) 
     const double v = sourceValue;
     double result = 0;
     switch (q.kind) {
-        case Kind::Linear: result = convertLinear(q, sourceUnit, targetUnit, v); break;
-        case Kind::Pressure: result = convertPressure(sourceUnit, targetUnit, v); break;
+        case Kind::Linear:
+            result = convertLinear(q, sourceUnit, targetUnit, v);
+            break;
+        case Kind::Pressure:
+            result = convertPressure(sourceUnit, targetUnit, v);
+            break;
         case Kind::PressureDifference:
             // Slots 2k and 2k+1 name one unit; no atmospheric term.
             result = scalePressure(sourceUnit / 2, targetUnit / 2, v);
             break;
-        case Kind::Temperature: result = convertTemperature(sourceUnit, targetUnit, v); break;
+        case Kind::Temperature:
+            result = convertTemperature(sourceUnit, targetUnit, v);
+            break;
         case Kind::KinematicViscosity:
             result = convertViscoX(q, sourceUnit, targetUnit, sourceValue);
             break;

@@ -43,21 +43,23 @@ inline constexpr int kQuantityCount = 24;
 // follows pressure. X(Key, volumeStyleName) where the second argument is the name of the
 // string member in the common library (`SVOL` for volume, `s`+key otherwise) and the third in
 // the selection control (`sVOL` for volume).
-#define TW_FOR_EACH_UNIT_QUANTITY(X)                                                            \
-    X(PR, sPR, sPR) X(TP, sTP, sTP) X(SVOL, sSVOL, sSVOL) X(ENTH, sENTH, sENTH)                \
-    X(ENTRO, sENTRO, sENTRO) X(MFlow, sMFlow, sMFlow) X(VFlow, sVFlow, sVFlow)                  \
-    X(Vel, sVel, sVel) X(PDia, sPDia, sPDia) X(Len, sLen, sLen) X(Visco, sVisco, sVisco)        \
-    X(ViscoX, sViscoX, sViscoX) X(Area, sArea, sArea) X(Vol, SVOL, sVOL) X(Mass, sMass, sMass)  \
-    X(Force, sForce, sForce) X(Energy, sEnergy, sEnergy) X(Power, sPower, sPower)               \
-    X(Density, sDensity, sDensity) X(ThCond, sThCond, sThCond)                                  \
-    X(HtTrans, sHtTrans, sHtTrans) X(HtResist, sHtResist, sHtResist)                            \
-    X(HtDensity, sHtDensity, sHtDensity)
+#define TW_FOR_EACH_UNIT_QUANTITY(X)                                                               \
+    X(PR, sPR, sPR)                                                                                \
+    X(TP, sTP, sTP) X(SVOL, sSVOL, sSVOL) X(ENTH, sENTH, sENTH) X(ENTRO, sENTRO, sENTRO)           \
+        X(MFlow, sMFlow, sMFlow) X(VFlow, sVFlow, sVFlow) X(Vel, sVel, sVel) X(PDia, sPDia, sPDia) \
+            X(Len, sLen, sLen) X(Visco, sVisco, sVisco) X(ViscoX, sViscoX, sViscoX)                \
+                X(Area, sArea, sArea) X(Vol, SVOL, sVOL) X(Mass, sMass, sMass)                     \
+                    X(Force, sForce, sForce) X(Energy, sEnergy, sEnergy) X(Power, sPower, sPower)  \
+                        X(Density, sDensity, sDensity) X(ThCond, sThCond, sThCond)                 \
+                            X(HtTrans, sHtTrans, sHtTrans) X(HtResist, sHtResist, sHtResist)       \
+                                X(HtDensity, sHtDensity, sHtDensity)
 
 // All 24 quantities with their conversion, in catalogue order.
-#define TW_FOR_EACH_QUANTITY(X)                                                                \
-    X(PR) X(dP) X(TP) X(SVOL) X(ENTH) X(ENTRO) X(MFlow) X(VFlow) X(Vel) X(PDia) X(Len) X(Visco) \
-    X(ViscoX) X(Area) X(Vol) X(Mass) X(Force) X(Energy) X(Power) X(Density) X(ThCond)           \
-    X(HtTrans) X(HtResist) X(HtDensity)
+#define TW_FOR_EACH_QUANTITY(X)                                                           \
+    X(PR)                                                                                 \
+    X(dP) X(TP) X(SVOL) X(ENTH) X(ENTRO) X(MFlow) X(VFlow) X(Vel) X(PDia) X(Len) X(Visco) \
+        X(ViscoX) X(Area) X(Vol) X(Mass) X(Force) X(Energy) X(Power) X(Density) X(ThCond) \
+            X(HtTrans) X(HtResist) X(HtDensity)
 
 namespace units {
 
@@ -100,9 +102,9 @@ const std::array<const char*, 4>& systemNames();
 float convert(QuantityId id, int sourceUnit, int targetUnit, float sourceValue);
 
 // CvtPR, CvtdP, CvtTP, ... as free functions.
-#define TW_DECLARE_CVT(Key)                                                         \
-    inline float Cvt##Key(int SourceUnit, int TargetUnit, float SourceValue) {      \
-        return convert(QuantityId::Key, SourceUnit, TargetUnit, SourceValue);       \
+#define TW_DECLARE_CVT(Key)                                                    \
+    inline float Cvt##Key(int SourceUnit, int TargetUnit, float SourceValue) { \
+        return convert(QuantityId::Key, SourceUnit, TargetUnit, SourceValue);  \
     }
 TW_FOR_EACH_QUANTITY(TW_DECLARE_CVT)
 #undef TW_DECLARE_CVT

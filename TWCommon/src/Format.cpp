@@ -42,10 +42,11 @@ std::string fixedFromDecimal(bool negative, Decimal d, int decimals) {
     const int keep = d.pointPosition + decimals;  // digits that stay
     std::string kept;
     if (keep >= 0) {
-        kept = d.digits.substr(0, static_cast<std::size_t>(std::min<int>(keep, static_cast<int>(d.digits.size()))));
+        kept = d.digits.substr(
+            0, static_cast<std::size_t>(std::min<int>(keep, static_cast<int>(d.digits.size()))));
         kept.resize(static_cast<std::size_t>(keep), '0');
-        const bool roundUp =
-            keep < static_cast<int>(d.digits.size()) && d.digits[static_cast<std::size_t>(keep)] >= '5';
+        const bool roundUp = keep < static_cast<int>(d.digits.size()) &&
+                             d.digits[static_cast<std::size_t>(keep)] >= '5';
         if (roundUp) {
             int i = keep - 1;
             for (; i >= 0; --i) {
@@ -66,8 +67,9 @@ std::string fixedFromDecimal(bool negative, Decimal d, int decimals) {
     // (size - decimals) digits.
     const int intDigits = static_cast<int>(kept.size()) - decimals;
     std::string intPart = intDigits > 0 ? kept.substr(0, static_cast<std::size_t>(intDigits)) : "";
-    std::string fracPart = intDigits >= 0 ? kept.substr(static_cast<std::size_t>(intDigits))
-                                          : std::string(static_cast<std::size_t>(-intDigits), '0') + kept;
+    std::string fracPart = intDigits >= 0
+                               ? kept.substr(static_cast<std::size_t>(intDigits))
+                               : std::string(static_cast<std::size_t>(-intDigits), '0') + kept;
     fracPart.resize(static_cast<std::size_t>(decimals), '0');
     const auto firstNonZero = intPart.find_first_not_of('0');
     intPart = firstNonZero == std::string::npos ? "0" : intPart.substr(firstNonZero);
@@ -113,10 +115,11 @@ std::string generalNumberNoBlank(double value) {
         return out + exp;
     }
     if (exponent < 0) {
-        return out + "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+        return out + "0." + std::string(static_cast<std::size_t>(-(exponent + 1)), '0') + digits;
     }
-    const auto intDigits = static_cast<std::size_t>(exponent + 1);
-    if (digits.size() <= intDigits) return out + digits + std::string(intDigits - digits.size(), '0');
+    const std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
+    if (digits.size() <= intDigits)
+        return out + digits + std::string(intDigits - digits.size(), '0');
     return out + digits.substr(0, intDigits) + "." + digits.substr(intDigits);
 }
 
@@ -133,13 +136,16 @@ std::string shortestFloat(float value) {
     return std::string(buf, r.ptr);
 }
 
-std::string fixedDecimals(double value, int decimals) { return fixedImpl(value, decimals); }
-std::string fixedDecimals(float value, int decimals) { return fixedImpl(value, decimals); }
+std::string fixedDecimals(double value, int decimals) {
+    return fixedImpl(value, decimals);
+}
+std::string fixedDecimals(float value, int decimals) {
+    return fixedImpl(value, decimals);
+}
 
 LeadingNumber readLeadingNumber(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    const std::size_t start = i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -147,7 +153,6 @@ LeadingNumber readLeadingNumber(std::string_view text) {
     }
     const std::size_t mantissaStart = i;
     std::size_t digits = 0;
-    int intDigits = 0;
     bool seenNonZero = false;
     int leadingIntDigits = 0;  // significant integer digits, for the overflow direction
     while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
@@ -155,7 +160,6 @@ LeadingNumber readLeadingNumber(std::string_view text) {
         if (seenNonZero) ++leadingIntDigits;
         ++i;
         ++digits;
-        ++intDigits;
     }
     int leadingFracZeros = 0;
     if (i < text.size() && text[i] == '.') {
@@ -200,11 +204,10 @@ LeadingNumber readLeadingNumber(std::string_view text) {
                              std::chars_format::general);
     if (r.ec == std::errc::result_out_of_range) {
         // Decimal magnitude of the number decides between overflow and underflow.
-        const long scale = leadingIntDigits > 0 ? leadingIntDigits + exponent : exponent - leadingFracZeros;
+        const long scale =
+            leadingIntDigits > 0 ? leadingIntDigits + exponent : exponent - leadingFracZeros;
         magnitude = (seenNonZero && scale > 0) ? std::numeric_limits<double>::infinity() : 0.0;
     }
-    (void)start;
-    (void)intDigits;
     result.value = negative ? -magnitude : magnitude;
     return result;
 }

@@ -15,9 +15,11 @@ MessageSink* current = nullptr;
 MessageAnswer defaultAnswer(MessageButtons buttons) {
     switch (buttons) {
         case MessageButtons::YesNo:
-        case MessageButtons::YesNoCancel: return MessageAnswer::Yes;
+        case MessageButtons::YesNoCancel:
+            return MessageAnswer::Yes;
         case MessageButtons::OK:
-        case MessageButtons::OKCancel: break;
+        case MessageButtons::OKCancel:
+            break;
     }
     return MessageAnswer::OK;
 }
@@ -26,15 +28,21 @@ MessageAnswer defaultAnswer(MessageButtons buttons) {
 
 std::string_view iconName(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Critical: return "critical";
-        case MessageIcon::Information: return "information";
-        case MessageIcon::Exclamation: return "exclamation";
-        case MessageIcon::None: break;
+        case MessageIcon::Critical:
+            return "critical";
+        case MessageIcon::Information:
+            return "information";
+        case MessageIcon::Exclamation:
+            return "exclamation";
+        case MessageIcon::None:
+            break;
     }
     return "none";
 }
 
-MessageSink& messageSink() { return current != nullptr ? *current : defaultSink(); }
+MessageSink& messageSink() {
+    return current != nullptr ? *current : defaultSink();
+}
 
 MessageSink* setMessageSink(MessageSink* sink) {
     MessageSink* previous = current;
@@ -57,7 +65,9 @@ MessageAnswer StderrMessageSink::show(std::string_view text, std::string_view ca
     return defaultAnswer(buttons);
 }
 
-void StderrMessageSink::beep() { std::cerr << '\a' << std::flush; }
+void StderrMessageSink::beep() {
+    std::cerr << '\a' << std::flush;
+}
 
 MessageAnswer RecordingMessageSink::show(std::string_view text, std::string_view caption,
                                          MessageIcon icon, MessageButtons buttons) {

@@ -31,6 +31,8 @@ void Unit::setuSys(int system) {
     }
 }
 
-std::string Unit::systemName() const { return units::systemNames()[static_cast<std::size_t>(sys_)]; }
+std::string Unit::systemName() const {
+    return units::systemNames()[static_cast<std::size_t>(sys_)];
+}
 
 }  // namespace tw

@@ -1,20 +1,30 @@
+#include "tw/Format.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cmath>
 
-#include "tw/Format.h"
-
 using namespace tw;
 
 TEST(GeneralNumberForm, SevenSignificantDigitsWithLeadingBlank) {
-    const std::pair<double, const char*> cases[] = {
-        {0.1f, " 0.1"},           {1e-8, " 1E-08"},     {123456789, " 1.234568E+08"},
-        {-17.77778f, "-17.77778"}, {255.3722f, " 255.3722"}, {200, " 200"},
-        {6000, " 6000"},          {0, " 0"},            {9999999, " 9999999"},
-        {10000000, " 1E+07"},     {0.0001, " 0.0001"},  {0.00001, " 1E-05"},
-        {-0.5, "-0.5"},           {1.0 / 3, " 0.3333333"}, {273.15f, " 273.15"},
-        {-459.67f, "-459.67"},    {99999995, " 1E+08"}};
+    const std::pair<double, const char*> cases[] = {{0.1f, " 0.1"},
+                                                    {1e-8, " 1E-08"},
+                                                    {123456789, " 1.234568E+08"},
+                                                    {-17.77778f, "-17.77778"},
+                                                    {255.3722f, " 255.3722"},
+                                                    {200, " 200"},
+                                                    {6000, " 6000"},
+                                                    {0, " 0"},
+                                                    {9999999, " 9999999"},
+                                                    {10000000, " 1E+07"},
+                                                    {0.0001, " 0.0001"},
+                                                    {0.00001, " 1E-05"},
+                                                    {-0.5, "-0.5"},
+                                                    {1.0 / 3, " 0.3333333"},
+                                                    {273.15f, " 273.15"},
+                                                    {-459.67f, "-459.67"},
+                                                    {99999995, " 1E+08"}};
     for (const auto& [value, text] : cases) EXPECT_EQ(generalNumber(value), text) << value;
     EXPECT_EQ(generalNumberNoBlank(200), "200");
 }
@@ -48,9 +58,9 @@ TEST(FixedDecimalPatterns, RoundHalfAwayFromZeroOnTheDecimalValue) {
 
 TEST(LeadingNumberRule, TakesTheLongestLeadingNumber) {
     const std::pair<const char*, double> cases[] = {
-        {"12.5abc", 12.5}, {"-1e3x", -1000}, {"e5", 0},   {".5", 0.5},  {"1.2.3", 1.2},
-        {"", 0},           {"N/A", 0},       {"  7", 7},  {"+3", 3},    {"1e", 1},
-        {"1e+", 1},        {"-", 0},         {".", 0},    {"5.", 5},    {"2E-2", 0.02},
+        {"12.5abc", 12.5}, {"-1e3x", -1000}, {"e5", 0},  {".5", 0.5}, {"1.2.3", 1.2},
+        {"", 0},           {"N/A", 0},       {"  7", 7}, {"+3", 3},   {"1e", 1},
+        {"1e+", 1},        {"-", 0},         {".", 0},   {"5.", 5},   {"2E-2", 0.02},
         {"1e-999", 0},     {"100.00", 100}};
     for (const auto& [text, value] : cases) EXPECT_EQ(leadingNumber(text), value) << text;
     EXPECT_FALSE(readLeadingNumber("N/A").found());

@@ -11,7 +11,8 @@ TEST(MessageSink, HostSinkReceivesMessagesInOrderAndIsRestored) {
     {
         ScopedMessageSink guard(recorder);
         showMessage("first", "Function A");
-        showMessage(BilingualText{"둘째", "second"}, TW_Korean, "Function B", MessageIcon::Information);
+        showMessage(BilingualText{"둘째", "second"}, TW_Korean, "Function B",
+                    MessageIcon::Information);
         showMessage(BilingualText{"셋째", "third"}, 7, "Function C");  // no language: no box
         messageSink().beep();
     }

@@ -3,8 +3,8 @@
 #include <sstream>
 
 #include "Commands.h"
-#include "tw/Format.h"
 #include "Units.h"
+#include "tw/Format.h"
 
 namespace twcalc {
 namespace {
@@ -26,7 +26,8 @@ int parseUnit(QuantityId q, const std::string& text) {
     std::string names;
     const units::QuantityInfo& info = units::quantity(q);
     for (int i = 0; i < info.count(); ++i) {
-        names += "\n  " + std::to_string(i) + ": " + info.units[static_cast<std::size_t>(i)].display;
+        names +=
+            "\n  " + std::to_string(i) + ": " + info.units[static_cast<std::size_t>(i)].display;
     }
     throw UsageError("unknown " + std::string(info.key) + " unit '" + text +
                      "'; give an index or one of:" + names);
@@ -47,9 +48,11 @@ struct ConvertArgs {
 void addConvertCommands(CLI::App& app, Session& session) {
     auto args = std::make_shared<ConvertArgs>();
     CLI::App* convert = app.add_subcommand(
-        "convert", "Convert VALUE of quantity KEY from unit FROM to unit TO (index or display string)");
+        "convert",
+        "Convert VALUE of quantity KEY from unit FROM to unit TO (index or display string)");
     convert->add_option("KEY", args->key, "Quantity key (PR, dP, TP, SVOL, ENTH, ...)")->required();
-    convert->add_option("FROM", args->from, "Source unit: index or exact display string")->required();
+    convert->add_option("FROM", args->from, "Source unit: index or exact display string")
+        ->required();
     convert->add_option("TO", args->to, "Target unit: index or exact display string")->required();
     convert->add_option("VALUE", args->value, "Value to convert (single precision)")->required();
     session.addCommonOptions(*convert);
@@ -83,7 +86,8 @@ void addConvertCommands(CLI::App& app, Session& session) {
             all[q.key] = unitList(q);
             plain << q.key << ':';
             for (int i = 0; i < q.count(); ++i) {
-                plain << ' ' << i << '=' << '"' << q.units[static_cast<std::size_t>(i)].display << '"';
+                plain << ' ' << i << '=' << '"' << q.units[static_cast<std::size_t>(i)].display
+                      << '"';
             }
             plain << '\n';
         }

@@ -43,7 +43,9 @@ void write(const Json& v, std::string& out) {
             out += buf;
             break;
         }
-        default: out += v.dump(-1, ' ', false, Json::error_handler_t::replace); break;
+        default:
+            out += v.dump(-1, ' ', false, Json::error_handler_t::replace);
+            break;
     }
 }
 

@@ -27,7 +27,8 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         out << app.help("", CLI::AppFormatMode::All);
         return kSuccess;
     } catch (const CLI::ParseError& e) {
-        err << "twcalc: " << e.what() << "\nRun 'twcalc --help' or 'twcalc COMMAND --help' for usage.\n";
+        err << "twcalc: " << e.what()
+            << "\nRun 'twcalc --help' or 'twcalc COMMAND --help' for usage.\n";
         return kUsageError;
     } catch (const tw::AutomationError& e) {
         if (session.json) {

@@ -13,7 +13,9 @@ void Session::addCommonOptions(CLI::App& command) {
     command
         .add_option_function<std::string>(
             "--lang",
-            [this](const std::string& lang) { language = lang == "ko" ? tw::TW_Korean : tw::TW_English; },
+            [this](const std::string& lang) {
+                language = lang == "ko" ? tw::TW_Korean : tw::TW_English;
+            },
             "Language of messages: en (default) or ko")
         ->check(CLI::IsMember({"en", "ko"}));
 }

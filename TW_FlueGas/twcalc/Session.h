@@ -30,13 +30,13 @@ struct Session {
     tw::RecordingMessageSink recorder;
 
     class PlainSink final : public tw::MessageSink {
-    public:
+      public:
         explicit PlainSink(Session& s) : session_(s) {}
-        tw::MessageAnswer show(std::string_view text, std::string_view caption, tw::MessageIcon icon,
-                               tw::MessageButtons buttons) override;
+        tw::MessageAnswer show(std::string_view text, std::string_view caption,
+                               tw::MessageIcon icon, tw::MessageButtons buttons) override;
         void beep() override {}
 
-    private:
+      private:
         Session& session_;
     };
     PlainSink plainSink{*this};

@@ -2,4 +2,6 @@
 
 #include "Commands.h"
 
-int main(int argc, char** argv) { return twcalc::run(argc, argv, std::cout, std::cerr); }
+int main(int argc, char** argv) {
+    return twcalc::run(argc, argv, std::cout, std::cerr);
+}

@@ -1,10 +1,11 @@
+#include "Units.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 
-#include "Units.h"
 #include "tw/AutomationError.h"
 
 using namespace tw;
@@ -25,10 +26,10 @@ int errorNumberOf(QuantityId q, int s, int t, float v) {
 
 TEST(UnitCatalogue, ListsHaveTheirPublishedLengths) {
     const std::pair<const char*, int> expected[] = {
-        {"PR", 16},    {"dP", 16},     {"TP", 4},      {"SVOL", 6},     {"ENTH", 5},
-        {"ENTRO", 5},  {"MFlow", 7},   {"VFlow", 9},   {"Vel", 6},      {"PDia", 2},
-        {"Len", 9},    {"Visco", 6},   {"ViscoX", 6},  {"Area", 9},     {"Vol", 9},
-        {"Mass", 10},  {"Force", 8},   {"Energy", 8},  {"Power", 10},   {"Density", 6},
+        {"PR", 16},    {"dP", 16},     {"TP", 4},       {"SVOL", 6},     {"ENTH", 5},
+        {"ENTRO", 5},  {"MFlow", 7},   {"VFlow", 9},    {"Vel", 6},      {"PDia", 2},
+        {"Len", 9},    {"Visco", 6},   {"ViscoX", 6},   {"Area", 9},     {"Vol", 9},
+        {"Mass", 10},  {"Force", 8},   {"Energy", 8},   {"Power", 10},   {"Density", 6},
         {"ThCond", 7}, {"HtTrans", 7}, {"HtResist", 7}, {"HtDensity", 7}};
     ASSERT_EQ(quantities().size(), std::size(expected));
     for (std::size_t i = 0; i < std::size(expected); ++i) {
@@ -94,7 +95,8 @@ TEST(UnitConversion, PressureFamilies) {
     EXPECT_EQ(CvtPR(0, 1, 0), static_cast<float>(-1.0332274527998857));
     EXPECT_EQ(CvtPR(5, 4, 0), 101.325f);
     EXPECT_EQ(CvtPR(1, 3, 1), 0.980665f);  // gauge to gauge: no atmospheric term
-    EXPECT_EQ(CvtPR(0, 7, 1.0332274527998857f), static_cast<float>(1.0332274527998857f * 14.223343307119562 - 14.69595));
+    EXPECT_EQ(CvtPR(0, 7, 1.0332274527998857f),
+              static_cast<float>(1.0332274527998857f * 14.223343307119562 - 14.69595));
     EXPECT_EQ(CvtPR(2, 4, 1), 100.0f);
     EXPECT_EQ(CvtPR(8, 10, 25.4f), 1.0f);
     EXPECT_EQ(CvtPR(15, 12, 0), static_cast<float>(33.95700286073792 * 0.3048));
@@ -129,10 +131,12 @@ TEST(UnitConversion, LinearFactorsAndDirectRatios) {
 
 TEST(UnitConversion, EmpiricalViscosityScales) {
     EXPECT_EQ(CvtViscoX(0, 3, 1), 17.783f);
-    EXPECT_EQ(CvtViscoX(0, 4, 60), static_cast<float>(60 * 4.6347 * static_cast<float>(1 + 0.000064 * 110)));
+    EXPECT_EQ(CvtViscoX(0, 4, 60),
+              static_cast<float>(60 * 4.6347 * static_cast<float>(1 + 0.000064 * 110)));
     EXPECT_EQ(CvtViscoX(0, 5, 60), 244.8f);
     EXPECT_EQ(CvtViscoX(0, 5, 2), 31.0f);
-    EXPECT_EQ(CvtViscoX(0, 3, 1.8f), 1.8f * 17.783f);  // the float threshold itself is in the first band
+    EXPECT_EQ(CvtViscoX(0, 3, 1.8f),
+              1.8f * 17.783f);  // the float threshold itself is in the first band
     // Thresholds follow the value being converted: 31 Redwood seconds sit in the top band.
     EXPECT_EQ(CvtViscoX(5, 0, 31), static_cast<float>(31 / 4.13));
     // m2/s reaches an empirical scale through cSt rounded to single.

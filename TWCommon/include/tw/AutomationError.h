@@ -9,20 +9,20 @@
 namespace tw {
 
 enum class ErrorNumber : int {
-    InvalidCall = 5,         // "Invalid procedure call or argument"
-    Overflow = 6,            // "Overflow"
-    SubscriptOutOfRange = 9, // "Subscript out of range"
-    DivisionByZero = 11,     // "Division by zero"
+    InvalidCall = 5,          // "Invalid procedure call or argument"
+    Overflow = 6,             // "Overflow"
+    SubscriptOutOfRange = 9,  // "Subscript out of range"
+    DivisionByZero = 11,      // "Division by zero"
     SetNotSupportedAtRuntime = 382,
     SetNotPermitted = 387,
-    DialogCancelled = 32755, // a common dialog closed with Cancel
+    DialogCancelled = 32755,  // a common dialog closed with Cancel
 };
 
 // The standard description of an automation error number ("" for numbers the suite never raises).
 std::string_view standardErrorDescription(int number);
 
 class AutomationError : public std::runtime_error {
-public:
+  public:
     explicit AutomationError(ErrorNumber number);
     AutomationError(int number, std::string description);
 
@@ -31,7 +31,7 @@ public:
     // "Error #" + number + line feed + description: the text hosts show for a platform error.
     std::string messageText() const;
 
-private:
+  private:
     int number_;
     std::string description_;
 };

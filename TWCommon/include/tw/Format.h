@@ -22,9 +22,15 @@ std::string shortestFloat(float value);
 // no sign ("0.00").
 std::string fixedDecimals(double value, int decimals);
 std::string fixedDecimals(float value, int decimals);
-inline std::string format000(float v) { return fixedDecimals(v, 3); }
-inline std::string format00(float v) { return fixedDecimals(v, 2); }
-inline std::string format0(float v) { return fixedDecimals(v, 1); }
+inline std::string format000(float v) {
+    return fixedDecimals(v, 3);
+}
+inline std::string format00(float v) {
+    return fixedDecimals(v, 2);
+}
+inline std::string format0(float v) {
+    return fixedDecimals(v, 1);
+}
 
 // The leading-number rule: the longest leading part of a text that forms a decimal number
 // (leading blanks, optional sign, digits, decimal point, exponent). A text without one reads as
@@ -35,6 +41,8 @@ struct LeadingNumber {
     bool found() const noexcept { return length != 0; }
 };
 LeadingNumber readLeadingNumber(std::string_view text);
-inline double leadingNumber(std::string_view text) { return readLeadingNumber(text).value; }
+inline double leadingNumber(std::string_view text) {
+    return readLeadingNumber(text).value;
+}
 
 }  // namespace tw

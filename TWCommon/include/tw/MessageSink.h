@@ -17,7 +17,7 @@ enum class MessageAnswer { OK, Cancel, Yes, No };
 std::string_view iconName(MessageIcon icon);  // "critical", "information", "exclamation", "none"
 
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     virtual MessageAnswer show(std::string_view text, std::string_view caption, MessageIcon icon,
                                MessageButtons buttons) = 0;
@@ -39,7 +39,7 @@ void showMessage(const BilingualText& text, std::int32_t language, std::string_v
 
 // Prints "caption: text" to standard error and answers the default button (OK, or Yes).
 class StderrMessageSink final : public MessageSink {
-public:
+  public:
     MessageAnswer show(std::string_view text, std::string_view caption, MessageIcon icon,
                        MessageButtons buttons) override;
     void beep() override;
@@ -55,7 +55,7 @@ struct RecordedMessage {
 // Keeps every message in order and answers with a preset answer; used by twcalc's JSON mode
 // and by tests.
 class RecordingMessageSink final : public MessageSink {
-public:
+  public:
     explicit RecordingMessageSink(MessageAnswer answer = MessageAnswer::OK) : answer_(answer) {}
     MessageAnswer show(std::string_view text, std::string_view caption, MessageIcon icon,
                        MessageButtons buttons) override;
@@ -69,7 +69,7 @@ public:
         beeps_ = 0;
     }
 
-private:
+  private:
     std::vector<RecordedMessage> messages_;
     int beeps_ = 0;
     MessageAnswer answer_;
@@ -77,13 +77,13 @@ private:
 
 // Installs a sink for the lifetime of the guard and restores the previous one afterwards.
 class ScopedMessageSink {
-public:
+  public:
     explicit ScopedMessageSink(MessageSink& sink) : previous_(setMessageSink(&sink)) {}
     ~ScopedMessageSink() { setMessageSink(previous_); }
     ScopedMessageSink(const ScopedMessageSink&) = delete;
     ScopedMessageSink& operator=(const ScopedMessageSink&) = delete;
 
-private:
+  private:
     MessageSink* previous_;
 };
 

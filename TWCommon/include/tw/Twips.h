@@ -11,6 +11,8 @@ constexpr int twipsToPixels(int twips) noexcept {
     return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel
                       : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
 }
-constexpr int pixelsToTwips(int pixels) noexcept { return pixels * kTwipsPerPixel; }
+constexpr int pixelsToTwips(int pixels) noexcept {
+    return pixels * kTwipsPerPixel;
+}
 
 }  // namespace tw

@@ -2,9 +2,9 @@
 
 #include "RunTwcalc.h"
 
-
 TEST(TwcalcConvert, PrintsTheConvertedValue) {
-    EXPECT_EQ(runTwcalc({"convert", "PR", "0", "1", "0", "--json"}).out, "{\"value\": -1.03322744}\n");
+    EXPECT_EQ(runTwcalc({"convert", "PR", "0", "1", "0", "--json"}).out,
+              "{\"value\": -1.03322744}\n");
     EXPECT_EQ(runTwcalc({"convert", "TP", "oC", "oF", "100"}).out, "212\n");
     EXPECT_EQ(runTwcalc({"convert", "TP", "0", "1", "-40"}).out, "-40\n");
     EXPECT_EQ(runTwcalc({"convert", "TP", "-1", "1", "-7.5"}).out, "0\n");  // invalid index gives 0
@@ -37,7 +37,8 @@ TEST(TwcalcConvert, FloatingPointFaultExitsWithOneAndReportsTheError) {
 }
 
 TEST(TwcalcUnits, ListsTheCatalogue) {
-    EXPECT_EQ(runTwcalc({"units", "TP", "--json"}).out, "{\"units\": [\"oC\", \"oF\", \"K\", \"oR\"]}\n");
+    EXPECT_EQ(runTwcalc({"units", "TP", "--json"}).out,
+              "{\"units\": [\"oC\", \"oF\", \"K\", \"oR\"]}\n");
     const TwcalcResult all = runTwcalc({"units", "--json"});
     EXPECT_EQ(all.status, 0);
     EXPECT_NE(all.out.find("\"dP\": [\"kg/cm2\", \"kg/cm2\", \"bar\""), std::string::npos);
