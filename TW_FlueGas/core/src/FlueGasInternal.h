@@ -1,0 +1,32 @@
+#pragma once
+// Helpers shared by the sources of the flue gas modules.
+
+#include <string>
+#include <string_view>
+
+#include "mdlTW_FlueGas.h"
+#include "tw/MessageSink.h"
+
+namespace tw::detail {
+
+// Shows the text of the program-wide language (none for other language values).
+inline void showInLanguage(const std::string& korean, const std::string& english,
+                           std::string_view caption, MessageIcon icon = MessageIcon::Critical) {
+    if (TW_Language == TW_Korean) {
+        showMessage(korean, caption, icon);
+    } else if (TW_Language == TW_English) {
+        showMessage(english, caption, icon);
+    }
+}
+
+inline void showInLanguage(const BilingualText& text, std::string_view caption,
+                           MessageIcon icon = MessageIcon::Critical) {
+    showMessage(text, TW_Language, caption, icon);
+}
+
+// A value stored or returned as a single.
+inline float single(double v) noexcept {
+    return static_cast<float>(v);
+}
+
+}  // namespace tw::detail

@@ -1,0 +1,97 @@
+#include "mdlTW_NASA_TP.h"
+
+#include <cmath>
+#include <string>
+
+#include "FlueGasInternal.h"
+#include "tw/Format.h"
+
+namespace tw {
+
+NasaProperties NasaResult;
+std::array<SpeciesPropertyValues, kGasComponentCount> SpeciesProperties{};
+
+namespace {
+
+constexpr double kRefused = -999999999.0;
+constexpr int kKelvin = ktounit_degK;
+constexpr int kKJperKg = ktounit_kJperkg;
+constexpr int kKJperKgK = ktounit_kJperkgK;
+
+void refuse(std::string_view name, std::string_view limitText, float limit) {
+    showMessage("The temperature for " + std::string(name) + " calculation should be " +
+                    std::string(limitText) + generalNumber(limit) + " oK.",
+                "Function NASA_TP");
+    NasaResult = {kRefused, kRefused, kRefused};
+}
+
+// The species routine shared by all seven: T in the Unit's temperature unit.
+void speciesProperties(GasComponent species, const Unit& unit, float T) {
+    const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
+    // A temperature that is not a number goes on as it is and is refused by NASA_TP.
+    const double tK = std::isfinite(T) ? unit.CvtTP(unit.uTP(), kKelvin, T) : T;
+    NASA_TP(table.name, tK, table.M, table.breakpoints, table.intervals);
+    SpeciesPropertyValues& out = SpeciesProperties[index(species)];
+    out.cp = unit.CvtENTRO(kKJperKgK, unit.uENTRO(), detail::single(NasaResult.cp));
+    out.h = unit.CvtENTH(kKJperKg, unit.uENTH(), detail::single(NasaResult.h));
+    out.s = unit.CvtENTRO(kKJperKgK, unit.uENTRO(), detail::single(NasaResult.s));
+}
+
+}  // namespace
+
+NasaProperties nasaPolynomials(const NasaInterval& c, double T, double M) {
+    const auto& a = c.a;
+    const auto& b = c.b;
+    const double lnT = std::log(T);
+    // NASA/TP-2002-211556, eqs. 4 to 6: cp/R, H/RT and S/R; molar values times R, then per kg.
+    const double cpR = a[0] * std::pow(T, -2) + a[1] / T + a[2] + a[3] * T + a[4] * std::pow(T, 2) +
+                       a[5] * std::pow(T, 3) + a[6] * std::pow(T, 4);
+    const double hR = -a[0] / T + a[1] * lnT + a[2] * T + a[3] * std::pow(T, 2) / 2 +
+                      a[4] * std::pow(T, 3) / 3 + a[5] * std::pow(T, 4) / 4 +
+                      a[6] * std::pow(T, 5) / 5 + b[0];
+    const double sR = -a[0] * std::pow(T, -2) / 2 - a[1] / T + a[2] * lnT + a[3] * T +
+                      a[4] * std::pow(T, 2) / 2 + a[5] * std::pow(T, 3) / 3 +
+                      a[6] * std::pow(T, 4) / 4 + b[1];
+    return {kNasaGasConstant * cpR / M, kNasaGasConstant * hR / M, kNasaGasConstant * sR / M};
+}
+
+void NASA_TP(std::string_view name, double T, double M, std::span<const float> breakpoints,
+             std::span<const NasaInterval> intervals) {
+    if (breakpoints.size() < 2 || intervals.size() + 1 != breakpoints.size()) {
+        NasaResult = {kRefused, kRefused, kRefused};
+        return;
+    }
+    const float t = detail::single(T);
+    // Written so that a temperature that is not a number is refused as well.
+    if (!(t >= breakpoints.front())) return refuse(name, "higher than ", breakpoints.front());
+    if (!(t <= breakpoints.back())) return refuse(name, "lower than ", breakpoints.back());
+    std::size_t interval = 0;
+    for (std::size_t i = 1; i + 1 < breakpoints.size(); ++i) {
+        if (t > breakpoints[i]) ++interval;
+    }
+    NasaResult = nasaPolynomials(intervals[interval], T, M);
+}
+
+void NASA_CO2(const Unit& unit, float T) {
+    speciesProperties(GasComponent::CO2, unit, T);
+}
+void NASA_CO(const Unit& unit, float T) {
+    speciesProperties(GasComponent::CO, unit, T);
+}
+void NASA_Ar(const Unit& unit, float T) {
+    speciesProperties(GasComponent::Ar, unit, T);
+}
+void NASA_H2O(const Unit& unit, float T) {
+    speciesProperties(GasComponent::H2O, unit, T);
+}
+void NASA_N2(const Unit& unit, float T) {
+    speciesProperties(GasComponent::N2, unit, T);
+}
+void NASA_O2(const Unit& unit, float T) {
+    speciesProperties(GasComponent::O2, unit, T);
+}
+void NASA_SO2(const Unit& unit, float T) {
+    speciesProperties(GasComponent::SO2, unit, T);
+}
+
+}  // namespace tw
