@@ -1,0 +1,33 @@
+#pragma once
+// Arithmetic of the pipe formulas that raises the automation error of the fault it meets,
+// instead of carrying a NaN or an infinity into a result.
+
+#include <cmath>
+#include <string_view>
+
+#include "tw/AutomationError.h"
+
+namespace tw::pipe {
+
+// Caption of the library's message boxes that have no caption of their own: the library title.
+inline constexpr std::string_view kLibraryTitle = "TWCommon";
+
+// Natural logarithm; a non-positive (or NaN) argument is an invalid call.
+inline double checkedLog(double x) {
+    if (!(x > 0)) throw AutomationError(ErrorNumber::InvalidCall);
+    return std::log(x);
+}
+
+// Square root; a negative (or NaN) argument is an invalid call.
+inline double checkedSqrt(double x) {
+    if (!(x >= 0)) throw AutomationError(ErrorNumber::InvalidCall);
+    return std::sqrt(x);
+}
+
+// Quotient; a zero divisor is a division by zero, a result past the range an overflow.
+inline double checkedDivide(double numerator, double denominator) {
+    if (denominator == 0) throw AutomationError(ErrorNumber::DivisionByZero);
+    return checkedFinite(numerator / denominator);
+}
+
+}  // namespace tw::pipe
