@@ -1,0 +1,72 @@
+#pragma once
+// Flue gas cases without a window: one case is a set of named texts (n2, ar, o2, co2, co, so2,
+// h2o, t, tref and optionally basis, formula, so3, utp, uenth, upr) typed into a fresh
+// calculator table; a batch is a CSV file with one case per row.
+
+#include <array>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "CalculatorTable.h"
+#include "FlueGasCalculator.h"
+#include "tw/MessageSink.h"
+
+namespace tw::fluegas {
+
+// A case option whose value cannot be used (an unknown name, a letter in a number, a unit
+// index outside its list). The text is in English, for command-line users.
+struct CaseError : std::invalid_argument {
+    using std::invalid_argument::invalid_argument;
+};
+
+// The names of the texts typed into rows 1 to 10, in table order, and of the settings.
+inline constexpr std::array<std::string_view, 9> kCellOptionNames{"n2",  "ar",  "o2", "co2", "co",
+                                                                  "so2", "h2o", "t",  "tref"};
+inline constexpr std::array<std::string_view, 6> kSettingOptionNames{"basis", "so3",   "formula",
+                                                                     "utp",   "uenth", "upr"};
+
+struct FlueGasCase {
+    // Texts for rows 1 to 7, 9 and 10 in kCellOptionNames order; empty when left out.
+    std::array<std::string, 9> cells{};
+    CompositionBasis basis = CompositionBasis::Volume;
+    int formula = NasaGlenn;
+    So3Mode so3Mode = So3Mode::Automatic;
+    std::string so3Rate;  // typed into row 13 in user-input mode
+    std::optional<int> uTP, uENTH, uPR;
+};
+
+// Reads the named options of one case; an empty value of a setting means its default
+// (so3: automatic). CaseError for an unknown name or an unusable value; a number text must
+// consist of what the table's editor accepts (digits, "-", ".", "E", "e").
+FlueGasCase parseFlueGasCase(const std::vector<std::pair<std::string, std::string>>& options);
+
+// A fresh table in the program language with the case's units, formula, basis and SO3 mode,
+// and its texts typed in.
+CalculatorTable tableForCase(const FlueGasCase& flueGasCase);
+
+struct CaseOutcome {
+    CalculatorTable table;
+    FlueGasResults results;
+    std::vector<RecordedMessage> messages;
+};
+// Fills a table for the case and calculates it, collecting the messages it shows.
+CaseOutcome calculateCase(const FlueGasCase& flueGasCase);
+
+// The CSV batch: a header line of option names, then one case per line. Writes the input
+// columns, the result rows (8 and 11 to 16, as the table shows them) and the messages of each
+// case ("caption: text", one per line of the field). A case that fails reports why in its own
+// row; the batch goes on. Returns the number of cases. CaseError for an unusable header.
+std::size_t runFlueGasBatch(std::istream& in, std::ostream& out);
+
+// One CSV record split into fields (RFC 4180 quoting); false at the end of the input.
+bool readCsvRecord(std::istream& in, std::vector<std::string>& fields);
+// A field quoted when it holds a comma, a quote or a line break.
+std::string csvField(std::string_view text);
+
+}  // namespace tw::fluegas
