@@ -1,0 +1,191 @@
+// twcalc fluegas: the flue gas calculator's table on the command line, one case from options or
+// a CSV batch of cases.
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "Commands.h"
+#include "FlueGasBatch.h"
+#include "FlueGasCalculator.h"
+#include "mdlTW_FlueGas.h"
+
+namespace twcalc {
+namespace {
+
+namespace fg = tw::fluegas;
+
+struct FlueGasArgs {
+    std::array<std::string, fg::kCellOptionNames.size()> cells;
+    std::string basis, formula, so3, utp, uenth, upr;
+    std::string csv, out;
+};
+
+// Columns on a terminal: a Hangul syllable or jamo takes two, other code points one.
+std::size_t displayWidth(std::string_view text) {
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t cp = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (std::size_t k = 1; k < length && i + k < text.size(); ++k) {
+            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x3130 && cp <= 0x318F) ||
+                          (cp >= 0xAC00 && cp <= 0xD7A3);
+        width += wide ? 2 : 1;
+        i += length;
+    }
+    return width;
+}
+
+std::string plainTable(const fg::CalculatorTable& table) {
+    std::array<std::size_t, fg::kTableColumns> widths{};
+    for (int row = 0; row < fg::kTableRows; ++row) {
+        for (int column = 0; column < fg::kTableColumns; ++column) {
+            widths[static_cast<std::size_t>(column)] = std::max(
+                widths[static_cast<std::size_t>(column)], displayWidth(table.text(row, column)));
+        }
+    }
+    std::ostringstream plain;
+    for (int row = 0; row < fg::kTableRows; ++row) {
+        std::string line;
+        for (int column = 0; column < fg::kTableColumns; ++column) {
+            const std::string& cell = table.text(row, column);
+            line += cell;
+            if (column + 1 < fg::kTableColumns) {
+                line.append(widths[static_cast<std::size_t>(column)] - displayWidth(cell) + 2, ' ');
+            }
+        }
+        line.erase(line.find_last_not_of(' ') + 1);
+        plain << line << '\n';
+    }
+    return plain.str();
+}
+
+Json tableJson(const fg::CalculatorTable& table) {
+    Json rows = Json::array();
+    for (int row = 0; row < fg::kTableRows; ++row) {
+        Json cells = Json::array();
+        for (int column = 0; column < fg::kTableColumns; ++column)
+            cells.push_back(table.text(row, column));
+        rows.push_back(std::move(cells));
+    }
+    return rows;
+}
+
+fg::FlueGasCase caseFromArgs(const FlueGasArgs& args) {
+    std::vector<std::pair<std::string, std::string>> options;
+    for (std::size_t i = 0; i < args.cells.size(); ++i) {
+        options.emplace_back(fg::kCellOptionNames[i], args.cells[i]);
+    }
+    options.emplace_back("basis", args.basis);
+    options.emplace_back("formula", args.formula);
+    options.emplace_back("so3", args.so3);
+    options.emplace_back("utp", args.utp);
+    options.emplace_back("uenth", args.uenth);
+    options.emplace_back("upr", args.upr);
+    try {
+        return fg::parseFlueGasCase(options);
+    } catch (const fg::CaseError& e) {
+        throw UsageError(std::string("--") + e.what());
+    }
+}
+
+// Writes the whole text to a temporary file beside `path` and renames it over the old one.
+void writeWhole(const std::string& path, const std::string& text) {
+    const std::string temporary = path + ".tmp";
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        if (!file || !(file << text) || !file.flush()) {
+            throw UsageError("cannot write '" + temporary + "'");
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, path, ec);
+    if (ec) {
+        std::filesystem::remove(temporary, ec);
+        throw UsageError("cannot write '" + path + "'");
+    }
+}
+
+void runBatch(const FlueGasArgs& args, Session& session) {
+    std::ifstream in(args.csv, std::ios::binary);
+    if (!in) throw UsageError("cannot open '" + args.csv + "'");
+    std::ostringstream csv;
+    std::size_t cases = 0;
+    try {
+        cases = fg::runFlueGasBatch(in, csv);
+    } catch (const fg::CaseError& e) {
+        throw UsageError(args.csv + ": " + e.what());
+    }
+    if (!args.out.empty()) {
+        writeWhole(args.out, csv.str());
+        session.emit({{"cases", cases}, {"out", args.out}},
+                     std::to_string(cases) + " cases written to " + args.out);
+    } else {
+        session.emit({{"cases", cases}, {"csv", csv.str()}}, csv.str());
+    }
+}
+
+}  // namespace
+
+void addFlueGasCommands(CLI::App& app, Session& session) {
+    auto args = std::make_shared<FlueGasArgs>();
+    CLI::App* sub = app.add_subcommand(
+        "fluegas",
+        "Fill the flue gas calculator's table as typed (an option left out is an empty cell), "
+        "calculate and print the table; or calculate a CSV batch of cases");
+    const std::array<const char*, fg::kCellOptionNames.size()> help{
+        "N2 percent",
+        "Ar percent",
+        "O2 percent",
+        "CO2 percent",
+        "CO percent",
+        "SO2 percent",
+        "H2O percent",
+        "Gas temperature (current temperature unit)",
+        "Enthalpy reference temperature (current temperature unit)"};
+    for (std::size_t i = 0; i < fg::kCellOptionNames.size(); ++i) {
+        sub->add_option("--" + std::string(fg::kCellOptionNames[i]), args->cells[i], help[i]);
+    }
+    sub->add_option("--basis", args->basis,
+                    "Composition basis of the percents: vol (default) or wt; nothing is converted");
+    sub->add_option("--formula", args->formula,
+                    "Enthalpy formula: 0 NASA Glenn (default), 1 ASME PTC 4.4, 2 B&W");
+    sub->add_option("--so3", args->so3,
+                    "SO3 conversion: auto (default), a rate in percent typed into the table "
+                    "(user input), or user for user input with an empty rate");
+    sub->add_option("--utp", args->utp, "Temperature unit: index or unit text (default 0, oC)");
+    sub->add_option("--uenth", args->uenth,
+                    "Enthalpy unit: index or unit text (default 0, kcal/kg)");
+    sub->add_option("--upr", args->upr, "Pressure unit: index or unit text (default 0, kg/cm2 a)");
+    sub->add_option("--csv", args->csv,
+                    "Batch: one case per row; header of option names (n2, ar, o2, co2, co, so2, "
+                    "h2o, t, tref, and optionally basis, formula, so3, utp, uenth, upr)");
+    sub->add_option("--out", args->out, "Batch: write the result CSV here instead of stdout");
+    session.addCommonOptions(*sub);
+    sub->callback([args, &session] {
+        tw::TW_Language = static_cast<tw::enmLanguage>(session.language);
+        if (!args->csv.empty()) {
+            const bool anyCaseOption =
+                std::any_of(args->cells.begin(), args->cells.end(),
+                            [](const std::string& s) { return !s.empty(); }) ||
+                !args->basis.empty() || !args->formula.empty() || !args->so3.empty() ||
+                !args->utp.empty() || !args->uenth.empty() || !args->upr.empty();
+            if (anyCaseOption) throw UsageError("--csv takes every case from the file");
+            runBatch(*args, session);
+            return;
+        }
+        if (!args->out.empty()) throw UsageError("--out belongs to a --csv batch");
+        const fg::FlueGasCase flueGasCase = caseFromArgs(*args);
+        auto sink = session.installSink();
+        fg::CalculatorTable table = fg::tableForCase(flueGasCase);
+        fg::Calculate(table);
+        session.emit({{"table", tableJson(table)}}, plainTable(table), /*withMessages=*/true);
+    });
+}
+
+}  // namespace twcalc
