@@ -1,0 +1,79 @@
+#pragma once
+// Captions of the calculator window and its unit dialog in both languages. The window walks
+// these tables; no caption is written anywhere else.
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "tw/Language.h"
+
+namespace tw::fluegas {
+
+// A menu item: its object name, its built-in Korean caption and its English caption (nullptr
+// where the English caption is the Korean one). `literalEnglish` marks English captions whose
+// "&" is part of the text, not a mnemonic marker ("B&W").
+struct MenuCaption {
+    const char* name;
+    const char* korean;
+    const char* english;
+    bool literalEnglish = false;
+};
+
+inline constexpr std::array<MenuCaption, 18> kMenuCaptions{{
+    {"mnuFile", "파일(&F)", "File(&F)"},
+    {"mnuExit", "닫기(&X)", "Exit(&X)"},
+    {"mnuSet", "설정(&O)", "Option(&O)"},
+    {"mnuUnit", "단위(&U)", "Unit(&U)"},
+    {"mnuUnitSet", "계산 단위 설정(&S)...", "Set calculation units(&S)..."},
+    {"mnuUnitDefault", "현재 단위를 기본 단위로 설정(&D)", "Set the current units as default(&T)"},
+    {"mnuCompUnit", "가스 성분  단위(&C)", "Gas component unit"},
+    {"mnuVolume", "Volume %(&V)", nullptr},
+    {"mnuWeight", "Weight %(&W)", nullptr},
+    {"mnuFormula", "엔탈피 계산 공식(&F)", "Enthalpy calculation formula"},
+    {"mnuFormulaSub0", "NASA Glenn Coefficients(&N)", "NASA Glenn Coefficients"},
+    {"mnuFormulaSub1", "ASME PTC 4.4 - 1981(&A)", "ASME PTC 4.4 - 1981"},
+    {"mnuFormulaSub2", "B&&W STEAM its generation and use(&B)", "B&W STEAM its generation and use",
+     true},
+    {"mnuSO3Conv", "SO3 변환율", "SO3 Conversion"},
+    {"mnuSO3Auto", "자동 계산", "Automatic calculation"},
+    {"mnuSO3UI", "사용자 입력", "User input"},
+    {"mnuInfo", "정보(&I)", "Info(&I)"},
+    {"mnuInfoEULA", "사용권 계약서(&E)...", "End User License Agreement(&E)..."},
+}};
+
+// Buttons beside the table.
+struct ButtonCaption {
+    const char* name;
+    BilingualText text;
+};
+inline constexpr std::array<ButtonCaption, 3> kButtonCaptions{{
+    {"cmdCalc", {"계산", "Calculate"}},
+    {"cmd100", {"H2O로         100% 만들기", "Make 100% by H2O"}},
+    {"cmdTotal", {"성분 합계", "Component total"}},
+}};
+
+// Notes under the table; Label1 names the formula (formulaNote of the calculator table).
+inline constexpr std::array<BilingualText, 3> kFixedNotes{{
+    {"* 엔탈피는 기준 온도 기준입니다.(기준 온도에서의 엔탈피 값 = 0)",
+     "* Enthalpy is based on Reference Temperature.(Enthalpy at Ref Temp = 0)"},
+    {"* 가스 엔탈피 계산에서 압력의 영향은 무시할 수 있습니다.",
+     "* Pressure effect on gas enthalpy calculation is negligible."},
+    {"* 수분 이슬점은 표준 대기압 기준입니다.",
+     "* Water dew point is based on standard atmospheric pressure."},
+}};
+
+inline constexpr const char* kWindowCaption =
+    "TW_FlueGas Ver. 1.00.0001b - http://www.tarnwell.example";
+inline constexpr BilingualText kUnitDialogCaption{"단위 선정 - Tarnwell Inc.",
+                                                  "Unit Selection - Tarnwell Inc."};
+// Font of the window's controls (matched to Liberation Serif on Linux).
+inline constexpr const char* kControlFontFamily = "Times New Roman";
+inline constexpr int kControlFontSize = 9;
+
+// The menu text of a caption: a literal "&" is doubled so that it shows as itself.
+std::string menuText(const MenuCaption& caption, std::int32_t language);
+// The text a label shows for a caption written with mnemonic markers: "&&" shows as "&".
+std::string labelText(std::string_view caption);
+
+}  // namespace tw::fluegas

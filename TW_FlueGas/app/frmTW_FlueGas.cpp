@@ -1,0 +1,533 @@
+#include "frmTW_FlueGas.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStandardPaths>
+
+#include "CalculatorGrid.h"
+#include "CaptionButton.h"
+#include "FlueGasCalculator.h"
+#include "LicenceAgreement.h"
+#include "SettingsFile.h"
+#include "frmTW_UnitSel.h"
+#include "tw/AutomationError.h"
+#include "tw/MessageSink.h"
+#include "tw/Twips.h"
+
+namespace tw::fluegas {
+namespace {
+
+// Window geometry, twips.
+constexpr int kGridLeftTwips = 100;
+constexpr int kGridTopTwips = 100;
+constexpr int kButtonGapTwips = 200;  // grid to button column
+constexpr int kButtonWidthTwips = 1800;
+constexpr int kButtonHeightTwips = 600;
+constexpr int kCalcToHundredTwips = 500;   // "Calculate" to "Make 100% by H2O"
+constexpr int kHundredToTotalTwips = 200;  // "Make 100% by H2O" to "Component total"
+constexpr int kGridToNotesTwips = 300;
+constexpr int kNoteGapTwips = 100;
+constexpr int kNoteHeightTwips = 285;
+constexpr int kWindowExtraWidthTwips = 500;  // window width = grid + buttons + this
+constexpr int kFrameTwips = 60;              // each side border of a classic sizable frame
+constexpr int kBottomMarginTwips = 200;      // below the last note
+// The editor lies inside its cell: 25 twips below the cell's top, 50 twips lower than the cell.
+constexpr int kEditorInsetTwips = 25;
+
+constexpr const char* kBaseName = "TW_FlueGas";
+
+int px(int twips) {
+    return twipsToPixels(twips);
+}
+
+std::size_t menuIndex(std::string_view name) {
+    for (std::size_t i = 0; i < kMenuCaptions.size(); ++i) {
+        if (name == kMenuCaptions[i].name) return i;
+    }
+    return kMenuCaptions.size();
+}
+
+QFont controlFont() {
+    QFont font(kControlFontFamily);
+    font.setPointSize(kControlFontSize);
+    return font;
+}
+
+void showPlatformError(const AutomationError& error) {
+    showMessage(error.messageText(), kApplicationTitle, MessageIcon::Critical);
+}
+
+}  // namespace
+
+frmTW_FlueGas::Options frmTW_FlueGas::defaultOptions() {
+    Options options;
+    options.programDir = QCoreApplication::applicationDirPath().toStdString();
+    options.userConfigDir =
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString();
+    return options;
+}
+
+frmTW_FlueGas::frmTW_FlueGas(Options options, QWidget* parent)
+    : QMainWindow(parent), language_(options.language), options_(std::move(options)) {
+    setObjectName(QStringLiteral("frmTW_FlueGas"));
+    // 1. The window's Unit object is the table's; the program language.
+    table_.setLanguage(language_);
+    // 2. and 3. The default units, and the window's temperature and enthalpy units from them.
+    LoadSettings();
+    if (defaultUnits_) {
+        table_.unit().setuTP(defaultUnits_->uTP());
+        table_.unit().setuENTH(defaultUnits_->uENTH());
+    }
+    // 4. to 8. Basis volume, SO3 automatic, formula 0 are the table's initial state; captions,
+    // unit column and cell styles.
+    createControls();
+    createMenus();
+    connectTable();
+    applyCaptions();
+    table_.writeCompositionUnitColumn();
+    table_.RefreshUnitColumn();
+    refreshChecks();
+    // 9. and 10.
+    layoutControls();
+    setUpEditor();
+    // A session that ends without the window being closed still keeps the settings.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (!exiting_) {
+            exiting_ = true;
+            SaveSettings();
+        }
+    });
+}
+
+frmTW_FlueGas::~frmTW_FlueGas() {
+    // The table outlives no window hook.
+    table_.onCommitEditor = nullptr;
+    table_.onLoadEditor = nullptr;
+    table_.cellLeft = nullptr;
+    table_.cellEntered = nullptr;
+    table_.basisChanged = nullptr;
+    table_.formulaChanged = nullptr;
+    table_.so3ModeChanged = nullptr;
+}
+
+QAction* frmTW_FlueGas::menuItem(std::string_view name) const {
+    const std::size_t i = menuIndex(name);
+    return i < menuItems_.size() ? menuItems_[i] : nullptr;
+}
+
+// --- settings ------------------------------------------------------------------------------
+
+void frmTW_FlueGas::LoadSettings() {
+    settingsPath_ = settingsFilePath(options_.programDir, options_.userConfigDir, kBaseName);
+    SettingsRead read = loadSettingsFile(settingsPath_);
+    defaultUnits_ = read.units;
+    if (read.error) showPlatformError(*read.error);
+}
+
+void frmTW_FlueGas::SaveSettings() {
+    if (!defaultUnits_) return;
+    const auto error = saveSettingsFile(settingsPath_, *defaultUnits_);
+    defaultUnits_.reset();
+    if (error) showPlatformError(*error);
+}
+
+// --- controls --------------------------------------------------------------------------------
+
+void frmTW_FlueGas::createControls() {
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    setCentralWidget(central);
+    setFont(controlFont());
+
+    msfInput_ = new CalculatorGrid(table_, central);
+    msfInput_->setObjectName(QStringLiteral("msfInput"));
+    connect(msfInput_, &CalculatorGrid::cellClicked, this, [this](int row, int column) {
+        runCommand([&] {
+            table_.setCol(column);
+            table_.setRow(row);
+        });
+    });
+
+    txtInput_ = new QLineEdit(central);
+    txtInput_->setObjectName(QStringLiteral("txtInput"));
+    txtInput_->setAlignment(Qt::AlignCenter);
+    txtInput_->setFrame(false);
+    txtInput_->installEventFilter(this);
+
+    const auto makeButton = [&](const ButtonCaption& caption) {
+        auto* button = new CaptionButton(QString::fromUtf8(caption.text.korean), central);
+        button->setObjectName(QString::fromUtf8(caption.name));
+        button->setFont(controlFont());
+        return button;
+    };
+    cmdCalc_ = makeButton(kButtonCaptions[0]);
+    cmd100_ = makeButton(kButtonCaptions[1]);
+    cmdTotal_ = makeButton(kButtonCaptions[2]);
+    connect(cmdCalc_, &QPushButton::clicked, this, &frmTW_FlueGas::Calculate);
+    connect(cmd100_, &QPushButton::clicked, this, &frmTW_FlueGas::MakeHundredByH2O);
+    connect(cmdTotal_, &QPushButton::clicked, this, &frmTW_FlueGas::ShowComponentTotal);
+
+    for (std::size_t i = 0; i < labels_.size(); ++i) {
+        labels_[i] = new QLabel(central);
+        labels_[i]->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        labels_[i]->setFont(controlFont());
+        labels_[i]->setTextFormat(Qt::PlainText);
+    }
+    labels_[0]->setText(QString::fromStdString(labelText(formulaNote(NasaGlenn, TW_Korean))));
+    for (std::size_t i = 1; i < labels_.size(); ++i) {
+        labels_[i]->setText(QString::fromUtf8(kFixedNotes[i - 1].korean));
+    }
+}
+
+void frmTW_FlueGas::createMenus() {
+    const auto item = [&](std::string_view name) -> QAction*& {
+        return menuItems_[menuIndex(name)];
+    };
+    const auto caption = [](std::string_view name) {
+        return QString::fromStdString(menuText(kMenuCaptions[menuIndex(name)], TW_Korean));
+    };
+    const auto submenu = [&](QMenu* parentMenu, std::string_view name) {
+        QMenu* menu =
+            parentMenu ? parentMenu->addMenu(caption(name)) : menuBar()->addMenu(caption(name));
+        menu->setObjectName(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+        menu->menuAction()->setObjectName(menu->objectName());
+        item(name) = menu->menuAction();
+        return menu;
+    };
+    const auto command = [&](QMenu* menu, std::string_view name, bool checkable, auto slot) {
+        QAction* action = menu->addAction(caption(name));
+        action->setObjectName(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+        action->setCheckable(checkable);
+        connect(action, &QAction::triggered, this, slot);
+        item(name) = action;
+    };
+    menuBar()->setFont(controlFont());
+
+    QMenu* file = submenu(nullptr, "mnuFile");
+    command(file, "mnuExit", false, [this] { ExitProgram(); });
+
+    QMenu* set = submenu(nullptr, "mnuSet");
+    QMenu* unit = submenu(set, "mnuUnit");
+    command(unit, "mnuUnitSet", false, [this] { OpenUnitDialog(); });
+    command(unit, "mnuUnitDefault", false, [this] { SetUnitsAsDefault(); });
+    QMenu* compUnit = submenu(set, "mnuCompUnit");
+    command(compUnit, "mnuVolume", true, [this] { SetCompositionBasis(CompositionBasis::Volume); });
+    command(compUnit, "mnuWeight", true, [this] { SetCompositionBasis(CompositionBasis::Weight); });
+    QMenu* formula = submenu(set, "mnuFormula");
+    command(formula, "mnuFormulaSub0", true, [this] { SelectFormula(NasaGlenn); });
+    command(formula, "mnuFormulaSub1", true, [this] { SelectFormula(AsmePtc44); });
+    command(formula, "mnuFormulaSub2", true, [this] { SelectFormula(BnWSteam); });
+    QMenu* so3 = submenu(set, "mnuSO3Conv");
+    command(so3, "mnuSO3Auto", true, [this] { SelectSo3Mode(So3Mode::Automatic); });
+    command(so3, "mnuSO3UI", true, [this] { SelectSo3Mode(So3Mode::UserInput); });
+
+    QMenu* info = submenu(nullptr, "mnuInfo");
+    command(info, "mnuInfoEULA", false, [this] { ShowLicenceAgreement(); });
+}
+
+void frmTW_FlueGas::applyCaptions() {
+    setWindowTitle(QString::fromUtf8(kWindowCaption));
+    if (language_ != TW_Korean && language_ != TW_English) return;
+    // The table's header and row captions follow its language (set on load).
+    table_.applyCaptions();
+    labels_[0]->setText(
+        QString::fromStdString(labelText(formulaNote(table_.enthalpyFormula(), language_))));
+    for (std::size_t i = 1; i < labels_.size(); ++i) {
+        labels_[i]->setText(QString::fromUtf8(kFixedNotes[i - 1].in(language_)));
+    }
+    if (language_ != TW_English) return;  // buttons and menus carry their Korean captions
+    for (CaptionButton* button : {cmdCalc_, cmd100_, cmdTotal_}) {
+        for (const ButtonCaption& caption : kButtonCaptions) {
+            if (button->objectName() == QLatin1String(caption.name)) {
+                button->setText(QString::fromUtf8(caption.text.english));
+            }
+        }
+    }
+    for (std::size_t i = 0; i < kMenuCaptions.size(); ++i) {
+        menuItems_[i]->setText(QString::fromStdString(menuText(kMenuCaptions[i], TW_English)));
+    }
+}
+
+void frmTW_FlueGas::layoutControls() {
+    const QSize grid = CalculatorGrid::gridSize();
+    const int gridWidthTwips = pixelsToTwips(grid.width());
+    const int gridHeightTwips = pixelsToTwips(grid.height());
+    msfInput_->move(px(kGridLeftTwips), px(kGridTopTwips));
+
+    const int buttonLeft = kGridLeftTwips + gridWidthTwips + kButtonGapTwips;
+    int top = kGridTopTwips;
+    for (CaptionButton* button : {cmdCalc_, cmd100_, cmdTotal_}) {
+        button->setGeometry(px(buttonLeft), px(top), px(kButtonWidthTwips), px(kButtonHeightTwips));
+        top +=
+            kButtonHeightTwips + (button == cmdCalc_ ? kCalcToHundredTwips : kHundredToTotalTwips);
+    }
+
+    top = kGridTopTwips + gridHeightTwips + kGridToNotesTwips;
+    for (QLabel* label : labels_) {
+        label->setGeometry(px(kGridLeftTwips), px(top), px(gridWidthTwips + kButtonWidthTwips),
+                           px(kNoteHeightTwips));
+        top += kNoteHeightTwips + kNoteGapTwips;
+    }
+    const int lastNoteBottom = top - kNoteGapTwips;
+
+    // The window's outer width is grid + buttons + 500 twips; Qt adds the frame itself, so the
+    // client area is that less the two side borders. The height holds the notes with a margin:
+    // title and menu bars differ in height from one desktop to the next.
+    const int clientWidth =
+        gridWidthTwips + kButtonWidthTwips + kWindowExtraWidthTwips - 2 * kFrameTwips;
+    const int clientHeight = lastNoteBottom + kBottomMarginTwips;
+    centralWidget()->setFixedSize(px(clientWidth), px(clientHeight));
+    setFixedSize(px(clientWidth), px(clientHeight) + menuBar()->sizeHint().height());
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+}
+
+void frmTW_FlueGas::setUpEditor() {
+    QFont font(kControlFontFamily);
+    font.setPointSize(kValueFontSize);
+    txtInput_->setFont(font);
+    const QRect cell = msfInput_->cellRect(table_.row(), colValue);
+    const QPoint grid = msfInput_->pos();
+    txtInput_->setGeometry(grid.x() + cell.x(), grid.y() + cell.y() + px(kEditorInsetTwips),
+                           cell.width(), cell.height() - px(2 * kEditorInsetTwips));
+    txtInput_->raise();
+    txtInput_->setText(QString::fromStdString(table_.currentText()));
+}
+
+void frmTW_FlueGas::placeEditor(int row) {
+    const QRect cell = msfInput_->cellRect(row, colValue);
+    txtInput_->move(txtInput_->x(), msfInput_->y() + cell.y() + px(kEditorInsetTwips));
+}
+
+// --- table and editor ------------------------------------------------------------------------
+
+void frmTW_FlueGas::connectTable() {
+    table_.onCommitEditor = [this] { commitEditor(); };
+    table_.onLoadEditor = [this] { loadEditor(); };
+    table_.cellLeft = [this] { cellLeft(); };
+    table_.cellEntered = [this] { cellEntered(); };
+    table_.basisChanged = [this](CompositionBasis) { refreshChecks(); };
+    table_.formulaChanged = [this](int formula) {
+        refreshChecks();
+        labels_[0]->setText(QString::fromStdString(labelText(formulaNote(formula, language_))));
+    };
+    table_.so3ModeChanged = [this](So3Mode) {
+        refreshChecks();
+        msfInput_->tableModel().refresh();
+    };
+}
+
+void frmTW_FlueGas::commitEditor() {
+    // The editor lies over the current cell only when that cell is editable; a result row that
+    // became current by the mouse keeps its text.
+    if (table_.isEditable(table_.row())) table_.setCurrentText(txtInput_->text().toStdString());
+}
+
+void frmTW_FlueGas::loadEditor() {
+    if (table_.isEditable(table_.row())) {
+        txtInput_->setText(QString::fromStdString(table_.currentText()));
+    }
+    msfInput_->tableModel().refresh();
+}
+
+void frmTW_FlueGas::cellLeft() {
+    if (table_.isEditable(table_.row())) table_.setCurrentText(txtInput_->text().toStdString());
+}
+
+void frmTW_FlueGas::cellEntered() {
+    try {
+        msfInput_->showCurrentCell();
+        const int row = table_.row();
+        if (!table_.isEditable(row)) return;
+        placeEditor(row);
+        txtInput_->setText(QString::fromStdString(table_.currentText()));
+        txtInput_->setFocus(Qt::OtherFocusReason);
+        txtInput_->selectAll();
+    } catch (const AutomationError& e) {
+        // An invalid call while the window is being set up is of no consequence here.
+        if (e.number() != static_cast<int>(ErrorNumber::InvalidCall)) showPlatformError(e);
+    }
+}
+
+bool frmTW_FlueGas::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtInput_) {
+        if (event->type() == QEvent::FocusIn) {
+            txtInput_->selectAll();
+        } else if (event->type() == QEvent::KeyPress) {
+            return editorKeyPress(static_cast<QKeyEvent*>(event));
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool frmTW_FlueGas::editorKeyPress(QKeyEvent* key) {
+    switch (key->key()) {
+        case Qt::Key_Up:
+            runCommand([&] {
+                if (table_.row() != kFixedRows) table_.setRow(table_.row() - 1);
+            });
+            return true;
+        case Qt::Key_Down:
+            runCommand([&] {
+                if (table_.row() != kTableRows - 1) table_.setRow(table_.row() + 1);
+            });
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            runCommand([&] { commitEditor(); });
+            return true;
+        // Keys that move the caret, delete or change focus carry no character of their own.
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_Delete:
+        case Qt::Key_Insert:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_Backspace:
+            return false;
+        default:
+            break;
+    }
+    // Shortcuts (copy, paste, menu keys) pass; the pasted text is read by the leading-number
+    // rule like any other.
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    const QString text = key->text();
+    if (text.isEmpty()) return false;
+    const char32_t character = text.toUcs4().value(0);
+    if (character < 128 && isAcceptedEditorKey(static_cast<int>(character))) return false;
+    messageSink().beep();
+    return true;
+}
+
+// --- window events ---------------------------------------------------------------------------
+
+void frmTW_FlueGas::activate() {
+    runCommand([&] { table_.setRow(rowN2); });
+    txtInput_->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void frmTW_FlueGas::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        activate();
+    }
+}
+
+void frmTW_FlueGas::closeEvent(QCloseEvent* event) {
+    if (!exiting_) ExitProgram();
+    event->accept();
+}
+
+// --- commands --------------------------------------------------------------------------------
+
+template <typename F>
+void frmTW_FlueGas::runCommand(F&& command) {
+    try {
+        command();
+    } catch (const AutomationError& e) {
+        showPlatformError(e);
+    } catch (const std::exception& e) {
+        showMessage(e.what(), kApplicationTitle, MessageIcon::Critical);
+    }
+    msfInput_->tableModel().refresh();
+}
+
+void frmTW_FlueGas::Calculate() {
+    runCommand([&] { tw::fluegas::Calculate(table_); });
+}
+
+void frmTW_FlueGas::MakeHundredByH2O() {
+    runCommand([&] { tw::fluegas::MakeHundredByH2O(table_); });
+}
+
+void frmTW_FlueGas::ShowComponentTotal() {
+    runCommand([&] { tw::fluegas::ShowComponentTotal(table_); });
+}
+
+void frmTW_FlueGas::SetCompositionBasis(CompositionBasis basis) {
+    runCommand([&] { tw::fluegas::SetCompositionBasis(table_, basis); });
+    refreshChecks();
+}
+
+void frmTW_FlueGas::SelectFormula(int formula) {
+    runCommand([&] { table_.SelectFormula(formula); });
+    refreshChecks();
+}
+
+void frmTW_FlueGas::SelectSo3Mode(So3Mode mode) {
+    runCommand([&] { table_.SelectSo3Mode(mode); });
+    // When row 13 was already current (a click on it in automatic mode), the table raises no
+    // cell events; the editor still has to come over the row that just became editable.
+    cellEntered();
+    refreshChecks();
+}
+
+void frmTW_FlueGas::refreshChecks() {
+    const auto check = [&](std::string_view name, bool on) {
+        if (QAction* action = menuItem(name)) action->setChecked(on);
+    };
+    check("mnuVolume", table_.compositionBasis() == CompositionBasis::Volume);
+    check("mnuWeight", table_.compositionBasis() == CompositionBasis::Weight);
+    check("mnuFormulaSub0", table_.enthalpyFormula() == NasaGlenn);
+    check("mnuFormulaSub1", table_.enthalpyFormula() == AsmePtc44);
+    check("mnuFormulaSub2", table_.enthalpyFormula() == BnWSteam);
+    check("mnuSO3Auto", table_.so3Mode() == So3Mode::Automatic);
+    check("mnuSO3UI", table_.so3Mode() == So3Mode::UserInput);
+}
+
+void frmTW_FlueGas::OpenUnitDialog() {
+    frmTW_UnitSel dialog(language_, this);
+    TWUnitSel& control = dialog.Unit();
+    runCommand([&] {
+        control.setVisible_TP(true);
+        control.setVisible_ENTH(true);
+        control.setuTP(table_.unit().uTP());
+        control.setuENTH(table_.unit().uENTH());
+        control.setCallingObject(this);
+        control.setTW_Language(language_);
+    });
+    unitDialog_ = &dialog;
+    dialog.exec();
+    unitDialog_ = nullptr;
+    // Coming back from the dialog activates the window again.
+    activate();
+}
+
+void frmTW_FlueGas::UnitChange() {
+    if (!unitDialog_) return;
+    const TWUnitSel& control = unitDialog_->Unit();
+    runCommand([&] { table_.UnitChange(control.uTP(), control.uENTH()); });
+}
+
+void frmTW_FlueGas::SetUnitsAsDefault() {
+    if (defaultUnits_) runCommand([&] { table_.SetUnitsAsDefault(*defaultUnits_); });
+}
+
+void frmTW_FlueGas::ShowLicenceAgreement() {
+    showLicenceAgreement(this, language_);
+    activate();
+}
+
+void frmTW_FlueGas::ExitProgram() {
+    if (exiting_) return;
+    exiting_ = true;
+    SaveSettings();
+    // Every window of the program closes; the event loop ends when it runs.
+    QApplication::closeAllWindows();
+    QCoreApplication::quit();
+}
+
+}  // namespace tw::fluegas

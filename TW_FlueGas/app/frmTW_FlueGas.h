@@ -1,0 +1,118 @@
+#pragma once
+// frmTW_FlueGas: the calculator window. It shows the calculator table in the grid msfInput,
+// edits it through the in-place editor txtInput, and forwards every command (Calculate, the
+// composition tools, options, unit change) to the calculator core. It computes nothing itself.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+#include "CalculatorTable.h"
+#include "WindowTexts.h"
+#include "frmTW_UnitSel.h"
+#include "tw/Unit.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+
+namespace tw::fluegas {
+
+class CalculatorGrid;
+class CaptionButton;
+
+class frmTW_FlueGas final : public QMainWindow {
+    Q_OBJECT
+  public:
+    // Where the window looks for its settings file, and the program language.
+    struct Options {
+        std::filesystem::path programDir;     // the directory of the running program
+        std::filesystem::path userConfigDir;  // fallback when programDir accepts no new files
+        std::int32_t language = TW_Korean;
+    };
+    // The program's directory and the per-user configuration directory of the platform.
+    static Options defaultOptions();
+
+    explicit frmTW_FlueGas(Options options = defaultOptions(), QWidget* parent = nullptr);
+    ~frmTW_FlueGas() override;
+
+    CalculatorTable& table() noexcept { return table_; }
+    const std::filesystem::path& settingsPath() const noexcept { return settingsPath_; }
+    // The default units while they exist (from loading the settings to writing them at exit).
+    const Unit* DefaultUnits() const noexcept { return defaultUnits_ ? &*defaultUnits_ : nullptr; }
+    CalculatorGrid& msfInput() noexcept { return *msfInput_; }
+    QLineEdit& txtInput() noexcept { return *txtInput_; }
+    // A menu item by its name ("mnuVolume", "mnuFormulaSub1", ...); nullptr for another name.
+    QAction* menuItem(std::string_view name) const;
+    // The unit dialog while it is open.
+    frmTW_UnitSel* unitDialog() const noexcept { return unitDialog_.data(); }
+
+  public slots:
+    // Called by name by the unit dialog after OK: takes over the dialog's temperature and
+    // enthalpy units and converts the numbers shown.
+    void UnitChange();
+
+    void Calculate();
+    void MakeHundredByH2O();
+    void ShowComponentTotal();
+    void SetCompositionBasis(tw::fluegas::CompositionBasis basis);
+    void SelectFormula(int formula);
+    void SelectSo3Mode(tw::fluegas::So3Mode mode);
+    void OpenUnitDialog();
+    void SetUnitsAsDefault();
+    void ShowLicenceAgreement();
+    // Writes the settings and ends the program (every window closes).
+    void ExitProgram();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void LoadSettings();
+    void SaveSettings();
+    void createMenus();
+    void createControls();
+    void applyCaptions();
+    void layoutControls();
+    void setUpEditor();
+    void connectTable();
+    void refreshChecks();
+    void activate();
+    // Runs a command of the core; an error it raises is shown as "Error #" and the grid is
+    // shown again either way.
+    template <typename F>
+    void runCommand(F&& command);
+
+    void commitEditor();
+    void loadEditor();
+    void cellLeft();
+    void cellEntered();
+    void placeEditor(int row);
+    bool editorKeyPress(QKeyEvent* key);
+
+    CalculatorTable table_;
+    std::int32_t language_;
+    std::filesystem::path settingsPath_;
+    std::optional<Unit> defaultUnits_;
+    Options options_;
+
+    CalculatorGrid* msfInput_ = nullptr;
+    QLineEdit* txtInput_ = nullptr;
+    CaptionButton* cmdCalc_ = nullptr;
+    CaptionButton* cmd100_ = nullptr;
+    CaptionButton* cmdTotal_ = nullptr;
+    std::array<QLabel*, 4> labels_{};
+    std::array<QAction*, kMenuCaptions.size()> menuItems_{};
+
+    QPointer<frmTW_UnitSel> unitDialog_;
+    bool exiting_ = false;
+    bool shownOnce_ = false;
+};
+
+}  // namespace tw::fluegas

@@ -1,0 +1,17 @@
+// TW_FlueGas: the flue gas calculator window.
+#include <QApplication>
+
+#include "QMessageBoxSink.h"
+#include "frmTW_FlueGas.h"
+#include "tw/MessageSink.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("TW_FlueGas"));
+    QApplication::setOrganizationName(QStringLiteral("Tarnwell"));
+    tw::fluegas::QMessageBoxSink sink;
+    tw::ScopedMessageSink installed(sink);
+    tw::fluegas::frmTW_FlueGas window;
+    window.show();
+    return QApplication::exec();
+}
