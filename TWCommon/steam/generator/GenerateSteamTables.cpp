@@ -23,8 +23,10 @@
 //   lower row. Rows evenly spaced in saturation temperature crowd the high pressures and leave
 //   the vapour at low pressure far too coarse.
 // - Temperatures in a row: 705 oC (above the 700 bound, so that the top entry always brackets),
-//   then 690 to 20 oC in 10 K steps and 5 oC (below the 10 oC bound and above the density
-//   maximum near 4 oC, so that the volume column keeps decreasing down the row), 70 entries.
+//   then 680 to 20 oC in 10 K steps, 12.5 oC and 5 oC (below the 10 oC bound and above the
+//   density maximum near 4 oC, so that the volume column keeps decreasing down the row), 70
+//   entries; the cold liquid gets the closer step because its entropy is small and a relative
+//   error there grows fast.
 //   A row below the critical pressure inserts its saturated vapour and saturated liquid (equal
 //   temperature, the mark of the saturation line) in their place, 72 entries; a regular
 //   temperature within 0.05 K of saturation is left out and its slot stays zero at the end of
@@ -167,7 +169,8 @@ double rowPressure(int row) {  // row 1 .. 185, kg/cm2 a
 
 std::vector<double> regularTemperatures() {  // oC, from the top down
     std::vector<double> t{705.0};
-    for (int c = 690; c >= 20; c -= 10) t.push_back(c);
+    for (int c = 680; c >= 20; c -= 10) t.push_back(c);
+    t.push_back(12.5);
     t.push_back(5.0);
     return t;
 }

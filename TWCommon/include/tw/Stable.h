@@ -1,0 +1,130 @@
+#pragma once
+// Stable: the steam table of the common library. Saturation states, states fixed by two of
+// pressure, temperature, specific volume, enthalpy and entropy, and steam viscosity, all by
+// linear interpolation in the three table files that lie beside libTWCommon.so and are read on
+// every lookup. Values cross in the units chosen on the object; inside, everything is in the
+// base units kg/cm2 a, oC, m3/kg, kcal/kg, kcal/kg-K, cP and cSt.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "tw/Unit.h"
+
+namespace tw {
+
+enum enmStable : std::int32_t {
+    ktoStable_PR = 1,
+    ktoStable_TP = 2,
+    ktoStable_SVOL = 3,
+    ktoStable_ENTH = 4,
+    ktoStable_ENTRO = 5,
+};
+enum enmSStable : std::int32_t { ktoSStable_PR = 1, ktoSStable_TP = 2 };
+
+// The quantities whose units a Stable object keeps: X(Key).
+#define TW_FOR_EACH_STABLE_UNIT(X) X(ENTH) X(PR) X(TP) X(SVOL) X(ENTRO) X(Visco) X(ViscoX)
+
+class Stable {
+  public:
+    // Uses the table files in the directory of libTWCommon.so.
+    Stable();
+    // Uses the table files in `dataDirectory` (tests, tools).
+    explicit Stable(std::filesystem::path dataDirectory);
+
+    // State results of STABLE, in the object's units.
+    float ENTH() const noexcept { return ENTH_; }
+    float PR() const noexcept { return PR_; }
+    float SVOL() const noexcept { return SVOL_; }
+    float TP() const noexcept { return TP_; }
+    float Quality() const noexcept { return Quality_; }
+    float ENTRO() const noexcept { return ENTRO_; }
+    float Visco() const noexcept { return Visco_; }
+    float ViscoX() const noexcept { return ViscoX_; }
+
+    // Saturation results of SSTABLE (F saturated liquid, G saturated vapour).
+    float PSAT() const noexcept { return sat_.PSAT; }
+    float TSAT() const noexcept { return sat_.TSAT; }
+    float SVOLF() const noexcept { return sat_.SVOLF; }
+    float SVOLG() const noexcept { return sat_.SVOLG; }
+    float ENTHF() const noexcept { return sat_.ENTHF; }
+    float ENTHG() const noexcept { return sat_.ENTHG; }
+    float ENTROF() const noexcept { return sat_.ENTROF; }
+    float ENTROG() const noexcept { return sat_.ENTROG; }
+    float ViscoF() const noexcept { return sat_.ViscoF; }
+    float ViscoG() const noexcept { return sat_.ViscoG; }
+    float ViscoXF() const noexcept { return sat_.ViscoXF; }
+    float ViscoXG() const noexcept { return sat_.ViscoXG; }
+
+    // Code of the last lookup run (0 none; 7 a table file that cannot be read).
+    float StableError() const noexcept { return static_cast<float>(error_); }
+
+    // Saturation state at a pressure (AKSAT 1) or a temperature (AKSAT 2).
+    void SSTABLE(std::int32_t AKSAT, float ARGSAT);
+    // State fixed by two different properties (codes of enmStable, in either order). Published
+    // as `Stable`; a C++ member cannot share its class's name, so it carries the name of its
+    // call line in the messages.
+    void STABLE(std::int32_t KODE, float ARG, std::int32_t ICODE, float ARGL);
+    // Dynamic viscosity at pressure, temperature and quality (0 to 1 wet, else single phase).
+    float StmVisco(float P, float T, float X);
+
+    // Units: u + key (setting it also sets the label s + key), s + key.
+#define TW_STABLE_UNIT_MEMBERS(Key)              \
+    std::int32_t u##Key() const noexcept {       \
+        return units_.u##Key();                  \
+    }                                            \
+    void setu##Key(std::int32_t index) {         \
+        units_.setu##Key(index);                 \
+        s##Key##_ = units_.s##Key();             \
+    }                                            \
+    const std::string& s##Key() const noexcept { \
+        return s##Key##_;                        \
+    }
+    TW_FOR_EACH_STABLE_UNIT(TW_STABLE_UNIT_MEMBERS)
+#undef TW_STABLE_UNIT_MEMBERS
+
+    std::int32_t TW_Language() const noexcept {
+        return language_;
+    }
+    void setTW_Language(std::int32_t language) noexcept {
+        language_ = language;
+    }
+
+    const std::filesystem::path& dataDirectory() const noexcept {
+        return directory_;
+    }
+
+  private:
+    struct WorkingState {
+        float pressure = 0, temperature = 0, volume = 0, enthalpy = 0, entropy = 0, quality = 0,
+              viscosity = 0, kinematicViscosity = 0;
+    };
+    struct Saturation {
+        float PSAT = 0, TSAT = 0, SVOLF = 0, SVOLG = 0, ENTHF = 0, ENTHG = 0, ENTROF = 0,
+              ENTROG = 0, ViscoF = 0, ViscoG = 0, ViscoXF = 0, ViscoXG = 0;
+    };
+    class StateSearch;
+
+    void satLookup(std::int32_t code, float value);
+    void stateLookup(std::int32_t kode, float arg, std::int32_t icode, float argl);
+    float steamViscosity(float P, float T, float X);
+    float toBase(std::int32_t code, float value) const;
+    float qualityOfWorkingState();
+    void showMissingFiles() const;
+
+    std::filesystem::path directory_;
+    std::string missingFiles_;
+    Unit units_;
+    std::int32_t language_ = 0;
+#define TW_STABLE_UNIT_LABEL(Key) std::string s##Key##_;
+    TW_FOR_EACH_STABLE_UNIT(TW_STABLE_UNIT_LABEL)
+#undef TW_STABLE_UNIT_LABEL
+
+    float ENTH_ = 0, PR_ = 0, SVOL_ = 0, TP_ = 0, Quality_ = 0, ENTRO_ = 0, Visco_ = 0, ViscoX_ = 0;
+    Saturation sat_;      // public saturation results (user units)
+    WorkingState work_;   // working state (base units)
+    Saturation workSat_;  // working saturation (base units)
+    std::int16_t error_ = 0;
+};
+
+}  // namespace tw

@@ -1,0 +1,4 @@
+#include "tw/Stable.h"
+
+#include <gtest/gtest.h>
+TEST(Stable, Placeholder) {}
