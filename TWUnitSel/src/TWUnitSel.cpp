@@ -632,8 +632,11 @@ void TWUnitSel::writeProperties(PropertyBag& bag) const {
                 bag.writeProperty(key, s.visible);
                 break;
             case Field::CallingObject:
-                // A guarded pointer, so that a store outliving the host reads back as no object.
-                bag.writeProperty(key, QVariant::fromValue(callingObject_));
+                // A guarded pointer, so that a store outliving the host reads back as no object;
+                // no object is an empty value, which file-backed stores can keep too.
+                bag.writeProperty(key, callingObject_.isNull()
+                                           ? QVariant()
+                                           : QVariant::fromValue(callingObject_));
                 break;
             case Field::Language:
                 bag.writeProperty(key, QVariant::fromValue<qint32>(language_));

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QMetaProperty>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -657,6 +659,29 @@ TEST_F(UnitSelection, AStoredHostThatWentAwayReadsBackAsNoObject) {
     TWUnitSel restored;
     restored.readProperties(bag);
     EXPECT_EQ(restored.CallingObject(), nullptr);
+}
+
+TEST_F(UnitSelection, PropertiesSurviveASettingsFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("host.ini"));
+    sel.setuENTH(ktounit_kJperkg);
+    sel.setVisible_TP(true);
+    sel.setTW_Language(TW_English);
+    {
+        QSettings settings(path, QSettings::IniFormat);
+        SettingsPropertyBag bag(settings, QStringLiteral("Unit"));
+        sel.writeProperties(bag);
+    }
+    QSettings settings(path, QSettings::IniFormat);
+    SettingsPropertyBag bag(settings, QStringLiteral("Unit"));
+    TWUnitSel restored;
+    restored.readProperties(bag);
+    EXPECT_EQ(restored.uENTH(), ktounit_kJperkg);
+    EXPECT_EQ(restored.sENTH(), "kJ/kg");
+    EXPECT_EQ(restored.exsTP(), "deg C");
+    EXPECT_TRUE(restored.Visible_TP());
+    EXPECT_EQ(restored.TW_Language(), TW_English);
 }
 
 }  // namespace
