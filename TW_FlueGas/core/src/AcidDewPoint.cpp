@@ -34,7 +34,8 @@ constexpr BilingualText kUndefined = {
 
 // Equilibrium SO3 partial pressure in atm of a gas at 1 atm: (O2 / 100)^0.5 K SO2 / 100.
 double equilibriumSO3(float SO2, float O2) {
-    return std::pow(O2 / 100.0, 0.5) * (SO3EquilibriumConstant() * SO2 / 100.0);
+    return std::pow(O2 / 100.0, 0.5) *
+           (static_cast<double>(SO3EquilibriumConstant()) * SO2 / 100.0);
 }
 
 // SO3 partial pressure in atm for a conversion rate in percent.

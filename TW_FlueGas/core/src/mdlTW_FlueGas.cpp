@@ -48,9 +48,10 @@ float moleWeightOf(const Amounts& volPercent) {
 }
 
 bool normalise(bool isVolumeBasis, const Amounts& x) {
-    // Total added in GasComponent order.
+    // Total added in GasComponent order; sums run in double and are stored as singles.
     double total = 0.0;
-    for (float v : x) total = single(total + v);
+    for (float v : x) total += v;
+    total = single(total);
     bool valid = std::isfinite(total);
     for (float v : x) valid = valid && std::isfinite(v) && v >= 0.0f;
     if (!valid) {
@@ -78,7 +79,8 @@ bool normalise(bool isVolumeBasis, const Amounts& x) {
             n[i] = single(static_cast<double>(r.WtPercent[i]) / kGasMolarMass[i]);
         }
         double nTotal = 0.0;
-        for (GasComponent c : kMoleWeightOrder) nTotal = single(nTotal + n[index(c)]);
+        for (GasComponent c : kMoleWeightOrder) nTotal += n[index(c)];
+        nTotal = single(nTotal);
         for (std::size_t i = 0; i < x.size(); ++i) r.VolPercent[i] = single(n[i] / nTotal * 100.0);
         r.MoleWeight = moleWeightOf(r.VolPercent);
     }
