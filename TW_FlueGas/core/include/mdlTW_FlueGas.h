@@ -95,6 +95,9 @@ std::optional<float> tryFlueGasEnthbyBnW(const Unit& unit, float T, bool isVolum
                                          float Ar);
 
 // Water dew point (AirWaterDewPoint.cpp).
+// Saturation temperature of water at the partial pressure of H2O (volume percent) in a gas at
+// total pressure P (the Unit's uPR), in the Unit's uTP; 0 with a warning below about 1 oC.
+float AirWaterDewPoint(const Unit& unit, float H2O, float P);
 
 // Equilibrium constant of SO2 + 1/2 O2 = SO3 at 1273 K (0.1722791).
 float SO3EquilibriumConstant();
