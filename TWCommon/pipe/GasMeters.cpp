@@ -107,15 +107,6 @@ void refuse(const BilingualText& message, enmLanguage language) {
     showMessage(message, language, pipe::kLibraryTitle, MessageIcon::Critical);
 }
 
-// Arguments of a gas meter converted to calculation units: flow kg/hr, inlet pressure
-// kg/cm2 a, pipe ID mm, specific volume m3/kg.
-struct GasMeterInput {
-    float flow;
-    float inletPressure;
-    float pipeID;
-    float specificVolume;
-};
-
 // Constant of the meter flow equation W = 1.265 d^2 C Y sqrt(dp / 1.01972 / v): W in kg/hr,
 // d in mm, dp in kg/cm2 (1.01972 kg/cm2 to the bar), v in m3/kg.
 double meterFlow(double boreMm, double C, double Y, double dp, double v) {

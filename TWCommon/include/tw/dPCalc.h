@@ -17,11 +17,12 @@
 namespace tw {
 
 // The single-precision input fields, 0 at creation.
-#define TW_FOR_EACH_DPCALC_INPUT(X)                                                           \
-    X(i_InNorth)                                                                              \
-    X(i_InEast) X(i_InUp) X(i_OutNorth) X(i_OutEast) X(i_OutUp) X(i_MFlow) X(i_PipeID)        \
-        X(i_PipeID_DownStream) X(i_AbsRough) X(i_SVOLin) X(i_Viscoin) X(i_ViscoXin) X(i_PRin) \
-            X(i_Isen_exp_k) X(i_FtgPara1) X(i_FtgPara2)
+#define TW_FOR_EACH_DPCALC_INPUT(X)                                                               \
+    X(i_InNorth)                                                                                  \
+    X(i_InEast)                                                                                   \
+    X(i_InUp) X(i_OutNorth) X(i_OutEast) X(i_OutUp) X(i_MFlow) X(i_PipeID) X(i_PipeID_DownStream) \
+        X(i_AbsRough) X(i_SVOLin) X(i_Viscoin) X(i_ViscoXin) X(i_PRin) X(i_Isen_exp_k)            \
+            X(i_FtgPara1) X(i_FtgPara2)
 
 class dPCalc {
   public:
