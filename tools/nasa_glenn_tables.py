@@ -14,6 +14,7 @@ Usage: nasa_glenn_tables.py INPUT.inp OUTPUT.cpp
 (the output is passed through clang-format when it is installed)
 """
 
+import os
 import shutil
 import subprocess
 import sys
@@ -116,7 +117,8 @@ def main(argv):
         write_table(species, out)
     # The table follows the house layout like every other source file.
     if shutil.which("clang-format"):
-        subprocess.run(["clang-format", "-i", argv[2]], check=True)
+        style = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".clang-format")
+        subprocess.run(["clang-format", f"-style=file:{style}", "-i", argv[2]], check=True)
     return 0
 
 
