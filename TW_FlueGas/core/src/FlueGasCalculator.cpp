@@ -13,11 +13,6 @@
 #include "tw/Format.h"
 #include "tw/MessageSink.h"
 
-// TEMPORARY until the water dew point routine lands in mdlTW_FlueGas.
-namespace tw {
-[[gnu::weak]] float AirWaterDewPoint(const Unit& unit, float H2O, float P);
-}
-
 namespace tw::fluegas {
 namespace {
 
@@ -180,7 +175,7 @@ void calculateInto(const FlueGasInput& input, const Unit& unit, FlueGasResults& 
     // Step 10: water dew point at the standard atmosphere in the user's pressure unit.
     if (h2o != 0) {
         const float p = unit.CvtPR(ktounit_kgpercm2a, unit.uPR(), kStandardAtmosphereKgPerCm2);
-        if (&AirWaterDewPoint != nullptr) results.waterDewPoint = AirWaterDewPoint(unit, h2o, p);
+        results.waterDewPoint = AirWaterDewPoint(unit, h2o, p);
     }
     results.complete = true;
 }

@@ -11,18 +11,9 @@
 #include "tw/Format.h"
 #include "tw/MessageSink.h"
 
-// TEMPORARY until the water dew point routine lands in mdlTW_FlueGas.
-namespace tw {
-[[gnu::weak]] float AirWaterDewPoint(const Unit& unit, float H2O, float P);
-}
-
 namespace {
 
 using namespace tw::fluegas;
-
-bool haveWaterDewPoint() {
-    return &tw::AirWaterDewPoint != nullptr;
-}
 
 // Rows 1 to 7 in table order: N2, Ar, O2, CO2, CO, SO2, H2O.
 using TableComposition = std::vector<std::string>;
@@ -96,10 +87,8 @@ TEST_F(CalculatorTest, TypicalRequestFillsEveryResultInBothLanguages) {
         EXPECT_EQ(table.value(rowOkkesDewPoint), "139.90");
         EXPECT_EQ(table.value(rowVerhoffDewPoint), "146.80");
         // 7 % of 1.0332 kg/cm2 a is 7.0926 kPa; IAPWS-IF97 gives 39.2457 oC at that pressure.
-        if (haveWaterDewPoint()) {
-            EXPECT_NEAR(table.number(rowWaterDewPoint), 39.25, 0.02);
-            EXPECT_EQ(table.value(rowWaterDewPoint).size(), 5u);
-        }
+        EXPECT_NEAR(table.number(rowWaterDewPoint), 39.25, 0.02);
+        EXPECT_EQ(table.value(rowWaterDewPoint).size(), 5u);
         EXPECT_EQ(commits, 1);
         EXPECT_EQ(loads, 1);
     }
@@ -252,7 +241,6 @@ TEST_F(CalculatorTest, ZeroSpeciesGiveNotAvailableRows) {
         Calculate(table);
         for (int i = 0; i < 4; ++i) {
             const std::string cell = table.value(rowSo3ConversionRate + i);
-            if (i == 3 && !haveWaterDewPoint()) continue;
             if (c.rows13to16[static_cast<std::size_t>(i)].empty()) {
                 EXPECT_NE(cell, "N/A") << c.composition[5] << " row " << 13 + i;
                 EXPECT_GT(table.number(rowSo3ConversionRate + i), 0.0f);
@@ -284,9 +272,7 @@ TEST_F(CalculatorTest, UserInputRateFeedsBothAcidDewPoints) {
         EXPECT_EQ(table.value(rowSo3ConversionRate), c.rows13to15[0]) << c.rate;
         EXPECT_EQ(table.value(rowOkkesDewPoint), c.rows13to15[1]) << c.rate;
         EXPECT_EQ(table.value(rowVerhoffDewPoint), c.rows13to15[2]) << c.rate;
-        if (haveWaterDewPoint()) {
-            EXPECT_NE(table.value(rowWaterDewPoint), "N/A");
-        }
+        EXPECT_NE(table.value(rowWaterDewPoint), "N/A");
     }
 }
 
@@ -414,6 +400,23 @@ TEST_F(CalculatorTest, BasisSwitchNeverWritesAnEarlierGas) {
     EXPECT_EQ(table.text(rowN2, colUnit), "Volume %");
     EXPECT_EQ(table.value(rowO2), "-21");
     EXPECT_EQ(texts(), std::vector<std::string>{"Percent of O2 must not be negative."});
+}
+
+TEST_F(CalculatorTest, WaterDewPointIsTheSameInEveryPressureUnit) {
+    // The standard atmosphere is converted into the user's pressure unit, gauge units included.
+    std::vector<std::string> cells;
+    for (int pressureUnit :
+         {tw::ktounit_kgpercm2a, tw::ktounit_kgpercm2g, tw::ktounit_kPag, tw::ktounit_psia}) {
+        table.unit().setuPR(pressureUnit);
+        type(kTypical);
+        Calculate(table);
+        cells.push_back(table.value(rowWaterDewPoint));
+    }
+    EXPECT_EQ(cells, std::vector<std::string>(4, cells.front()));
+    // Just below the computed limit (0.6485 % at one atmosphere) the routine warns and gives 0.
+    type({"92.4", "0.9", "4", "2", "0", "0.1", "0.6"});
+    Calculate(table);
+    EXPECT_EQ(table.value(rowWaterDewPoint), "0.00");
 }
 
 }  // namespace
