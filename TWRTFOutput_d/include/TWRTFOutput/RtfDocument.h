@@ -1,0 +1,78 @@
+#pragma once
+// The rich text the output pane holds, as plain values: paragraphs with alignment, indents and
+// tab stops, made of runs of characters that share one format. The RTF reader and writer work
+// on this model only (Qt Core, no widgets), so that they can be tested and fuzzed on their own.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "TWRTFOutput/Export.h"
+
+namespace tw::rtf {
+
+enum class Alignment { Left, Center, Right, Justify };
+
+struct CharFormat {
+    QString fontFamily;     // empty: the reader's or the host's default font
+    double pointSize = 12;  // RTF keeps half points
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    std::optional<unsigned> color;  // 0xRRGGBB; none means the automatic text colour
+
+    friend bool operator==(const CharFormat&, const CharFormat&) = default;
+};
+
+// Text holds tabs as '\t' and manual line breaks as U+2028 (Qt's line separator).
+struct Run {
+    QString text;
+    CharFormat format;
+
+    friend bool operator==(const Run&, const Run&) = default;
+};
+
+// Lengths in twips, measured from the text's left and right edges as RTF counts them.
+struct Paragraph {
+    Alignment alignment = Alignment::Left;
+    int leftIndent = 0;
+    int rightIndent = 0;
+    int firstLineIndent = 0;
+    std::vector<int> tabStops;
+    std::vector<Run> runs;
+
+    QString text() const;
+    friend bool operator==(const Paragraph&, const Paragraph&) = default;
+};
+
+struct Document {
+    std::vector<Paragraph> paragraphs;
+
+    // The paragraphs' texts joined by '\n'.
+    QString text() const;
+    friend bool operator==(const Document&, const Document&) = default;
+};
+
+// Limits that keep a hostile file from exhausting memory or the layout engine. Values past
+// them are clamped; Word's own limits are of the same size.
+inline constexpr int kMaxGroupDepth = 512;
+inline constexpr int kMaxTabStops = 64;
+inline constexpr int kMaxTwips = 31680;  // 22 inches
+inline constexpr double kMaxPointSize = 1638;
+inline constexpr double kMinPointSize = 1;
+
+enum class ReadError { NotRtf };
+
+// Reads an RTF file. Returns nothing when the data does not begin as an RTF file; any other
+// input, truncated or damaged, yields what could be read. Fonts, styles, pictures, fields'
+// instructions and other parts that the model does not hold are skipped.
+TWRTFOUTPUT_EXPORT std::optional<Document> read(QByteArrayView data);
+
+// Writes the document as RTF 1 (ANSI code page 1252, every other character as \uN with a
+// fallback), as word processors read it.
+TWRTFOUTPUT_EXPORT QByteArray write(const Document& document);
+
+}  // namespace tw::rtf

@@ -1,0 +1,126 @@
+// RTF writer for the output pane's model: one font table and colour table, then each paragraph
+// with its full paragraph and character formats, so that every paragraph reads on its own.
+
+#include <QByteArray>
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+
+#include "CodePage.h"
+#include "TWRTFOutput/RtfDocument.h"
+
+namespace tw::rtf {
+namespace {
+
+// The text as RTF: ASCII as is, tabs, line breaks and no-break spaces as control words,
+// everything else as \uN followed by a one-character Windows-1252 fallback.
+void appendEscaped(QByteArray& out, const QString& text) {
+    for (const QChar qc : text) {
+        const char16_t ch = qc.unicode();
+        if (ch == u'\\' || ch == u'{' || ch == u'}') {
+            out += '\\';
+            out += static_cast<char>(ch);
+        } else if (ch == u'\t') {
+            out += "\\tab ";
+        } else if (ch == 0x2028) {
+            out += "\\line ";
+        } else if (ch == 0x00A0) {
+            out += "\\~";
+        } else if (ch < 0x20 || ch == 0x7F || ch == 0x2029 ||
+                   ch == QChar::ObjectReplacementCharacter) {
+            // Control characters and embedded objects have no place in the text.
+        } else if (ch < 0x80) {
+            out += static_cast<char>(ch);
+        } else {
+            out += "\\u" + QByteArray::number(static_cast<int>(static_cast<std::int16_t>(ch)));
+            if (const auto fallback = encode1252(ch); fallback && *fallback >= 0x80)
+                out += "\\'" + QByteArray::number(*fallback, 16).rightJustified(2, '0');
+            else if (fallback)
+                out += static_cast<char>(*fallback);
+            else
+                out += '?';
+        }
+    }
+}
+
+QByteArray alignmentWord(Alignment alignment) {
+    switch (alignment) {
+        case Alignment::Center:
+            return "\\qc";
+        case Alignment::Right:
+            return "\\qr";
+        case Alignment::Justify:
+            return "\\qj";
+        case Alignment::Left:
+            break;
+    }
+    return "\\ql";
+}
+
+}  // namespace
+
+QByteArray write(const Document& document) {
+    QStringList fonts;
+    std::vector<unsigned> colors;
+    for (const Paragraph& p : document.paragraphs) {
+        for (const Run& run : p.runs) {
+            const QString family = run.format.fontFamily.isEmpty()
+                                       ? QStringLiteral("Times New Roman")
+                                       : run.format.fontFamily;
+            if (!fonts.contains(family)) fonts << family;
+            if (run.format.color &&
+                std::find(colors.begin(), colors.end(), *run.format.color) == colors.end())
+                colors.push_back(*run.format.color);
+        }
+    }
+    if (fonts.isEmpty()) fonts << QStringLiteral("Times New Roman");
+
+    QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
+    for (qsizetype i = 0; i < fonts.size(); ++i) {
+        out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset0 ";
+        appendEscaped(out, fonts[i]);
+        out += ";}";
+    }
+    out += "}\n";
+    if (!colors.empty()) {
+        out += "{\\colortbl;";
+        for (const unsigned c : colors)
+            out += "\\red" + QByteArray::number((c >> 16) & 0xFF) + "\\green" +
+                   QByteArray::number((c >> 8) & 0xFF) + "\\blue" + QByteArray::number(c & 0xFF) +
+                   ";";
+        out += "}\n";
+    }
+    out += "{\\*\\generator TWRTFOutput;}\\viewkind4\n";
+
+    for (const Paragraph& p : document.paragraphs) {
+        out += "\\pard" + alignmentWord(p.alignment);
+        if (p.leftIndent != 0) out += "\\li" + QByteArray::number(p.leftIndent);
+        if (p.rightIndent != 0) out += "\\ri" + QByteArray::number(p.rightIndent);
+        if (p.firstLineIndent != 0) out += "\\fi" + QByteArray::number(p.firstLineIndent);
+        for (const int tab : p.tabStops) out += "\\tx" + QByteArray::number(tab);
+        for (const Run& run : p.runs) {
+            const CharFormat& f = run.format;
+            const QString family = f.fontFamily.isEmpty() ? fonts.front() : f.fontFamily;
+            const long halfPoints =
+                std::lround(std::clamp(f.pointSize, kMinPointSize, kMaxPointSize) * 2);
+            out += "\\plain\\f" + QByteArray::number(fonts.indexOf(family)) + "\\fs" +
+                   QByteArray::number(static_cast<qlonglong>(halfPoints));
+            if (f.bold) out += "\\b";
+            if (f.italic) out += "\\i";
+            if (f.underline) out += "\\ul";
+            if (f.strikeOut) out += "\\strike";
+            if (f.color) {
+                const auto index =
+                    std::find(colors.begin(), colors.end(), *f.color) - colors.begin();
+                out += "\\cf" + QByteArray::number(static_cast<qlonglong>(index + 1));
+            }
+            out += ' ';
+            appendEscaped(out, run.text);
+        }
+        out += "\\par\n";
+    }
+    out += "}\n";
+    return out;
+}
+
+}  // namespace tw::rtf

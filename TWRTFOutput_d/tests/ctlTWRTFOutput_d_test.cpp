@@ -1,0 +1,312 @@
+// The rich text output control on the offscreen platform: page layout and tab columns,
+// rtfSelText, change tracking, files, printing and persistence.
+
+#include "TWRTFOutput/ctlTWRTFOutput_d.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTextEdit>
+
+#include "PropertyBag.h"
+
+namespace {
+
+int argc = 1;
+char arg0[] = "test";
+char* argv[] = {arg0, nullptr};
+QApplication& app() {
+    static QApplication application(argc, argv);
+    return application;
+}
+
+// Dialogs that answer as a test tells them and remember what was shown.
+struct ScriptedDialogs final : RtfOutputDialogs {
+    std::optional<QString> fileName;
+    QString pdfFile;
+    QMessageBox::StandardButton answer = QMessageBox::No;
+    int questions = 0;
+    QStringList errors;
+
+    std::optional<QString> openFileName(QWidget*, const QString&, const QString&) override {
+        return fileName;
+    }
+    std::optional<QString> saveFileName(QWidget*, const QString&, const QString&,
+                                        const QString&) override {
+        return fileName;
+    }
+    bool print(QWidget*, const QString&, QPrinter& printer, bool, bool& selectionOnly) override {
+        if (pdfFile.isEmpty()) return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfFile);
+        selectionOnly = false;
+        return true;
+    }
+    QMessageBox::StandardButton askYesNoCancel(QWidget*, const QString&, const QString&) override {
+        ++questions;
+        return answer;
+    }
+    void showCritical(QWidget*, const QString&, const QString& text) override { errors << text; }
+};
+
+class Control : public testing::Test {
+  protected:
+    void SetUp() override {
+        app();
+        auto d = std::make_unique<ScriptedDialogs>();
+        dialogs = d.get();
+        control.setDialogs(std::move(d));
+        control.show();
+    }
+    struct AppFirst {
+        AppFirst() { app(); }
+    } appFirst;
+    ctlTWRTFOutput_d control;
+    ScriptedDialogs* dialogs = nullptr;
+    QTemporaryDir dir;
+};
+
+TEST_F(Control, ThreeTabStopsOnA4PortraitWithOneCentimetreMargins) {
+    control.setrtfTabNos(3);
+    EXPECT_FLOAT_EQ(control.columnUnit(), 2693.25f);
+    const auto stops = control.tabStops();
+    ASSERT_EQ(stops.size(), 3u);
+    EXPECT_NEAR(stops[0], 3260.25f, 0.01f);
+    EXPECT_NEAR(stops[1], 5953.5f, 0.01f);
+    EXPECT_NEAR(stops[2], 8646.75f, 0.01f);
+    EXPECT_NEAR(control.leftIndent(), 567.0f, 0.01f);
+    EXPECT_EQ(control.currentColumn(), 0);
+    // The layout inserted one line feed.
+    EXPECT_EQ(control.rtfText(), "\n");
+}
+
+TEST_F(Control, TabPositionAndWidthAreClampedToTheTabStops) {
+    control.setrtfTabNos(3);
+    struct Case {
+        short pos, width, expectPos, expectWidth;
+    };
+    for (const Case c : {Case{5, 1, 3, 1}, Case{2, 4, 2, 2}, Case{0, 1, 0, 1}}) {
+        QString word = "x";
+        short pos = c.pos, width = c.width, lf = 1;
+        control.rtfSelText(word, pos, width, lf);
+        EXPECT_EQ(pos, c.expectPos);
+        EXPECT_EQ(width, c.expectWidth);
+    }
+}
+
+TEST_F(Control, TooWideWordIsCutBeforeTheLimit) {
+    control.setrtfTabNos(3);
+    const QString word(400, u'W');
+    control.rtfSelText(word, 0, 1, 0);
+    const QString inserted = control.rtfText().section('\n', -1);
+    EXPECT_GT(inserted.size(), 0);
+    EXPECT_LT(inserted.size(), word.size());
+    const QFontMetricsF m(control.textArea()->textCursor().charFormat().font().resolve(
+                              control.textArea()->document()->defaultFont()),
+                          control.textArea()->viewport());
+    EXPECT_LT(m.horizontalAdvance(inserted) * 15, control.columnUnit());
+    EXPECT_GE(m.horizontalAdvance(inserted + "W") * 15, control.columnUnit());
+}
+
+TEST_F(Control, TwoCallsInOneColumnInsertOneTab) {
+    control.setrtfTabNos(3);
+    control.rtfSelText("a", 1, 1, 0);
+    EXPECT_EQ(control.currentColumn(), 1);
+    control.rtfSelText("b", 1, 1, 1);
+    EXPECT_EQ(control.currentColumn(), 0);
+    EXPECT_EQ(control.rtfText(), "\n\tab\n");
+}
+
+TEST_F(Control, WordsRunOnWithoutTabStops) {
+    control.rtfSelText("one ");
+    control.rtfSelText("two ");
+    control.rtfSelText("three");
+    EXPECT_EQ(control.rtfText(), "one two three");
+    control.rtfSelText("", 0, 1, 2);
+    EXPECT_EQ(control.rtfText(), "one two three\n\n");
+}
+
+TEST_F(Control, UnknownPaperKindIsStoredButKeepsTheWidth) {
+    control.setrtfPaperWidth(ctlTWRTFOutput_d::A3_Landscape);
+    EXPECT_FLOAT_EQ(control.paperWidth(), 23814.0f);
+    control.setrtfPaperWidth(9);
+    EXPECT_EQ(control.rtfPaperWidth(), 9);
+    EXPECT_FLOAT_EQ(control.paperWidth(), 23814.0f);
+}
+
+TEST_F(Control, UserTypingMarksModifiedAndNewAsksFirst) {
+    control.rtfSelText("from the host");
+    EXPECT_FALSE(control.isModified());
+    control.textArea()->insertPlainText("typed");  // as the user types
+    EXPECT_TRUE(control.isModified());
+    dialogs->answer = QMessageBox::Cancel;
+    control.NewDocument();
+    EXPECT_EQ(dialogs->questions, 1);
+    EXPECT_TRUE(control.rtfText().contains("typed"));
+    // Yes, but the save dialog is cancelled: the text stays.
+    dialogs->answer = QMessageBox::Yes;
+    dialogs->fileName.reset();
+    control.NewDocument();
+    EXPECT_TRUE(control.rtfText().contains("typed"));
+    dialogs->answer = QMessageBox::No;
+    control.NewDocument();
+    EXPECT_EQ(control.rtfText(), "");
+    EXPECT_TRUE(control.isUntitled());
+}
+
+TEST_F(Control, SavedDocumentOpensAgainWithTextAndFormats) {
+    control.setrtfTabNos(2);
+    control.setrtfFontBold(true);
+    control.rtfSelText("제목 Title", 0, 1, 1);
+    control.setrtfFontBold(false);
+    control.setrtfFontItalic(true);
+    control.rtfSelText("N2", 0, 1, 0);
+    control.setrtfFontItalic(false);
+    control.setrtfFontUnderline(true);
+    control.rtfSelText("76.000", 1, 1, 0);
+    control.setrtfFontUnderline(false);
+    control.setrtfFontStrikeThru(true);
+    control.rtfSelText("vol%", 2, 1, 0);
+    const QString file = dir.filePath("report.rtf");
+    dialogs->fileName = file;
+    control.SaveDocumentAs();
+    EXPECT_FALSE(control.isUntitled());
+    const QString text = control.rtfText();
+    const QString html = control.textArea()->toHtml();
+
+    ctlTWRTFOutput_d other;
+    auto d = std::make_unique<ScriptedDialogs>();
+    d->fileName = file;
+    other.setDialogs(std::move(d));
+    other.OpenDocument();
+    EXPECT_EQ(other.rtfText(), text);
+    const auto firstFormats = [](const ctlTWRTFOutput_d& c, int position) {
+        QTextCursor cursor(c.textArea()->document());
+        cursor.setPosition(position + 1);
+        return cursor.charFormat();
+    };
+    const int title = text.indexOf(u"제목"_qs);
+    const int n2 = text.indexOf("N2");
+    const int value = text.indexOf("76.000");
+    const int unit = text.indexOf("vol%");
+    EXPECT_EQ(firstFormats(other, title).fontWeight(), QFont::Bold);
+    EXPECT_TRUE(firstFormats(other, n2).fontItalic());
+    EXPECT_TRUE(firstFormats(other, value).fontUnderline());
+    EXPECT_TRUE(firstFormats(other, unit).fontStrikeOut());
+    QTextCursor cursor(other.textArea()->document());
+    cursor.setPosition(n2);
+    EXPECT_EQ(cursor.blockFormat().tabPositions().size(), 2);
+    EXPECT_NEAR(cursor.blockFormat().leftMargin() * 15, 567, 1);
+}
+
+TEST_F(Control, FailedSaveKeepsThePreviousFileAndReportsAnError) {
+    const QString file = dir.filePath("keep.rtf");
+    dialogs->fileName = file;
+    control.rtfSelText("first");
+    control.SaveDocumentAs();
+    const QByteArray before = [&] {
+        QFile f(file);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    control.textArea()->insertPlainText(" more");
+    control.SaveDocument();
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (QFileInfo(dir.path()).isWritable() && dialogs->errors.isEmpty())
+        GTEST_SKIP() << "running as a user who writes anywhere";
+    ASSERT_EQ(dialogs->errors.size(), 1);
+    EXPECT_TRUE(dialogs->errors[0].startsWith("Error #"));
+    EXPECT_TRUE(control.isModified());
+    QFile f(file);
+    f.open(QIODevice::ReadOnly);
+    EXPECT_EQ(f.readAll(), before);
+}
+
+TEST_F(Control, OpeningAFileThatIsNotRtfShowsAnError) {
+    const QString file = dir.filePath("plain.rtf");
+    QFile f(file);
+    f.open(QIODevice::WriteOnly);
+    f.write("just text");
+    f.close();
+    dialogs->fileName = file;
+    control.OpenDocument();
+    EXPECT_EQ(dialogs->errors, QStringList{"Error #321\nInvalid file format"});
+    EXPECT_FALSE(control.isUntitled());
+    EXPECT_FALSE(control.isModified());
+}
+
+TEST_F(Control, FixturesFromAWordProcessorLoad) {
+    dialogs->fileName = QStringLiteral(TW_RTF_TEST_DATA "/lo_formats.rtf");
+    control.OpenDocument();
+    EXPECT_TRUE(dialogs->errors.isEmpty());
+    EXPECT_TRUE(control.rtfText().contains(u"배기가스 보고서"_qs));
+    QDir().mkpath("rtf_screens");
+    control.grab().save("rtf_screens/lo_formats.png");
+}
+
+TEST_F(Control, PrintsToAPdfFile) {
+    control.setrtfTabNos(2);
+    for (int i = 0; i < 80; ++i) control.rtfSelText("Line " + QString::number(i), 0, 1, 1);
+    dialogs->pdfFile = dir.filePath("out.pdf");
+    control.PrintDocument();
+    QFile pdf(dialogs->pdfFile);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray data = pdf.readAll();
+    EXPECT_TRUE(data.startsWith("%PDF"));
+    EXPECT_GT(
+        data.count("/Type /Page\n") + data.count("/Type /Page\r") + data.count("/Type /Page "), 0);
+    EXPECT_GT(data.size(), 1000);
+    QFile::copy(dialogs->pdfFile, QDir("rtf_screens").absoluteFilePath("print.pdf"));
+    // A cancelled print dialog ends silently.
+    dialogs->pdfFile.clear();
+    control.PrintDocument();
+    EXPECT_TRUE(dialogs->errors.isEmpty());
+}
+
+TEST_F(Control, LockedTextIsNotChangedByEditCommands) {
+    control.rtfSelText("locked");
+    control.setrtfLocked(true);
+    control.textArea()->selectAll();
+    for (const char* key : {"cut", "delete", "paste", "bold"}) control.toolbarButtonClick(key);
+    EXPECT_EQ(control.rtfText(), "locked");
+    control.toolbarButtonClick("no such key");
+}
+
+TEST_F(Control, FormatCommandsPressTheirButtons) {
+    control.rtfSelText("word");
+    control.textArea()->selectAll();
+    control.toolbarButtonClick("bold");
+    EXPECT_TRUE(control.isButtonPressed("bold"));
+    EXPECT_TRUE(control.isModified());
+    control.toolbarButtonClick("center");
+    EXPECT_TRUE(control.isButtonPressed("center"));
+    EXPECT_FALSE(control.isButtonPressed("left"));
+    control.toolbarButtonClick("bold");
+    EXPECT_FALSE(control.isButtonPressed("bold"));
+}
+
+TEST_F(Control, PropertiesEqualToTheirDefaultsAreNotWritten) {
+    tw::MemoryPropertyBag bag;
+    control.writeProperties(bag);
+    EXPECT_TRUE(bag.keysInWriteOrder().isEmpty()) << bag.keysInWriteOrder().join(",").toStdString();
+    control.setrtfTabNos(2);
+    control.setrtfFontStrikeThru(true);
+    control.setrtfPaperWidth(ctlTWRTFOutput_d::B5_Portrait);
+    control.writeProperties(bag);
+    EXPECT_EQ(bag.keysInWriteOrder(),
+              (QStringList{"rtfPaperWidth", "rtfFontStrikethru", "rtfTabNos", "rtfText"}));
+    ctlTWRTFOutput_d other;
+    other.readProperties(bag);
+    EXPECT_EQ(other.rtfTabNos(), 2);
+    EXPECT_TRUE(other.rtfFontStrikeThru());
+    EXPECT_FLOAT_EQ(other.paperWidth(), 10319.4f);
+    EXPECT_EQ(other.rtfText(), control.rtfText());
+}
+
+}  // namespace
