@@ -17,6 +17,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -773,6 +774,9 @@ void ctlTWRTFOutput_d::firstDisplay() {
     const int index = cmbFont_->findText(family);
     if (index >= 0) cmbFont_->setCurrentIndex(index);
     cmbSize_->setCurrentIndex(2);
+    // The page shows from its left edge, margin included, even when the text was composed
+    // before the control had its size.
+    rtfOutput_->horizontalScrollBar()->setValue(0);
     if (fontSize_ >= tw::rtf::kMinPointSize && fontSize_ <= tw::rtf::kMaxPointSize) {
         ownFont_.setPointSize(fontSize_);
         QTextCharFormat f;
