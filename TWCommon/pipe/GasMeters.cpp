@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "PipeMath.h"
@@ -17,6 +18,7 @@ namespace {
 
 using pipe::checkedDivide;
 using pipe::checkedSqrt;
+using pipe::refuse;
 
 namespace text {
 constexpr BilingualText kSVOL{"비체적이 0 보다 커야 합니다.",
@@ -103,37 +105,48 @@ std::string criticalMessage(const text::CriticalText& t, bool korean,
     return message;
 }
 
-void refuse(const BilingualText& message, enmLanguage language) {
-    showMessage(message, language, pipe::kLibraryTitle, MessageIcon::Critical);
-}
-
 // Constant of the meter flow equation W = 1.265 d^2 C Y sqrt(dp / 1.01972 / v): W in kg/hr,
 // d in mm, dp in kg/cm2 (1.01972 kg/cm2 to the bar), v in m3/kg.
 double meterFlow(double boreMm, double C, double Y, double dp, double v) {
     return checkedFinite(1.265 * boreMm * boreMm * Y * C * checkedSqrt(dp / 1.01972 / v));
 }
 
+// The checks both gas meters make before their search, in their order: specific volume,
+// isentropic exponent, then the inlet pressure (converted only once the first two pass) against
+// zero and against the bound of the search. The inlet pressure in kg/cm2 a, or nothing after a
+// refusal.
+template <class InletPressure>
+std::optional<float> checkedGasInlet(float SVOLin, float kappa, const BilingualText& kappaText,
+                                     enmLanguage language, InletPressure inletPressure) {
+    if (SVOLin <= 0) {
+        refuse(text::kSVOL, language);
+        return std::nullopt;
+    }
+    if (kappa <= 1) {
+        refuse(kappaText, language);
+        return std::nullopt;
+    }
+    const float P1 = inletPressure();
+    if (P1 <= 0) {
+        refuse(text::kInletPressure, language);
+        return std::nullopt;
+    }
+    if (!(P1 <= Pipe::kMaxGasInletPressure)) {
+        refuse(text::kInletPressureBound, language);
+        return std::nullopt;
+    }
+    return P1;
+}
+
 }  // namespace
 
 float Pipe::NozzleGasdP(float MFlow, float PRin, float PipeID, float SVOLin, float Beta,
                         float Isentropic_exponent_k) const {
-    if (SVOLin <= 0) {
-        refuse(text::kSVOL, language_);
-        return 0;
-    }
-    if (Isentropic_exponent_k <= 1) {
-        refuse(text::kNozzleKappa, language_);
-        return 0;
-    }
-    const float P1 = unit_.CvtPR(uPR(), ktounit_kgpercm2a, PRin);
-    if (P1 <= 0) {
-        refuse(text::kInletPressure, language_);
-        return 0;
-    }
-    if (!(P1 <= kMaxGasInletPressure)) {
-        refuse(text::kInletPressureBound, language_);
-        return 0;
-    }
+    const std::optional<float> inlet =
+        checkedGasInlet(SVOLin, Isentropic_exponent_k, text::kNozzleKappa, language_,
+                        [&] { return unit_.CvtPR(uPR(), ktounit_kgpercm2a, PRin); });
+    if (!inlet) return 0;
+    const float P1 = *inlet;
     const float W = unit_.CvtMFlow(uMFlow(), ktounit_kgperhr, MFlow);
     const float D = unit_.CvtPDia(uPDia(), ktounit_mm_PDia, PipeID);
     const double v = unit_.CvtSVOL(uSVOL(), ktounit_m3perkg, SVOLin);
@@ -198,23 +211,11 @@ float Pipe::NozzleGasdP(float MFlow, float PRin, float PipeID, float SVOLin, flo
 
 float Pipe::OrificeGasdP(float MFlow, float PRin, float PipeID, float SVOLin, float Beta,
                          float Isentropic_exponent_k) const {
-    if (SVOLin <= 0) {
-        refuse(text::kSVOL, language_);
-        return 0;
-    }
-    if (Isentropic_exponent_k <= 1) {
-        refuse(text::kOrificeKappa, language_);
-        return 0;
-    }
-    const float P1 = unit_.CvtPR(uPR(), ktounit_kgpercm2a, PRin);
-    if (P1 <= 0) {
-        refuse(text::kInletPressure, language_);
-        return 0;
-    }
-    if (!(P1 <= kMaxGasInletPressure)) {
-        refuse(text::kInletPressureBound, language_);
-        return 0;
-    }
+    const std::optional<float> inlet =
+        checkedGasInlet(SVOLin, Isentropic_exponent_k, text::kOrificeKappa, language_,
+                        [&] { return unit_.CvtPR(uPR(), ktounit_kgpercm2a, PRin); });
+    if (!inlet) return 0;
+    const float P1 = *inlet;
     const float W = unit_.CvtMFlow(uMFlow(), ktounit_kgperhr, MFlow);
     const float D = unit_.CvtPDia(uPDia(), ktounit_mm_PDia, PipeID);
     const double v = unit_.CvtSVOL(uSVOL(), ktounit_m3perkg, SVOLin);

@@ -14,6 +14,7 @@ namespace {
 using pipe::checkedDivide;
 using pipe::checkedLog;
 using pipe::checkedSqrt;
+using pipe::refuse;
 
 namespace text {
 constexpr BilingualText kFrictionPipeID{"배관 내경이 0 보다 커야 합니다.",
@@ -46,11 +47,6 @@ constexpr BilingualText kTransition{
 constexpr BilingualText kBeta{"Valve의 구경비 Beta 값이 0 보다 커야 합니다.",
                               "The diameter ratio(Beta) of valve should be larger than zero."};
 }  // namespace text
-
-void refuse(const BilingualText& message, enmLanguage language,
-            MessageIcon icon = MessageIcon::Critical) {
-    showMessage(message, language, pipe::kLibraryTitle, icon);
-}
 
 // Fully rough and transition turbulent flow: Colebrook,
 //   1/sqrt(f) = -2 log10(eps/(3.7 D) + 2.51/(Re sqrt(f))),

@@ -6,11 +6,18 @@
 #include <string_view>
 
 #include "tw/AutomationError.h"
+#include "tw/MessageSink.h"
 
 namespace tw::pipe {
 
 // Caption of the library's message boxes that have no caption of their own: the library title.
 inline constexpr std::string_view kLibraryTitle = "TWCommon";
+
+// A refused input: the message of the caller's language in a box with the library title.
+inline void refuse(const BilingualText& message, enmLanguage language,
+                   MessageIcon icon = MessageIcon::Critical) {
+    showMessage(message, language, kLibraryTitle, icon);
+}
 
 // Natural logarithm; a non-positive (or NaN) argument is an invalid call.
 inline double checkedLog(double x) {
