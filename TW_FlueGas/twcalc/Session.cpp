@@ -48,28 +48,60 @@ void Session::emit(Json result, const std::string& plain, bool withMessages) {
     }
 }
 
-float parseFloat(const std::string& text, const std::string& what) {
-    float value = 0;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    if (first != last && *first == '+') ++first;
-    auto r = std::from_chars(first, last, value);
-    if (r.ec == std::errc::result_out_of_range) {
-        throw UsageError(what + " '" + text + "' is beyond the range of a single-precision number");
+namespace {
+
+std::size_t skipDigits(std::string_view text, std::size_t i) {
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return i;
+}
+
+// An optional sign, digits with an optional decimal point (at least one digit), and an optional
+// exponent: what a user means by a decimal number. Words such as "nan" or "inf" are not.
+bool isDecimalText(std::string_view text) {
+    std::size_t i = text.empty() || (text[0] != '+' && text[0] != '-') ? 0 : 1;
+    const std::size_t integral = skipDigits(text, i);
+    std::size_t end = integral;
+    std::size_t digits = integral - i;
+    if (end < text.size() && text[end] == '.') {
+        const std::size_t fraction = skipDigits(text, end + 1);
+        digits += fraction - end - 1;
+        end = fraction;
     }
-    if (r.ec != std::errc() || r.ptr != last) {
-        throw UsageError(what + " '" + text + "' is not a decimal number");
+    if (digits == 0) return false;
+    if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
+        std::size_t exponent = end + 1;
+        if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) {
+            ++exponent;
+        }
+        end = skipDigits(text, exponent);
+        if (end == exponent) return false;
+    }
+    return end == text.size();
+}
+
+bool isIntegerText(std::string_view text) {
+    const std::size_t i = text.empty() || (text[0] != '+' && text[0] != '-') ? 0 : 1;
+    return i < text.size() && skipDigits(text, i) == text.size();
+}
+
+}  // namespace
+
+float parseFloat(const std::string& text, const std::string& what) {
+    if (!isDecimalText(text)) throw UsageError(what + " '" + text + "' is not a decimal number");
+    float value = 0;
+    const char* first = text.data() + (text[0] == '+' ? 1 : 0);
+    const auto r = std::from_chars(first, text.data() + text.size(), value);
+    if (r.ec == std::errc::result_out_of_range || !std::isfinite(value)) {
+        throw UsageError(what + " '" + text + "' is beyond the range of a single-precision number");
     }
     return value;
 }
 
 std::optional<int> parseIndex(const std::string& text) {
+    if (!isIntegerText(text)) return std::nullopt;
     long long value = 0;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    if (first != last && *first == '+') ++first;
-    auto r = std::from_chars(first, last, value);
-    if (r.ptr != last || text.empty()) return std::nullopt;
+    const char* first = text.data() + (text[0] == '+' ? 1 : 0);
+    const auto r = std::from_chars(first, text.data() + text.size(), value);
     if (r.ec == std::errc::result_out_of_range || value < INT_MIN || value > INT_MAX) return -1;
     return static_cast<int>(value);
 }

@@ -54,9 +54,12 @@ struct Session {
     Json messagesJson() const;
 };
 
-// Parses a decimal number into a float (negative numbers included); usage error otherwise.
+// Parses a decimal number (an optional sign, digits with an optional point, an optional
+// exponent) into a finite float; anything else, "nan" and "inf" included, and a number beyond
+// the single-precision range are usage errors naming `what`.
 float parseFloat(const std::string& text, const std::string& what);
-// Parses an integer index; values beyond 32 bits become -1 (an index outside every list).
+// Parses an integer index (an optional sign and digits); values beyond 32 bits become -1 (an
+// index outside every list); nothing for any other text.
 std::optional<int> parseIndex(const std::string& text);
 
 }  // namespace twcalc

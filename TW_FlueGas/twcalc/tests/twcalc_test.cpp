@@ -47,3 +47,76 @@ TEST(TwcalcUnits, ListsTheCatalogue) {
               std::string::npos);
     EXPECT_EQ(runTwcalc({"units", "Nope"}).status, 2);
 }
+
+// Every numeric option reads a plain decimal number: words that a number parser would take for
+// NaN or infinity, a doubled sign or a lone sign are usage errors that name the option.
+TEST(TwcalcNumbers, OnlyFiniteDecimalNumbersAreRead) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string named;
+    };
+    const std::vector<std::string> orifice = {"pipe",
+                                              "OrificeGasdP",
+                                              "--PRin",
+                                              "10",
+                                              "--PipeID",
+                                              "100",
+                                              "--SVOLin",
+                                              "0.085",
+                                              "--Beta",
+                                              "0.5",
+                                              "--Isentropic_exponent_k",
+                                              "1.4",
+                                              "--MFlow"};
+    auto with = [](std::vector<std::string> args, const std::string& last) {
+        args.push_back(last);
+        return args;
+    };
+    for (const Case& c : std::vector<Case>{
+             {with(orifice, "nan"), "--MFlow"},
+             {with(orifice, "-NaN"), "--MFlow"},
+             {with(orifice, "inf"), "--MFlow"},
+             {with(orifice, "Infinity"), "--MFlow"},
+             {with(orifice, "+-5"), "--MFlow"},
+             {with(orifice, "1e"), "--MFlow"},
+             {with(orifice, "."), "--MFlow"},
+             {with(orifice, "0x10"), "--MFlow"},
+             {with(orifice, " 5"), "--MFlow"},
+             {with(orifice, "1e39"), "--MFlow"},
+             {{"pipe", "ReynoldNo", "--MFlow", "1", "--PipeID", "inf", "--Visco", "1"}, "--PipeID"},
+             {{"pipe", "FtgK", "--FtgNo", "+", "--Para1", "1", "--Para2", "1", "--fT", "0.02",
+               "--PipeID", "100"},
+              "FtgNo"},
+             {{"convert", "TP", "0", "1", "nan"}, "VALUE"},
+             {{"convert", "TP", "+", "1", "5"}, "TP unit '+'"},
+             {{"steam", "sat", "--tp", "infinity"}, "--tp"},
+             {{"steam", "sat", "--tp", "100", "--utp", "+"}, "--utp"},
+             {{"steam", "sat", "--code", "+-1", "--value", "1"}, "--code"},
+             {{"steam", "visco", "--pr", "1", "--tp", "100", "--x", "nan"}, "--x"},
+             {{"dpcalc", "--pipe", "--set", "i_MFlow=inf"}, "i_MFlow"},
+             {{"dpcalc", "--fittings", "--set", "i_FtgQty=+"}, "i_FtgQty"},
+             {{"dpcalc", "--name", "-"}, "--name"},
+             {{"pipe", "f", "--PipeID", "100", "--AbsRoughness", "0", "--ReynoldNo", "1", "--updia",
+               "+"},
+              "PDia unit '+'"},
+         }) {
+        const TwcalcResult r = runTwcalc(c.args);
+        EXPECT_EQ(r.status, 2) << c.args.back();
+        EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+    }
+}
+
+TEST(TwcalcNumbers, EveryWrittenFormOfADecimalNumberIsRead) {
+    for (const auto& [text, value] :
+         std::vector<std::pair<std::string, std::string>>{{"+5", "5"},
+                                                          {"5.", "5"},
+                                                          {".5", "0.5"},
+                                                          {"-0.5e+1", "-5"},
+                                                          {"25E-1", "2.5"},
+                                                          {"1e-40", "1e-40"},  // a subnormal single
+                                                          {"3.4e38", "3.4e+38"}}) {
+        const TwcalcResult r = runTwcalc({"convert", "TP", "+0", "0", "--", text});
+        EXPECT_EQ(r.status, 0) << text << ": " << r.err;
+        EXPECT_EQ(r.out, value + "\n") << text;
+    }
+}
