@@ -1,0 +1,104 @@
+#pragma once
+// Files written whole: the text goes to a fresh temporary file beside the file it replaces and
+// is renamed over it only once all of it is on disk, so that a crash, a full disk or a failed
+// write never leaves half a file and never touches the old one.
+
+#include <filesystem>
+#include <ostream>
+#include <stdexcept>
+#include <streambuf>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+// A file that could not be read or written; the text names the file and the system's reason.
+class FileError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// A buffered output stream over an open POSIX file descriptor (not owned). A failed write puts
+// the stream in the bad state and keeps the system's error number.
+class DescriptorOutput final : public std::ostream {
+  public:
+    explicit DescriptorOutput(int fd);
+    ~DescriptorOutput() override;
+    DescriptorOutput(const DescriptorOutput&) = delete;
+    DescriptorOutput& operator=(const DescriptorOutput&) = delete;
+
+    // The error number of the first failed write, 0 while none failed.
+    int error() const noexcept { return buffer_.error(); }
+
+  private:
+    class Buffer final : public std::streambuf {
+      public:
+        explicit Buffer(int fd);
+        int error() const noexcept { return error_; }
+
+      protected:
+        int_type overflow(int_type ch) override;
+        std::streamsize xsputn(const char* text, std::streamsize count) override;
+        int sync() override;
+
+      private:
+        bool drain();
+        bool writeAll(const char* text, std::size_t count);
+
+        int fd_;
+        int error_ = 0;
+        std::vector<char> space_;
+    };
+    Buffer buffer_;
+};
+
+// Replaces the file that `path` names. A symbolic link is followed to the file it points to,
+// and that file is replaced in its own directory, so the link stays a link. An existing target
+// that is not a regular file (a device, a FIFO, a directory, a socket) is refused. The new file
+// takes the permissions of the file it replaces (a new one those of the process's umask).
+//
+// The temporary is named after the target, "NAME.tmp-XXXXXX", created exclusively and locked
+// for as long as this object holds it. Each save first removes stale temporaries of the same
+// target left by writers that died: only files of exactly that name pattern, regular, owned by
+// this user, last written before this program started, and not locked by a living writer.
+class AtomicFile {
+  public:
+    // FileError when the target cannot be replaced or the temporary cannot be created.
+    explicit AtomicFile(const std::filesystem::path& path);
+    // Removes the temporary unless it was committed.
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Where the contents go; a failed write shows at commit().
+    std::ostream& stream() noexcept { return stream_; }
+    // The file that will be replaced (the end of any chain of links) and the temporary.
+    const std::filesystem::path& target() const noexcept { return target_; }
+    const std::filesystem::path& temporary() const noexcept { return temporary_; }
+
+    // Flushes the stream, puts the contents on disk and renames the temporary over the target.
+    // FileError when any step fails; the temporary is then removed and the target untouched.
+    void commit();
+
+  private:
+    struct Opened {
+        std::filesystem::path target, temporary;
+        int fd;
+    };
+    AtomicFile(const std::filesystem::path& path, Opened opened);
+    static Opened open(const std::filesystem::path& path);
+    void discard() noexcept;
+    [[noreturn]] void fail(const std::string& reason);
+
+    std::filesystem::path requested_;
+    std::filesystem::path target_;
+    std::filesystem::path temporary_;
+    int fd_ = -1;
+    DescriptorOutput stream_;
+    bool open_ = true;
+};
+
+// Writes `contents` as the whole of the file `path` names, through an AtomicFile.
+void writeFileAtomically(const std::filesystem::path& path, std::string_view contents);
+
+}  // namespace tw
