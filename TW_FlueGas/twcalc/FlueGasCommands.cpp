@@ -1,8 +1,8 @@
 // twcalc fluegas: the flue gas calculator's table on the command line, one case from options or
 // a CSV batch of cases.
 
-#include <cstdio>
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -11,6 +11,7 @@
 #include "FlueGasBatch.h"
 #include "FlueGasCalculator.h"
 #include "mdlTW_FlueGas.h"
+#include "tw/AtomicFile.h"
 
 namespace twcalc {
 namespace {
@@ -94,40 +95,44 @@ fg::FlueGasCase caseFromArgs(const FlueGasArgs& args) {
     }
 }
 
-// Writes the whole text to a temporary file beside `path` and renames it over the old one.
-void writeWhole(const std::string& path, const std::string& text) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file || !(file << text) || !file.flush()) {
-            throw UsageError("cannot write '" + temporary + "'");
-        }
+std::ifstream openInput(const std::string& path) {
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw tw::FileError("cannot read '" + path + "': " + std::strerror(errno));
+    return in;
+}
+
+// The cases of the CSV file `in` (read from `path`), written to `out`. A file that cannot be
+// read to its end is a FileError, an unusable header a usage error.
+std::size_t runCases(std::ifstream& in, const std::string& path, std::ostream& out) {
+    errno = 0;
+    std::size_t cases = 0;
+    try {
+        cases = fg::runFlueGasBatch(in, out);
+    } catch (const fg::CaseError& e) {
+        if (!in.bad()) throw UsageError(path + ": " + e.what());
     }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        throw UsageError("cannot write '" + path + "'");
+    if (in.bad()) {
+        throw tw::FileError("cannot read '" + path +
+                            "': " + (errno != 0 ? std::strerror(errno) : "read error"));
     }
+    return cases;
 }
 
 void runBatch(const FlueGasArgs& args, Session& session) {
-    std::ifstream in(args.csv, std::ios::binary);
-    if (!in) throw UsageError("cannot open '" + args.csv + "'");
-    std::ostringstream csv;
-    std::size_t cases = 0;
-    try {
-        cases = fg::runFlueGasBatch(in, csv);
-    } catch (const fg::CaseError& e) {
-        throw UsageError(args.csv + ": " + e.what());
-    }
+    std::ifstream in = openInput(args.csv);
     if (!args.out.empty()) {
-        writeWhole(args.out, csv.str());
+        // The results go straight into the temporary that replaces the output file at the end.
+        tw::AtomicFile file(args.out);
+        const std::size_t cases = runCases(in, args.csv, file.stream());
+        file.commit();
         session.emit({{"cases", cases}, {"out", args.out}},
                      std::to_string(cases) + " cases written to " + args.out);
-    } else {
-        session.emit({{"cases", cases}, {"csv", csv.str()}}, csv.str());
+        return;
     }
+    std::ostringstream csv;
+    const std::size_t cases = runCases(in, args.csv, csv);
+    session.emit({{"cases", cases}, {"csv", csv.str()}}, csv.str());
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ namespace twcalc {
 
 using Json = nlohmann::ordered_json;
 
-enum ExitStatus { kSuccess = 0, kAutomationError = 1, kUsageError = 2 };
+// 3: a file named on the command line, or standard output, could not be read or written.
+enum ExitStatus { kSuccess = 0, kAutomationError = 1, kUsageError = 2, kFileError = 3 };
 
 // A usage error found after parsing (an unknown unit name, a value out of range).
 struct UsageError : CLI::ValidationError {

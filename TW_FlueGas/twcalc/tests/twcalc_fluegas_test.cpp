@@ -1,7 +1,9 @@
 // twcalc fluegas: one case typed into a fresh table, and CSV batches.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -103,8 +105,7 @@ TEST(TwcalcFlueGas, UnusableOptionsAreUsageErrors) {
                                                {"--basis", "mol"},
                                                {"--formula", "3"},
                                                {"--so3", "1%"},
-                                               {"--out", "x.csv"},
-                                               {"--csv", "missing.csv"}}) {
+                                               {"--out", "x.csv"}}) {
         const TwcalcResult r = runTwcalc(with({"fluegas"}, extra));
         EXPECT_EQ(r.status, 2) << extra[0] << " " << extra[1];
         EXPECT_FALSE(r.err.empty());
@@ -170,6 +171,56 @@ TEST_F(TwcalcFlueGasBatch, AMisspeltHeaderStopsTheBatch) {
     const std::string in = write("in.csv", "n2,argon\n76,1\n");
     EXPECT_EQ(runTwcalc({"fluegas", "--csv", in}).status, 2);
     EXPECT_EQ(runTwcalc({"fluegas", "--csv", write("empty.csv", "")}).status, 2);
+}
+
+// Files that cannot be read or written end the run with status 3 and say why, without the
+// usage hint; the output file is replaced whole or not at all.
+TEST_F(TwcalcFlueGasBatch, FilesThatCannotBeReadOrWrittenExitWithThree) {
+    const std::string in = write("in.csv", "n2,t,tref\n76,300,25\n");
+    const std::string out = write("out.csv", "old results");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    std::filesystem::create_directories(dir / "folder");
+    struct Case {
+        std::vector<std::string> args;
+        std::string reason;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--csv", (dir / "missing.csv").string()}, "missing.csv': No such file"},
+             {{"--csv", dir.string()}, "Is a directory"},
+             {{"--csv", in, "--out", (dir / "fifo").string()}, "not a regular file"},
+             {{"--csv", in, "--out", (dir / "folder").string()}, "not a regular file"},
+             {{"--csv", in, "--out", "/dev/null"}, "not a regular file"},
+             {{"--csv", in, "--out", (dir / "no" / "out.csv").string()}, "No such file"},
+             {{"--csv", dir.string(), "--out", out}, "Is a directory"},
+         }) {
+        const TwcalcResult r = runTwcalc(with({"fluegas"}, c.args));
+        EXPECT_EQ(r.status, 3) << c.args[1];
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("--help"), std::string::npos) << r.err;
+    }
+    // A header that stops the batch is still a usage error, and leaves the old file alone.
+    const std::string bad = write("bad.csv", "n2,argon\n76,1\n");
+    EXPECT_EQ(runTwcalc({"fluegas", "--csv", bad, "--out", out}).status, 2);
+    EXPECT_EQ(read(out), "old results");
+    EXPECT_TRUE(std::filesystem::is_fifo(dir / "fifo"));
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"bad.csv", "fifo", "folder", "in.csv", "out.csv"}));
+}
+
+TEST_F(TwcalcFlueGasBatch, OutputThroughALinkReplacesTheFileItNames) {
+    const std::string in = write("in.csv", "n2,t,tref\n76,300,25\n");
+    std::filesystem::create_directories(dir / "results");
+    write("results/out.csv", "old results");
+    std::filesystem::create_symlink("results/out.csv", dir / "latest.csv");
+    const TwcalcResult r =
+        runTwcalc({"fluegas", "--csv", in, "--out", (dir / "latest.csv").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "latest.csv"));
+    EXPECT_TRUE(read((dir / "results" / "out.csv").string()).starts_with("n2,t,tref,total"));
 }
 
 TEST(Csv, FieldsRoundTrip) {

@@ -1,6 +1,9 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "RunTwcalc.h"
+#include "tw/AtomicFile.h"
 
 TEST(TwcalcConvert, PrintsTheConvertedValue) {
     EXPECT_EQ(runTwcalc({"convert", "PR", "0", "1", "0", "--json"}).out,
@@ -119,4 +122,31 @@ TEST(TwcalcNumbers, EveryWrittenFormOfADecimalNumberIsRead) {
         EXPECT_EQ(r.status, 0) << text << ": " << r.err;
         EXPECT_EQ(r.out, value + "\n") << text;
     }
+}
+
+// Standard output that cannot take what is printed (a full disk, a closed pipe) fails the run
+// with status 3 and the system's reason, whatever the command itself returned.
+TEST(TwcalcOutput, AFailedWriteToStandardOutputExitsWithThree) {
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"steam", "sat", "--tp", "100"},
+             {"steam", "sat", "--tp", "100", "--json"},
+             {"units"},
+             {"--help"},
+             {"convert", "Mass", "0", "2", "3e38", "--json"}}) {  // the automation error's JSON
+        tw::DescriptorOutput out(full);
+        std::ostringstream err;
+        std::vector<const char*> argv{"twcalc"};
+        for (const std::string& a : args) argv.push_back(a.c_str());
+        EXPECT_EQ(twcalc::run(static_cast<int>(argv.size()), argv.data(), out, err), 3) << args[0];
+        EXPECT_EQ(err.str(), "twcalc: could not write standard output: No space left on device\n");
+    }
+    ::close(full);
+
+    // Nothing printed, nothing to fail: a usage error keeps its own status.
+    tw::DescriptorOutput closed(-1);
+    std::ostringstream err;
+    const char* argv[] = {"twcalc", "convert", "XX", "0", "1", "1"};
+    EXPECT_EQ(twcalc::run(6, argv, closed, err), 2);
 }
