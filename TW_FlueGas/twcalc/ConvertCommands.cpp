@@ -47,13 +47,14 @@ struct ConvertArgs {
 
 void addConvertCommands(CLI::App& app, Session& session) {
     auto args = std::make_shared<ConvertArgs>();
-    CLI::App* convert = app.add_subcommand(
-        "convert",
-        "Convert VALUE of quantity KEY from unit FROM to unit TO (index or display string)");
+    CLI::App* convert = app.add_subcommand("convert",
+                                           "Convert VALUE of quantity KEY from unit FROM_UNIT to "
+                                           "unit TO_UNIT (index or display string)");
     convert->add_option("KEY", args->key, "Quantity key (PR, dP, TP, SVOL, ENTH, ...)")->required();
-    convert->add_option("FROM", args->from, "Source unit: index or exact display string")
+    convert->add_option("FROM_UNIT", args->from, "Source unit: index or exact display string")
         ->required();
-    convert->add_option("TO", args->to, "Target unit: index or exact display string")->required();
+    convert->add_option("TO_UNIT", args->to, "Target unit: index or exact display string")
+        ->required();
     convert->add_option("VALUE", args->value, "Value to convert (single precision)")->required();
     session.addCommonOptions(*convert);
     convert->callback([args, &session] {

@@ -102,7 +102,7 @@ void addDpcalcCommands(CLI::App& app, Session& session) {
         const int modes = (args->pipe ? 1 : 0) + (args->fittings ? 1 : 0) +
                           (dpcalc->count("--name") != 0 ? 1 : 0);
         if (modes != 1)
-            throw UsageError("dpcalc needs exactly one of --pipe, --fittings, --name N");
+            throw ArgumentsError("dpcalc needs exactly one of --pipe, --fittings, --name N");
 
         tw::dPCalc calc;
         calc.setTW_Language(session.language);

@@ -180,11 +180,11 @@ void addFlueGasCommands(CLI::App& app, Session& session) {
                             [](const std::string& s) { return !s.empty(); }) ||
                 !args->basis.empty() || !args->formula.empty() || !args->so3.empty() ||
                 !args->utp.empty() || !args->uenth.empty() || !args->upr.empty();
-            if (anyCaseOption) throw UsageError("--csv takes every case from the file");
+            if (anyCaseOption) throw ArgumentsError("--csv takes every case from the file");
             runBatch(*args, session);
             return;
         }
-        if (!args->out.empty()) throw UsageError("--out belongs to a --csv batch");
+        if (!args->out.empty()) throw ArgumentsError("--out belongs to a --csv batch");
         const fg::FlueGasCase flueGasCase = caseFromArgs(*args);
         auto sink = session.installSink();
         fg::CalculatorTable table = fg::tableForCase(flueGasCase);

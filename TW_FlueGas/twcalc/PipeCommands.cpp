@@ -136,7 +136,7 @@ void addPipeCommands(CLI::App& app, Session& session) {
             if (pipe->count(std::string("--") + name) == 0) {
                 std::string list;
                 for (const char* n : fn.args) list += std::string(" --") + n;
-                throw UsageError(std::string("pipe ") + fn.name + " needs" + list);
+                throw ArgumentsError(std::string("pipe ") + fn.name + " needs" + list);
             }
             const std::string& text = args->values[name];
             if (std::string_view(name) == "FtgNo") {
@@ -150,7 +150,7 @@ void addPipeCommands(CLI::App& app, Session& session) {
             bool taken = false;
             for (const char* n : fn.args) taken = taken || name == n;
             if (!taken && pipe->count("--" + name) != 0) {
-                throw UsageError(std::string("pipe ") + fn.name + " takes no --" + name);
+                throw ArgumentsError(std::string("pipe ") + fn.name + " takes no --" + name);
             }
         }
 

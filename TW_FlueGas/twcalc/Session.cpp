@@ -4,8 +4,6 @@
 #include <climits>
 #include <cmath>
 
-#include "JsonWriter.h"
-
 namespace twcalc {
 
 void Session::addCommonOptions(CLI::App& command) {
@@ -39,10 +37,10 @@ Json Session::messagesJson() const {
     return list;
 }
 
-void Session::emit(Json result, const std::string& plain, bool withMessages) {
+void Session::emit(Json object, const std::string& plain, bool withMessages) {
     if (json) {
-        if (withMessages || !recorder.messages().empty()) result["messages"] = messagesJson();
-        *out << writeJson(result) << '\n';
+        if (withMessages || !recorder.messages().empty()) object["messages"] = messagesJson();
+        result = std::move(object);
     } else if (!plain.empty()) {
         *out << plain << (plain.back() == '\n' ? "" : "\n");
     }

@@ -22,6 +22,11 @@ enum ExitStatus { kSuccess = 0, kAutomationError = 1, kUsageError = 2, kFileErro
 struct UsageError : CLI::ValidationError {
     explicit UsageError(const std::string& what) : CLI::ValidationError(what) {}
 };
+// A usage error in how the options fit together (one missing, one too many, two that exclude
+// each other) rather than in a value.
+struct ArgumentsError : UsageError {
+    using UsageError::UsageError;
+};
 
 struct Session {
     bool json = false;
@@ -29,6 +34,8 @@ struct Session {
     std::ostream* out = nullptr;  // standard output
     std::ostream* err = nullptr;  // standard error
     tw::RecordingMessageSink recorder;
+    // In JSON mode, the object the command produced (emit).
+    std::optional<Json> result;
 
     class PlainSink final : public tw::MessageSink {
       public:
@@ -49,9 +56,10 @@ struct Session {
     // Adds --json and --lang to a command.
     void addCommonOptions(CLI::App& command);
 
-    // Prints the result object of a command: JSON mode writes it (with "messages" when there
-    // are any, or always when `withMessages`); plain mode writes `plain`.
-    void emit(Json result, const std::string& plain, bool withMessages = false);
+    // Hands over the result of a command: JSON mode keeps the object (with "messages" when
+    // there are any, or always when `withMessages`) for the front end; plain mode prints
+    // `plain`.
+    void emit(Json object, const std::string& plain, bool withMessages = false);
     Json messagesJson() const;
 };
 

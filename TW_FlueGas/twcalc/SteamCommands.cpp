@@ -87,7 +87,7 @@ void addSteamCommands(CLI::App& app, Session& session) {
         float value = 0;
         const int given =
             !sat->property[0].empty() + !sat->property[1].empty() + !sat->code.empty();
-        if (given != 1) throw UsageError("give one of --pr, --tp or --code with --value");
+        if (given != 1) throw ArgumentsError("give one of --pr, --tp or --code with --value");
         if (!sat->property[0].empty()) {
             code = 1;
             value = parseFloat(sat->property[0], "--pr");
@@ -95,7 +95,7 @@ void addSteamCommands(CLI::App& app, Session& session) {
             code = 2;
             value = parseFloat(sat->property[1], "--tp");
         } else {
-            if (sat->value.empty()) throw UsageError("--code needs --value");
+            if (sat->value.empty()) throw ArgumentsError("--code needs --value");
             code = parseCode(sat->code, "--code");
             value = parseFloat(sat->value, "--value");
         }
@@ -147,14 +147,14 @@ void addSteamCommands(CLI::App& app, Session& session) {
         if (byCode) {
             if (!pairs.empty() || state->code1.empty() || state->code2.empty() ||
                 state->value1.empty() || state->value2.empty()) {
-                throw UsageError("give --code1 --value1 --code2 --value2, or two properties");
+                throw ArgumentsError("give --code1 --value1 --code2 --value2, or two properties");
             }
             pairs.emplace_back(parseCode(state->code1, "--code1"),
                                parseFloat(state->value1, "--value1"));
             pairs.emplace_back(parseCode(state->code2, "--code2"),
                                parseFloat(state->value2, "--value2"));
         } else if (pairs.size() != 2) {
-            throw UsageError("give exactly two of --pr --tp --svol --enth --entro");
+            throw ArgumentsError("give exactly two of --pr --tp --svol --enth --entro");
         }
         auto sink = session.installSink();
         tw::Stable st;

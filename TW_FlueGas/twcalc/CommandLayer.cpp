@@ -1,0 +1,170 @@
+#include "CommandLayer.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <ostream>
+#include <streambuf>
+
+#include "Commands.h"
+#include "tw/AtomicFile.h"
+#include "tw/AutomationError.h"
+
+namespace twcalc {
+namespace {
+
+constexpr const char* kExitStatusText =
+    "Exit status: 0 success (also when a calculation showed a message), 1 the library raised an "
+    "automation error, 2 usage error, 3 could not read or write a file (standard output "
+    "included).";
+
+// The whole command line: every command file adds its commands to one application.
+struct Application {
+    CLI::App app{
+        "twcalc: the flue gas calculator and the TWCommon library on the command line.\n"
+        "Every command takes --json (one JSON object on standard output) and --lang en|ko."};
+    Session session;
+
+    Application(std::ostream& out, std::ostream& err) {
+        app.footer(kExitStatusText);
+        app.require_subcommand(1);
+        session.out = &out;
+        session.err = &err;
+#define TW_COMMAND_GROUP(name) name(app, session);
+#include "CommandGroups.inc"
+#undef TW_COMMAND_GROUP
+    }
+};
+
+class NullBuffer final : public std::streambuf {
+  protected:
+    int_type overflow(int_type ch) override { return traits_type::not_eof(ch); }
+    std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
+};
+
+// Errors of CLI11 that are about a value; the others are about the shape of the call.
+bool isValueError(const CLI::ParseError& e) {
+    if (dynamic_cast<const ArgumentsError*>(&e) != nullptr) return false;
+    return dynamic_cast<const CLI::ValidationError*>(&e) != nullptr ||
+           dynamic_cast<const CLI::ConversionError*>(&e) != nullptr;
+}
+
+Json automationErrorJson(const tw::AutomationError& e, const Session& session) {
+    Json value = {{"error", {{"number", e.number()}, {"description", e.description()}}}};
+    if (!session.recorder.messages().empty()) value["messages"] = session.messagesJson();
+    return value;
+}
+
+std::string keywordOf(const std::string& name) {
+    std::string keyword;
+    for (const char c : name) {
+        keyword += c == '-' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return keyword;
+}
+
+void addCommands(const CLI::App& command, std::vector<std::string> path,
+                 std::vector<CommandInfo>& table) {
+    if (!path.empty()) {
+        const auto subcommands = command.get_subcommands({});
+        if (subcommands.empty()) {
+            CommandInfo info{path, command.get_description(), {}, {}};
+            for (const CLI::Option* opt : command.get_options()) {
+                const std::vector<std::string>& longNames = opt->get_lnames();
+                if (opt == command.get_help_ptr() || opt == command.get_help_all_ptr()) continue;
+                if (!opt->get_positional() && longNames.front() == "json") continue;
+                ArgumentInfo argument;
+                argument.help = opt->get_description();
+                argument.required = opt->get_required();
+                argument.flag = opt->get_expected_min() == 0;
+                argument.repeatable = opt->get_items_expected_max() > 1;
+                if (opt->get_positional()) {
+                    argument.keyword = keywordOf(opt->get_name());
+                    info.positionals.push_back(std::move(argument));
+                } else {
+                    // Options keep their spelling ("PipeID"); only dashes become underscores.
+                    argument.name = "--" + longNames.front();
+                    argument.keyword = longNames.front();
+                    std::replace(argument.keyword.begin(), argument.keyword.end(), '-', '_');
+                    info.options.push_back(std::move(argument));
+                }
+            }
+            table.push_back(std::move(info));
+            return;
+        }
+    }
+    for (const CLI::App* sub : command.get_subcommands({})) {
+        std::vector<std::string> subPath = path;
+        subPath.push_back(sub->get_name());
+        addCommands(*sub, subPath, table);
+    }
+}
+
+}  // namespace
+
+Execution execute(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                  bool impliedJson) {
+    Application application(out, err);
+    Session& session = application.session;
+    session.json = impliedJson;
+    Execution run;
+    try {
+        application.app.parse(argc, argv);
+        if (session.result) run.outcome.value = std::move(*session.result);
+    } catch (const CLI::CallForHelp&) {
+        run.help = application.app.help();
+    } catch (const CLI::CallForAllHelp&) {
+        run.help = application.app.help("", CLI::AppFormatMode::All);
+    } catch (const CLI::ParseError& e) {
+        run.outcome.status = kUsageError;
+        run.outcome.error = e.what();
+        run.outcome.malformedCall = !isValueError(e);
+    } catch (const tw::FileError& e) {
+        run.outcome.status = kFileError;
+        run.outcome.error = e.what();
+    } catch (const tw::AutomationError& e) {
+        run.outcome.status = kAutomationError;
+        run.outcome.value = automationErrorJson(e, session);
+        run.outcome.error = "Error #" + std::to_string(e.number()) + ": " + e.description();
+    }
+    run.json = session.json;
+    return run;
+}
+
+Outcome evaluate(const std::vector<std::string>& arguments) {
+    std::vector<const char*> argv{"twcalc"};
+    for (const std::string& a : arguments) argv.push_back(a.c_str());
+    NullBuffer nowhere;
+    std::ostream out(&nowhere);
+    std::ostream err(&nowhere);
+    Execution run = execute(static_cast<int>(argv.size()), argv.data(), out, err, true);
+    if (!run.help.empty()) {
+        run.outcome.status = kUsageError;
+        run.outcome.error = "--help belongs to the command line: twcalc COMMAND --help";
+        run.outcome.malformedCall = true;
+    }
+    return std::move(run.outcome);
+}
+
+std::vector<CommandInfo> commandTable() {
+    NullBuffer nowhere;
+    std::ostream out(&nowhere);
+    Application application(out, out);
+    std::vector<CommandInfo> table;
+    addCommands(application.app, {}, table);
+    return table;
+}
+
+std::string numberText(double value) {
+    if (std::isnan(value)) return "nan";
+    if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+    char text[32];
+    const auto r = std::to_chars(text, text + sizeof text, value);
+    std::string shortest(text, r.ptr);
+    if (const auto plus = shortest.find("e+"); plus != std::string::npos) {
+        shortest.erase(plus + 1, 1);
+    }
+    return shortest;
+}
+
+}  // namespace twcalc

@@ -1,0 +1,128 @@
+// The command layer that twcalc and the Python module share.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "CommandLayer.h"
+#include "JsonWriter.h"
+#include "RunTwcalc.h"
+
+namespace {
+
+using twcalc::commandTable;
+using twcalc::evaluate;
+
+const twcalc::CommandInfo& command(const std::vector<twcalc::CommandInfo>& table,
+                                   const std::vector<std::string>& path) {
+    for (const twcalc::CommandInfo& c : table) {
+        if (c.path == path) return c;
+    }
+    throw std::runtime_error("no command " + path.front());
+}
+
+TEST(CommandLayer, TheTableListsEveryCommandWithItsArguments) {
+    const auto table = commandTable();
+    std::vector<std::string> names;
+    for (const auto& c : table) {
+        std::string name;
+        for (const std::string& part : c.path) name += (name.empty() ? "" : "_") + part;
+        names.push_back(name);
+    }
+    for (const char* expected : {"convert", "units", "fluegas", "steam_sat", "steam_state",
+                                 "steam_visco", "pipe", "dpcalc"}) {
+        EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected;
+    }
+    EXPECT_EQ(std::find(names.begin(), names.end(), "steam"), names.end());
+
+    const auto& convert = command(table, {"convert"});
+    std::vector<std::string> positionals;
+    for (const auto& p : convert.positionals) positionals.push_back(p.keyword);
+    EXPECT_EQ(positionals, (std::vector<std::string>{"key", "from_unit", "to_unit", "value"}));
+    EXPECT_TRUE(convert.positionals[0].required);
+
+    const auto& dpcalc = command(table, {"dpcalc"});
+    auto option = [](const twcalc::CommandInfo& c, const std::string& keyword) {
+        for (const auto& o : c.options) {
+            if (o.keyword == keyword) return o;
+        }
+        throw std::runtime_error("no option " + keyword);
+    };
+    EXPECT_TRUE(option(dpcalc, "pipe").flag);
+    EXPECT_TRUE(option(dpcalc, "set").repeatable);
+    EXPECT_FALSE(option(dpcalc, "name").repeatable);
+    EXPECT_EQ(option(dpcalc, "set").name, "--set");
+    // Published spellings stay, the common options are there, --json is implied.
+    const auto& pipe = command(table, {"pipe"});
+    EXPECT_EQ(option(pipe, "Isentropic_exponent_k").name, "--Isentropic_exponent_k");
+    EXPECT_EQ(option(pipe, "lang").name, "--lang");
+    EXPECT_THROW(option(pipe, "json"), std::runtime_error);
+    EXPECT_THROW(option(pipe, "help"), std::runtime_error);
+}
+
+TEST(CommandLayer, AnEvaluationGivesTheObjectTwcalcPrints) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"convert", "TP", "oC", "oF", "100"},
+             {"steam", "sat", "--tp", "100", "--lang", "ko"},
+             {"pipe", "f", "--PipeID", "100", "--AbsRoughness", "0.05", "--ReynoldNo", "3000"},
+             {"fluegas", "--so3", "user"},
+             {"pipe", "fT", "--PipeID", "100", "--AbsRoughness", "-1"}}) {
+        const twcalc::Outcome outcome = evaluate(args);
+        std::vector<std::string> withJson = args;
+        withJson.emplace_back("--json");
+        const TwcalcResult printed = runTwcalc(withJson);
+        EXPECT_EQ(outcome.status, printed.status) << args[0];
+        EXPECT_EQ(printed.out, twcalc::writeJson(outcome.value) + "\n") << args[0];
+    }
+}
+
+TEST(CommandLayer, UsageErrorsSayWhetherTheCallOrAValueIsWrong) {
+    struct Case {
+        std::vector<std::string> args;
+        twcalc::ExitStatus status;
+        bool malformedCall;
+        std::string error;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"convert", "TP", "oC", "oF", "nan"},
+              twcalc::kUsageError,
+              false,
+              "VALUE 'nan' is not a decimal number"},
+             {{"convert", "TP", "oC", "oF"}, twcalc::kUsageError, true, "VALUE is required"},
+             {{"units", "--bogus=1"}, twcalc::kUsageError, true, "--bogus=1"},
+             {{"steam", "sat", "--pr", "1", "--tp", "100"},
+              twcalc::kUsageError,
+              true,
+              "give one of --pr, --tp or --code with --value"},
+             {{"pipe", "f", "--PipeID", "100"}, twcalc::kUsageError, true, "pipe f needs"},
+             {{"pipe", "Nope"}, twcalc::kUsageError, false, "unknown pipe function 'Nope'"},
+             {{"units", "--lang", "fr"}, twcalc::kUsageError, false, "fr"},
+             {{"units", "--help"}, twcalc::kUsageError, true, "twcalc COMMAND --help"},
+             {{"fluegas", "--csv", "/nonexistent/in.csv"},
+              twcalc::kFileError,
+              false,
+              "cannot read '/nonexistent/in.csv': No such file or directory"},
+         }) {
+        const twcalc::Outcome outcome = evaluate(c.args);
+        EXPECT_EQ(outcome.status, c.status) << c.args[0];
+        EXPECT_EQ(outcome.malformedCall, c.malformedCall) << outcome.error;
+        EXPECT_NE(outcome.error.find(c.error), std::string::npos) << outcome.error;
+    }
+}
+
+TEST(CommandLayer, NumberTextsReadBackToTheSameNumber) {
+    for (const auto& [value, text] : std::vector<std::pair<double, std::string>>{
+             {76, "76"},
+             {0.1, "0.1"},
+             {-0.5, "-0.5"},
+             {1e16, "1e16"},
+             {1.5e-7, "1.5e-07"},
+             {std::numeric_limits<double>::quiet_NaN(), "nan"},
+             {-std::numeric_limits<double>::infinity(), "-inf"}}) {
+        EXPECT_EQ(twcalc::numberText(value), text);
+    }
+    // A table cell takes it as typed: digits, '-', '.', 'e' only.
+    EXPECT_EQ(evaluate({"fluegas", "--n2", twcalc::numberText(1e16)}).status, twcalc::kSuccess);
+}
+
+}  // namespace
