@@ -20,10 +20,12 @@ namespace fs = std::filesystem;
 namespace {
 
 // When this program started, as far as files are concerned: the moment the library was
-// loaded. A temporary last written before it cannot belong to a save of this program.
+// loaded, less two seconds for the coarse clocks of file systems (some keep times to two
+// seconds). A temporary last written before it cannot belong to a save of this program.
 const timespec kProgramStart = [] {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
+    now.tv_sec -= 2;
     return now;
 }();
 

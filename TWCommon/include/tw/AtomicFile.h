@@ -60,7 +60,8 @@ class DescriptorOutput final : public std::ostream {
 // The temporary is named after the target, "NAME.tmp-XXXXXX", created exclusively and locked
 // for as long as this object holds it. Each save first removes stale temporaries of the same
 // target left by writers that died: only files of exactly that name pattern, regular, owned by
-// this user, last written before this program started, and not locked by a living writer.
+// this user, last written before this program started (two seconds earlier, for coarse file
+// system clocks), and not locked by a living writer.
 class AtomicFile {
   public:
     // FileError when the target cannot be replaced or the temporary cannot be created.
