@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <map>
 #include <ostream>
 #include <streambuf>
 
@@ -18,21 +19,50 @@ constexpr const char* kExitStatusText =
     "automation error, 2 usage error, 3 could not read or write a file (standard output "
     "included).";
 
-// The whole command line: every command file adds its commands to one application.
+using AddCommands = void (*)(CLI::App&, Session&);
+
+constexpr AddCommands kCommandGroups[] = {
+#define TW_COMMAND_GROUP(name) &name,
+#include "CommandGroups.inc"
+#undef TW_COMMAND_GROUP
+};
+
+// The command group that adds each command, learned once by adding every group to an
+// application of its own.
+const std::map<std::string, AddCommands>& commandGroups() {
+    static const std::map<std::string, AddCommands> groups = [] {
+        std::map<std::string, AddCommands> map;
+        for (const AddCommands add : kCommandGroups) {
+            CLI::App app;
+            Session session;
+            add(app, session);
+            for (const CLI::App* command : app.get_subcommands({})) map[command->get_name()] = add;
+        }
+        return map;
+    }();
+    return groups;
+}
+
+// The command line: every command file adds its commands to one application. A run that
+// names its command needs only that command's group, which saves building all the others.
 struct Application {
     CLI::App app{
         "twcalc: the flue gas calculator and the TWCommon library on the command line.\n"
         "Every command takes --json (one JSON object on standard output) and --lang en|ko."};
     Session session;
 
-    Application(std::ostream& out, std::ostream& err) {
+    Application(std::ostream& out, std::ostream& err, const char* command = nullptr) {
         app.footer(kExitStatusText);
         app.require_subcommand(1);
         session.out = &out;
         session.err = &err;
-#define TW_COMMAND_GROUP(name) name(app, session);
-#include "CommandGroups.inc"
-#undef TW_COMMAND_GROUP
+        const auto group =
+            command != nullptr ? commandGroups().find(command) : commandGroups().end();
+        if (group != commandGroups().end()) {
+            group->second(app, session);
+            return;
+        }
+        for (const AddCommands add : kCommandGroups) add(app, session);
     }
 };
 
@@ -104,7 +134,8 @@ void addCommands(const CLI::App& command, std::vector<std::string> path,
 
 Execution execute(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
                   bool impliedJson) {
-    Application application(out, err);
+    // The help of twcalc itself lists every command: only then are they all needed.
+    Application application(out, err, impliedJson && argc > 1 ? argv[1] : nullptr);
     Session& session = application.session;
     session.json = impliedJson;
     Execution run;

@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "FlueGasBatch.h"
 #include "FlueGasCalculator.h"
+#include "FlueGasOptions.h"
 #include "mdlTW_FlueGas.h"
 #include "tw/AtomicFile.h"
 
@@ -88,11 +89,7 @@ fg::FlueGasCase caseFromArgs(const FlueGasArgs& args) {
     options.emplace_back("utp", args.utp);
     options.emplace_back("uenth", args.uenth);
     options.emplace_back("upr", args.upr);
-    try {
-        return fg::parseFlueGasCase(options);
-    } catch (const fg::CaseError& e) {
-        throw UsageError(std::string("--") + e.what());
-    }
+    return flueGasCaseFromOptions(options);
 }
 
 std::ifstream openInput(const std::string& path) {
@@ -136,6 +133,15 @@ void runBatch(const FlueGasArgs& args, Session& session) {
 }
 
 }  // namespace
+
+fg::FlueGasCase flueGasCaseFromOptions(
+    const std::vector<std::pair<std::string, std::string>>& options) {
+    try {
+        return fg::parseFlueGasCase(options);
+    } catch (const fg::CaseError& e) {
+        throw UsageError(std::string("--") + e.what());
+    }
+}
 
 void addFlueGasCommands(CLI::App& app, Session& session) {
     auto args = std::make_shared<FlueGasArgs>();

@@ -31,6 +31,17 @@ inline constexpr std::array<std::string_view, 9> kCellOptionNames{"n2",  "ar",  
 inline constexpr std::array<std::string_view, 6> kSettingOptionNames{"basis", "so3",   "formula",
                                                                      "utp",   "uenth", "upr"};
 
+// The result rows of a case (8 and 11 to 16), with their names as batch columns.
+inline constexpr std::array<std::pair<int, std::string_view>, 7> kResultColumns{{
+    {rowComponentTotal, "total"},
+    {rowMoleWeight, "mole_weight"},
+    {rowGasEnthalpy, "enthalpy"},
+    {rowSo3ConversionRate, "so3_rate"},
+    {rowOkkesDewPoint, "okkes_dew_point"},
+    {rowVerhoffDewPoint, "verhoff_dew_point"},
+    {rowWaterDewPoint, "water_dew_point"},
+}};
+
 struct FlueGasCase {
     // Texts for rows 1 to 7, 9 and 10 in kCellOptionNames order; empty when left out.
     std::array<std::string, 9> cells{};

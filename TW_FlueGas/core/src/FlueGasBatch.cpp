@@ -9,17 +9,6 @@
 namespace tw::fluegas {
 namespace {
 
-// The result rows of a case, with their CSV column names.
-constexpr std::array<std::pair<int, std::string_view>, 7> kResultColumns{{
-    {rowComponentTotal, "total"},
-    {rowMoleWeight, "mole_weight"},
-    {rowGasEnthalpy, "enthalpy"},
-    {rowSo3ConversionRate, "so3_rate"},
-    {rowOkkesDewPoint, "okkes_dew_point"},
-    {rowVerhoffDewPoint, "verhoff_dew_point"},
-    {rowWaterDewPoint, "water_dew_point"},
-}};
-
 void checkTypable(std::string_view name, const std::string& text) {
     for (unsigned char c : text) {
         if (!isAcceptedEditorKey(c)) {
