@@ -10,6 +10,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   fonts-nanum fonts-liberation fontconfig
   clang libclang-rt-14-dev
+  pybind11-dev python3-dev python3-numpy python3-pytest
 )
 
 missing=()

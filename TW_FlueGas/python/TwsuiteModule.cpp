@@ -1,0 +1,253 @@
+// _twsuite: the compiled half of the Python package twsuite. It hands Python the command table
+// and the run of one command line of the command layer that twcalc uses, and runs batches of
+// flue gas cases through the calculator core. It calculates nothing and parses no option itself.
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "CommandLayer.h"
+#include "FlueGasBatch.h"
+#include "FlueGasOptions.h"
+#include "mdlTW_FlueGas.h"
+#include "tw/AutomationError.h"
+
+namespace py = pybind11;
+namespace fg = tw::fluegas;
+
+namespace {
+
+// The library's program language and message sink are process-wide: one run at a time, taken
+// in turn by Python threads, which give up the interpreter lock while they wait and run.
+std::mutex& libraryLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+py::object toPython(const twcalc::Json& value) {
+    switch (value.type()) {
+        case twcalc::Json::value_t::object: {
+            py::dict dict;
+            for (const auto& [key, item] : value.items()) dict[py::str(key)] = toPython(item);
+            return dict;
+        }
+        case twcalc::Json::value_t::array: {
+            py::list list;
+            for (const auto& item : value) list.append(toPython(item));
+            return list;
+        }
+        case twcalc::Json::value_t::string:
+            return py::str(value.get_ref<const std::string&>());
+        case twcalc::Json::value_t::boolean:
+            return py::bool_(value.get<bool>());
+        case twcalc::Json::value_t::number_integer:
+            return py::int_(value.get<std::int64_t>());
+        case twcalc::Json::value_t::number_unsigned:
+            return py::int_(value.get<std::uint64_t>());
+        case twcalc::Json::value_t::number_float: {
+            // As the JSON text has it: a number that is not finite is null.
+            const double d = value.get<double>();
+            return std::isfinite(d) ? py::object(py::float_(d)) : py::object(py::none());
+        }
+        default:
+            return py::none();
+    }
+}
+
+py::dict argumentDict(const twcalc::ArgumentInfo& a) {
+    py::dict d;
+    d["keyword"] = a.keyword;
+    d["name"] = a.name;
+    d["help"] = a.help;
+    d["flag"] = a.flag;
+    d["repeatable"] = a.repeatable;
+    d["required"] = a.required;
+    return d;
+}
+
+py::list commands() {
+    py::list list;
+    for (const twcalc::CommandInfo& c : twcalc::commandTable()) {
+        py::dict d;
+        d["path"] = c.path;
+        d["help"] = c.help;
+        py::list positionals, options;
+        for (const auto& a : c.positionals) positionals.append(argumentDict(a));
+        for (const auto& a : c.options) options.append(argumentDict(a));
+        d["positionals"] = positionals;
+        d["options"] = options;
+        list.append(d);
+    }
+    return list;
+}
+
+// (status, value, error text, malformed call) of one command line run in JSON mode.
+py::tuple evaluate(const std::vector<std::string>& arguments) {
+    twcalc::Outcome outcome;
+    {
+        py::gil_scoped_release released;
+        const std::lock_guard<std::mutex> guard(libraryLock());
+        outcome = twcalc::evaluate(arguments);
+    }
+    return py::make_tuple(static_cast<int>(outcome.status), toPython(outcome.value), outcome.error,
+                          outcome.malformedCall);
+}
+
+// ----- flue gas batch ------------------------------------------------------------------------
+
+using Column = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
+// A number of the table as a value; NaN where it shows "N/A" or nothing.
+double tableNumber(const std::string& text) {
+    double value = std::numeric_limits<double>::quiet_NaN();
+    const char* last = text.data() + text.size();
+    const auto r = std::from_chars(text.data(), last, value);
+    return r.ec == std::errc() && r.ptr == last ? value : std::numeric_limits<double>::quiet_NaN();
+}
+
+struct CaseMessages {
+    std::vector<tw::RecordedMessage> shown;
+    std::string refusal;  // why the case could not be typed in, as the single call says it
+    bool automationError = false;
+};
+
+py::dict messageDict(std::string_view caption, std::string_view text, tw::MessageIcon icon) {
+    py::dict d;
+    d["caption"] = py::str(caption.data(), caption.size());
+    d["text"] = py::str(text.data(), text.size());
+    d["icon"] = py::str(std::string(tw::iconName(icon)));
+    return d;
+}
+
+// `cells`: the table cells by option name (n2 ... tref), each an array of cases or a single
+// value for every case; `settings`: the other options as texts; `lang`: "en" or "ko".
+py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std::string& lang) {
+    if (lang != "en" && lang != "ko") {
+        throw py::value_error("--lang '" + lang + "': give en or ko");
+    }
+    // The columns as numbers, and the number of cases: the length every array shares.
+    std::vector<std::pair<std::string, std::vector<double>>> columns;
+    py::ssize_t cases = -1;
+    for (const auto& [key, item] : cells) {
+        const auto name = key.cast<std::string>();
+        if (std::find(fg::kCellOptionNames.begin(), fg::kCellOptionNames.end(), name) ==
+            fg::kCellOptionNames.end()) {
+            throw py::type_error("fluegas_batch() got an unexpected column '" + name + "'");
+        }
+        const auto array = Column::ensure(item);
+        if (!array || array.ndim() > 1) {
+            throw py::value_error(name + ": give a number or a one-dimensional array of numbers");
+        }
+        if (array.ndim() == 1) {
+            if (cases >= 0 && array.shape(0) != cases) {
+                throw py::value_error(name + " has " + std::to_string(array.shape(0)) +
+                                      " cases, another column " + std::to_string(cases));
+            }
+            cases = array.shape(0);
+        }
+        columns.emplace_back(name, std::vector<double>(array.data(), array.data() + array.size()));
+    }
+    if (cases < 0) cases = 1;  // single values only: one case
+
+    std::vector<std::pair<std::string, std::string>> settingTexts;
+    for (const auto& [key, item] : settings) {
+        settingTexts.emplace_back(key.cast<std::string>(), item.cast<std::string>());
+    }
+    try {
+        // A setting that cannot be used spoils every case: refuse the call, as a single call.
+        twcalc::flueGasCaseFromOptions(settingTexts);
+    } catch (const twcalc::UsageError& e) {
+        throw py::value_error(e.what());
+    }
+
+    const auto n = static_cast<std::size_t>(cases);
+    std::vector<py::array_t<double>> results;
+    std::vector<double*> out;
+    for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
+        results.emplace_back(cases);
+        out.push_back(results.back().mutable_data());
+    }
+    std::vector<CaseMessages> messages(n);
+    {
+        py::gil_scoped_release released;
+        const std::lock_guard<std::mutex> guard(libraryLock());
+        tw::TW_Language = lang == "ko" ? tw::TW_Korean : tw::TW_English;
+        std::vector<std::pair<std::string, std::string>> options = settingTexts;
+        const std::size_t settingCount = options.size();
+        for (const auto& [name, values] : columns) options.emplace_back(name, "");
+        for (std::size_t c = 0; c < n; ++c) {
+            for (std::size_t k = 0; k < columns.size(); ++k) {
+                const std::vector<double>& values = columns[k].second;
+                options[settingCount + k].second =
+                    twcalc::numberText(values.size() == 1 ? values[0] : values[c]);
+            }
+            for (double* column : out) column[c] = std::numeric_limits<double>::quiet_NaN();
+            try {
+                const fg::CaseOutcome outcome =
+                    fg::calculateCase(twcalc::flueGasCaseFromOptions(options));
+                for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
+                    out[i][c] = tableNumber(outcome.table.value(fg::kResultColumns[i].first));
+                }
+                messages[c].shown = outcome.messages;
+            } catch (const twcalc::UsageError& e) {
+                messages[c].refusal = e.what();
+            } catch (const tw::AutomationError& e) {
+                messages[c].refusal = e.messageText();
+                messages[c].automationError = true;
+            }
+        }
+    }
+
+    py::dict batch;
+    for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
+        const std::string_view name = fg::kResultColumns[i].second;
+        batch[py::str(name.data(), name.size())] = results[i];
+    }
+    py::list perCase;
+    for (const CaseMessages& m : messages) {
+        py::list list;
+        for (const tw::RecordedMessage& shown : m.shown) {
+            list.append(messageDict(shown.caption, shown.text, shown.icon));
+        }
+        if (!m.refusal.empty()) {
+            list.append(messageDict(m.automationError ? "AutomationError" : "ValueError", m.refusal,
+                                    tw::MessageIcon::Critical));
+        }
+        perCase.append(list);
+    }
+    batch["messages"] = perCase;
+    return batch;
+}
+
+std::vector<std::string> names(const auto& list) {
+    return {list.begin(), list.end()};
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_twsuite, m) {
+    m.doc() = "The compiled half of twsuite: the command layer of twcalc and the flue gas batch.";
+    m.attr("SUCCESS") = static_cast<int>(twcalc::kSuccess);
+    m.attr("AUTOMATION_ERROR") = static_cast<int>(twcalc::kAutomationError);
+    m.attr("USAGE_ERROR") = static_cast<int>(twcalc::kUsageError);
+    m.attr("FILE_ERROR") = static_cast<int>(twcalc::kFileError);
+    m.def("commands", &commands, "Every command with its arguments, from the command table.");
+    m.def("evaluate", &evaluate, py::arg("arguments"),
+          "Runs one twcalc command line in JSON mode: (status, value, error, malformed call).");
+    m.def("number_text", &twcalc::numberText, py::arg("value"),
+          "A number as the text that options and table cells read back to the same value.");
+    m.def("fluegas_batch", &fluegasBatch, py::arg("cells"), py::arg("settings"), py::arg("lang"),
+          "Calculates one flue gas case per array element without the interpreter lock.");
+    m.attr("CELL_OPTIONS") = names(fg::kCellOptionNames);
+    m.attr("SETTING_OPTIONS") = names(fg::kSettingOptionNames);
+    std::vector<std::string> resultColumns;
+    for (const auto& column : fg::kResultColumns) resultColumns.emplace_back(column.second);
+    m.attr("RESULT_COLUMNS") = resultColumns;
+}

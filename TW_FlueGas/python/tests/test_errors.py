@@ -1,0 +1,69 @@
+"""What a call raises, and that the library's messages come back as values, never printed."""
+
+import pytest
+
+import twsuite
+
+
+def test_an_automation_error_carries_the_library_number_and_text():
+    assert issubclass(twsuite.AutomationError, Exception)
+    for call, number, description in [
+            (lambda: twsuite.pipe("fT", PipeID=100, AbsRoughness=-1), 5,
+             "Invalid procedure call or argument"),
+            (lambda: twsuite.convert("Mass", 0, 2, 3e38), 6, "Overflow"),
+            (lambda: twsuite.dpcalc(name=48), 9, "Subscript out of range"),
+            (lambda: twsuite.steam_sat(tp=100, upr=99), 9, "Subscript out of range")]:
+        with pytest.raises(twsuite.AutomationError) as raised:
+            call()
+        assert (raised.value.number, raised.value.description) == (number, description)
+        assert str(raised.value) == f"Error #{number}: {description}"
+
+
+@pytest.mark.parametrize("call,kind,text", [
+    # The shape of the call: an option the command does not have, one missing, one too many.
+    (lambda: twsuite.units(bogus=1), TypeError, "The following argument was not expected"),
+    (lambda: twsuite.convert("TP", "oC"), TypeError, "TO_UNIT is required"),
+    (lambda: twsuite.steam_sat(), TypeError, "give one of --pr, --tp or --code"),
+    (lambda: twsuite.pipe("fT", PipeID=100, AbsRoughness=0, MFlow=3), TypeError,
+     "pipe fT takes no --MFlow"),
+    (lambda: twsuite.dpcalc(pipe=True, fittings=True), TypeError, "exactly one of"),
+    (lambda: twsuite.convert("TP", 0, 1, 2, 3), TypeError, "positional arguments"),
+    (lambda: twsuite.convert("TP", 0, 1, 2, value=3), TypeError, "multiple values"),
+    # A value: not a number, not finite, not a unit, not in the list.
+    (lambda: twsuite.convert("TP", "oC", "oF", float("nan")), ValueError,
+     "VALUE 'nan' is not a decimal number"),
+    (lambda: twsuite.steam_visco(pr=1, tp=100, x=float("inf")), ValueError,
+     "--x 'inf' is not a decimal number"),
+    (lambda: twsuite.fluegas(upr="bar"), ValueError, "upr 'bar' is not a PR unit"),
+    (lambda: twsuite.units(lang="fr"), ValueError, "--lang"),
+    (lambda: twsuite.convert("TP", "oC", "oF", [1]), TypeError, "give a string or a number"),
+])
+def test_a_call_twcalc_would_refuse_raises_with_its_words(call, kind, text):
+    with pytest.raises(kind) as raised:
+        call()
+    assert text in str(raised.value)
+
+
+def test_files_that_cannot_be_read_or_written_raise_os_error(tmp_path):
+    with pytest.raises(OSError, match="No such file or directory"):
+        twsuite.fluegas(csv=tmp_path / "missing.csv")
+    cases = tmp_path / "cases.csv"
+    cases.write_text("n2,t,tref\n76,300,25\n")
+    with pytest.raises(OSError, match="not a regular file"):
+        twsuite.fluegas(csv=str(cases), out=str(tmp_path))
+    result = twsuite.fluegas(csv=str(cases), out=str(tmp_path / "out.csv"))
+    assert result == {"cases": 1, "out": str(tmp_path / "out.csv")}
+    assert (tmp_path / "out.csv").read_text().startswith("n2,t,tref,total")
+
+
+def test_messages_come_back_as_values_and_nothing_is_printed(capfd):
+    result = twsuite.pipe("VelPipe", MFlow=1, PipeID=0, SVOL=1, lang="ko")
+    assert result["messages"] == [{"caption": "TWCommon", "text": "배관 내경이 0 보다 커야 합니다.",
+                                   "icon": "critical"}]
+    empty = twsuite.fluegas()
+    assert empty["messages"][0]["text"] == (
+        "Component total be greater than 0%, preferably be 100%.")
+    with pytest.raises(twsuite.AutomationError) as raised:
+        twsuite.convert("Mass", 0, 2, 3e38)
+    assert raised.value.messages == []
+    assert capfd.readouterr() == ("", "")
