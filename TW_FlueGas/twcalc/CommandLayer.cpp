@@ -134,8 +134,8 @@ void addCommands(const CLI::App& command, std::vector<std::string> path,
 
 Execution execute(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
                   bool impliedJson) {
-    // The help of twcalc itself lists every command: only then are they all needed.
-    Application application(out, err, impliedJson && argc > 1 ? argv[1] : nullptr);
+    // Only twcalc's own help and a command line without a known command need them all.
+    Application application(out, err, argc > 1 ? argv[1] : nullptr);
     Session& session = application.session;
     session.json = impliedJson;
     Execution run;
