@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "TWRelease.h"
 #include "tw/Language.h"
 
 namespace tw::fluegas {
@@ -63,8 +64,8 @@ inline constexpr std::array<BilingualText, 3> kFixedNotes{{
      "* Water dew point is based on standard atmospheric pressure."},
 }};
 
-inline constexpr const char* kWindowCaption =
-    "TW_FlueGas Ver. 1.00.0001b - http://www.tarnwell.example";
+// The release and the web address come from the build (TWRelease.h).
+inline constexpr const char* kWindowCaption = "TW_FlueGas Ver. " TW_RELEASE " - " TW_HOMEPAGE;
 inline constexpr BilingualText kUnitDialogCaption{"단위 선정 - Tarnwell Inc.",
                                                   "Unit Selection - Tarnwell Inc."};
 // Font of the window's controls (matched to Liberation Serif on Linux).
