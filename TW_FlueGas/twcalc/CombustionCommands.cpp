@@ -2,6 +2,9 @@
 // values and flame temperature of a fuel burnt with excess air or to an O2 target; optionally
 // the flue gas calculator run on the wet composition.
 
+#include <algorithm>
+#include <charconv>
+#include <fstream>
 #include <memory>
 #include <sstream>
 
@@ -9,6 +12,7 @@
 #include "Commands.h"
 #include "FlueGasBatch.h"
 #include "FlueGasCalculator.h"
+#include "JsonWriter.h"
 #include "tw/Format.h"
 
 namespace twcalc {
@@ -22,13 +26,65 @@ struct CombustionArgs {
     std::string humidity, rh, airTemperature, coPpm, hhv;
     bool calculate = false;
     std::string t, tref, basis, formula, so3, utp, uenth, upr;
+    std::string csv;
 };
+
+// The options of one combustion case: on the command line "--" + name, in a CSV batch the
+// column name with "_" for "-".
+struct CaseOption {
+    const char* name;
+    std::string CombustionArgs::*field;
+    const char* help;
+};
+constexpr std::array<CaseOption, 10> kCaseOptions{{
+    {"fuel-mass", &CombustionArgs::fuelMass,
+     "Solid or liquid fuel, mass percent as fired: \"C=65.4,H=4.2,O=7.8,N=1.3,S=0.8,H2O=10.5,"
+     "Ash=10\" (keys C, H, O, N, S, H2O, Ash; absent keys are 0)"},
+    {"fuel-gas", &CombustionArgs::fuelGas,
+     "Fuel gas, volume percent: \"CH4=91,C2H6=4.5,...\" (keys CH4, C2H6, C3H8, C4H10, H2, CO, "
+     "CO2, N2, O2, H2S, H2O, Ar)"},
+    {"excess-air", &CombustionArgs::excessAir, "Excess air, percent of stoichiometric"},
+    {"o2-dry", &CombustionArgs::o2Dry, "O2 in the dry flue gas, volume percent"},
+    {"o2-wet", &CombustionArgs::o2Wet, "O2 in the wet flue gas, volume percent"},
+    {"humidity", &CombustionArgs::humidity,
+     "Air moisture, kg water per kg dry air (default 0.013)"},
+    {"rh", &CombustionArgs::rh,
+     "Relative humidity of the air, percent, at the air temperature and 101.325 kPa"},
+    {"air-temperature", &CombustionArgs::airTemperature, "Air temperature, oC (default 25)"},
+    {"co-ppm", &CombustionArgs::coPpm, "CO in the dry flue gas, ppm (default 0)"},
+    {"hhv", &CombustionArgs::hhv,
+     "Measured higher heating value of a solid or liquid fuel, kJ/kg as fired"},
+}};
+
+std::string columnName(std::string_view option) {
+    std::string name(option);
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+}
+
+std::string joined(std::initializer_list<std::string_view> pieces) {
+    std::string text;
+    for (std::string_view piece : pieces) text += piece;
+    return text;
+}
 
 std::string trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) return {};
     const auto last = text.find_last_not_of(" \t");
     return std::string(text.substr(first, last - first + 1));
+}
+
+// A number by the rules of every twcalc number (parseFloat), kept in double precision: the
+// calculation is in double, and 0.02 should stay 0.02.
+double parseNumber(const std::string& text, const std::string& what) {
+    const float single = parseFloat(text, what);
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (first != last && *first == '+') ++first;
+    double value = 0;
+    const auto r = std::from_chars(first, last, value);
+    return r.ec == std::errc() && r.ptr == last ? value : single;
 }
 
 // "KEY=PERCENT,KEY=PERCENT,...": keys of the fuel kind in any case, each at most once.
@@ -41,28 +97,26 @@ fg::FuelAnalysis parseAnalysis(fg::FuelKind kind, const std::string& text,
     for (const fg::FuelKeyDefinition& key : fg::fuelKeys(kind)) {
         known += (known.empty() ? "" : ", ") + std::string(key.key);
     }
-    std::istringstream items(text);
-    std::string item;
-    int count = 0;
-    while (std::getline(items, item, ',')) {
-        ++count;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string item = text.substr(start, comma - start);
+        start = comma + 1;
         const auto equals = item.find('=');
         if (equals == std::string::npos) {
-            throw UsageError(option + ": '" + trimmed(item) + "' is not KEY=PERCENT");
+            throw UsageError(joined({option, ": '", trimmed(item), "' is not KEY=PERCENT"}));
         }
         const std::string name = trimmed(std::string_view(item).substr(0, equals));
         const int index = fg::findFuelKey(kind, name);
         if (index < 0) {
-            throw UsageError(option + ": unknown key '" + name + "'; the keys are " + known);
+            throw UsageError(joined({option, ": unknown key '", name, "'; the keys are ", known}));
         }
         if (seen[static_cast<std::size_t>(index)]) {
-            throw UsageError(option + ": the key '" + name + "' is given twice");
+            throw UsageError(joined({option, ": the key '", name, "' is given twice"}));
         }
         seen[static_cast<std::size_t>(index)] = true;
-        analysis.percent[static_cast<std::size_t>(index)] =
-            parseFloat(trimmed(std::string_view(item).substr(equals + 1)), option + " " + name);
+        analysis.percent[static_cast<std::size_t>(index)] = parseNumber(
+            trimmed(std::string_view(item).substr(equals + 1)), joined({option, " ", name}));
     }
-    if (count == 0) throw UsageError(option + " needs KEY=PERCENT entries");
     return analysis;
 }
 
@@ -87,25 +141,25 @@ fg::CombustionInput inputFromArgs(const CombustionArgs& a) {
                                     : parseAnalysis(fg::FuelKind::Solid, a.fuelMass, "--fuel-mass");
     if (!a.excessAir.empty()) {
         input.airQuantity = fg::AirQuantity::ExcessAir;
-        input.airQuantityPercent = parseFloat(a.excessAir, "--excess-air");
+        input.airQuantityPercent = parseNumber(a.excessAir, "--excess-air");
     } else if (!a.o2Dry.empty()) {
         input.airQuantity = fg::AirQuantity::O2Dry;
-        input.airQuantityPercent = parseFloat(a.o2Dry, "--o2-dry");
+        input.airQuantityPercent = parseNumber(a.o2Dry, "--o2-dry");
     } else {
         input.airQuantity = fg::AirQuantity::O2Wet;
-        input.airQuantityPercent = parseFloat(a.o2Wet, "--o2-wet");
+        input.airQuantityPercent = parseNumber(a.o2Wet, "--o2-wet");
     }
     if (!a.humidity.empty()) {
-        input.moistureValue = parseFloat(a.humidity, "--humidity");
+        input.moistureValue = parseNumber(a.humidity, "--humidity");
     } else if (!a.rh.empty()) {
         input.moisture = fg::AirMoisture::RelativeHumidity;
-        input.moistureValue = parseFloat(a.rh, "--rh");
+        input.moistureValue = parseNumber(a.rh, "--rh");
     }
     if (!a.airTemperature.empty()) {
-        input.airTemperatureC = parseFloat(a.airTemperature, "--air-temperature");
+        input.airTemperatureC = parseNumber(a.airTemperature, "--air-temperature");
     }
-    if (!a.coPpm.empty()) input.coPpm = parseFloat(a.coPpm, "--co-ppm");
-    if (!a.hhv.empty()) input.measuredHhvKJPerKg = parseFloat(a.hhv, "--hhv");
+    if (!a.coPpm.empty()) input.coPpm = parseNumber(a.coPpm, "--co-ppm");
+    if (!a.hhv.empty()) input.measuredHhvKJPerKg = parseNumber(a.hhv, "--hhv");
 
     const bool calculatorOption =
         countGiven({&a.t, &a.tref, &a.basis, &a.formula, &a.so3, &a.utp, &a.uenth, &a.upr}) > 0;
@@ -227,6 +281,96 @@ std::string resultText(const fg::FlueGasFromFuelResult& r, std::int32_t language
     return columns(lines) + '\n' + columns(species);
 }
 
+// A JSON object's scalars as CSV columns: the keys joined by "_" as names, numbers as the
+// JSON writer writes them.
+void flatten(const Json& value, const std::string& name,
+             std::vector<std::pair<std::string, std::string>>& columns) {
+    if (value.is_object()) {
+        for (const auto& [key, item] : value.items()) {
+            flatten(item, name.empty() ? key : joined({name, "_", key}), columns);
+        }
+    } else {
+        columns.emplace_back(name, value.is_string() ? value.get<std::string>()
+                                   : value.is_null() ? ""
+                                                     : writeJson(value));
+    }
+}
+
+// The CSV batch: the input columns as given, the result columns (the JSON keys of a fuel gas,
+// which has them all) and the messages of each case; a case that fails says why in its row.
+void runBatch(const std::string& path, Session& session) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw UsageError("cannot open '" + path + "'");
+    std::vector<std::string> header;
+    if (!fg::readCsvRecord(in, header)) throw UsageError(path + ": no header line");
+    if (!header.empty() && header[0].starts_with("\xEF\xBB\xBF")) header[0].erase(0, 3);
+    std::vector<const CaseOption*> columns;
+    for (std::string& name : header) {
+        name = trimmed(name);
+        const auto option =
+            std::find_if(kCaseOptions.begin(), kCaseOptions.end(),
+                         [&](const CaseOption& o) { return columnName(o.name) == name; });
+        if (option == kCaseOptions.end())
+            throw UsageError(joined({path, ": unknown column '", name, "'"}));
+        columns.push_back(&*option);
+    }
+    fg::FlueGasFromFuelResult every;
+    every.kind = fg::FuelKind::Gas;
+    every.hhvKJPerNm3 = every.lhvKJPerNm3 = every.airNm3PerNm3 = every.flueGasNm3PerNm3 = 0.0;
+    std::vector<std::pair<std::string, std::string>> resultColumns;
+    flatten(resultJson(every), "", resultColumns);
+
+    std::ostringstream out;
+    const auto writeRecord = [&out](const std::vector<std::string>& fields) {
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            out << (i ? "," : "") << fg::csvField(fields[i]);
+        out << "\r\n";
+    };
+    std::vector<std::string> outHeader = header;
+    for (const auto& column : resultColumns) outHeader.push_back(column.first);
+    outHeader.emplace_back("messages");
+    writeRecord(outHeader);
+
+    std::size_t cases = 0;
+    std::vector<std::string> fields;
+    while (fg::readCsvRecord(in, fields)) {
+        if (fields.size() == 1 && fields[0].empty()) continue;  // blank line
+        ++cases;
+        std::vector<std::string> row = fields;
+        row.resize(header.size());
+        std::vector<std::string> results(resultColumns.size());
+        tw::RecordingMessageSink recorder;
+        std::string messages;
+        try {
+            if (fields.size() != header.size()) {
+                throw UsageError("the row has " + std::to_string(fields.size()) +
+                                 " fields, the header " + std::to_string(header.size()));
+            }
+            CombustionArgs a;
+            for (std::size_t i = 0; i < header.size(); ++i)
+                a.*(columns[i]->field) = trimmed(fields[i]);
+            const fg::CombustionInput input = inputFromArgs(a);
+            tw::ScopedMessageSink guard(recorder);
+            if (const auto outcome = fg::FlueGasFromFuel(input); outcome.result) {
+                std::vector<std::pair<std::string, std::string>> values;
+                flatten(resultJson(*outcome.result), "", values);
+                for (std::size_t i = 0, v = 0; i < resultColumns.size() && v < values.size(); ++i) {
+                    if (resultColumns[i].first == values[v].first) results[i] = values[v++].second;
+                }
+            }
+        } catch (const UsageError& e) {
+            messages = e.what();
+        }
+        for (const tw::RecordedMessage& m : recorder.messages()) {
+            messages += (messages.empty() ? "" : "\n") + m.caption + ": " + m.text;
+        }
+        row.insert(row.end(), results.begin(), results.end());
+        row.push_back(messages);
+        writeRecord(row);
+    }
+    session.emit({{"cases", cases}, {"csv", out.str()}}, out.str());
+}
+
 }  // namespace
 
 void addCombustionCommands(CLI::App& app, Session& session) {
@@ -235,24 +379,9 @@ void addCombustionCommands(CLI::App& app, Session& session) {
         "combustion",
         "Flue gas from fuel: composition, air and flue gas quantities, heating values and "
         "adiabatic flame temperature of a fuel burnt completely");
-    sub->add_option("--fuel-mass", args->fuelMass,
-                    "Solid or liquid fuel, mass percent as fired: \"C=65.4,H=4.2,O=7.8,N=1.3,"
-                    "S=0.8,H2O=10.5,Ash=10\" (keys C, H, O, N, S, H2O, Ash; absent keys are 0)");
-    sub->add_option("--fuel-gas", args->fuelGas,
-                    "Fuel gas, volume percent: \"CH4=91,C2H6=4.5,...\" (keys CH4, C2H6, C3H8, "
-                    "C4H10, H2, CO, CO2, N2, O2, H2S, H2O, Ar)");
-    sub->add_option("--excess-air", args->excessAir, "Excess air, percent of stoichiometric");
-    sub->add_option("--o2-dry", args->o2Dry, "O2 in the dry flue gas, volume percent");
-    sub->add_option("--o2-wet", args->o2Wet, "O2 in the wet flue gas, volume percent");
-    sub->add_option("--humidity", args->humidity,
-                    "Air moisture, kg water per kg dry air (default 0.013)");
-    sub->add_option(
-        "--rh", args->rh,
-        "Relative humidity of the air, percent, at the air temperature and 101.325 kPa");
-    sub->add_option("--air-temperature", args->airTemperature, "Air temperature, oC (default 25)");
-    sub->add_option("--co-ppm", args->coPpm, "CO in the dry flue gas, ppm (default 0)");
-    sub->add_option("--hhv", args->hhv,
-                    "Measured higher heating value of a solid or liquid fuel, kJ/kg as fired");
+    for (const CaseOption& option : kCaseOptions) {
+        sub->add_option(std::string("--") + option.name, (*args).*option.field, option.help);
+    }
     sub->add_flag("--calculate", args->calculate,
                   "Also run the flue gas calculator on the wet composition (needs --t and --tref)");
     sub->add_option("--t", args->t, "--calculate: gas temperature (current temperature unit)");
@@ -266,9 +395,22 @@ void addCombustionCommands(CLI::App& app, Session& session) {
     sub->add_option("--utp", args->utp, "--calculate: temperature unit, index or unit text");
     sub->add_option("--uenth", args->uenth, "--calculate: enthalpy unit, index or unit text");
     sub->add_option("--upr", args->upr, "--calculate: pressure unit, index or unit text");
+    sub->add_option("--csv", args->csv,
+                    "Batch: one case per row; header of option names with '_' for '-' "
+                    "(fuel_mass, fuel_gas, excess_air, o2_dry, o2_wet, humidity, rh, "
+                    "air_temperature, co_ppm, hhv)");
     session.addCommonOptions(*sub);
     sub->callback([args, &session] {
         tw::TW_Language = static_cast<tw::enmLanguage>(session.language);
+        if (!args->csv.empty()) {
+            const bool anyOption =
+                std::any_of(kCaseOptions.begin(), kCaseOptions.end(),
+                            [&](const CaseOption& o) { return !((*args).*o.field).empty(); });
+            if (anyOption || args->calculate)
+                throw UsageError("--csv takes every case from the file");
+            runBatch(args->csv, session);
+            return;
+        }
         const fg::CombustionInput input = inputFromArgs(*args);
         auto sink = session.installSink();
         const fg::FlueGasFromFuelOutcome outcome = fg::FlueGasFromFuel(input);

@@ -25,9 +25,19 @@ inline constexpr double kAtomicWeightO = 15.999;
 inline constexpr double kAtomicWeightN = 14.007;
 inline constexpr double kAtomicWeightS = 32.065;
 
-// Flue gas mole weights are the calculator's own (kg/kmol, GasComponent order).
+// Flue gas mole weights, kg/kmol, GasComponent order: the calculator's own, as decimals.
+inline constexpr std::array<double, kGasComponentCount> kFlueGasMoleWeight{
+    28.013, 31.999, 44.01, 28.0104, 64.065, 18.015, 39.948};
+constexpr bool sameAsTheCalculator() {
+    for (std::size_t i = 0; i < kGasComponentCount; ++i) {
+        if (static_cast<float>(kFlueGasMoleWeight[i]) != kGasMolarMass[i]) return false;
+    }
+    return true;
+}
+static_assert(sameAsTheCalculator(), "the calculator's mole weights");
+
 constexpr double moleWeight(GasComponent c) noexcept {
-    return kGasMolarMass[index(c)];
+    return kFlueGasMoleWeight[index(c)];
 }
 
 // Dry air, volume percent, GasComponent order (N2, O2, CO2, CO, SO2, H2O, Ar).
@@ -37,7 +47,7 @@ inline constexpr std::array<double, kGasComponentCount> kDryAirVolPercent{78.084
 constexpr double dryAirMoleWeight() noexcept {
     double m = 0;
     for (std::size_t i = 0; i < kGasComponentCount; ++i) {
-        m += kDryAirVolPercent[i] / 100 * kGasMolarMass[i];
+        m += kDryAirVolPercent[i] / 100 * kFlueGasMoleWeight[i];
     }
     return m;
 }

@@ -413,14 +413,14 @@ FlueGasFromFuelResult calculate(const CombustionInput& input) {
     double mass = 0;
     for (std::size_t i = 0; i < n.size(); ++i) {
         wet += n[i];
-        mass += n[i] * kGasMolarMass[i];
+        mass += n[i] * kFlueGasMoleWeight[i];
     }
     const double dry = wet - n[index(GC::H2O)];
     for (std::size_t i = 0; i < n.size(); ++i) {
         r.kmolPerKg[i] = n[i] / kg;
         r.wetVolPercent[i] = n[i] / wet * 100;
         r.dryVolPercent[i] = i == index(GC::H2O) ? 0 : n[i] / dry * 100;
-        r.wetWtPercent[i] = n[i] * kGasMolarMass[i] / mass * 100;
+        r.wetWtPercent[i] = n[i] * kFlueGasMoleWeight[i] / mass * 100;
     }
     r.flueGasKgPerKg = mass / kg;
     r.flueGasNm3PerKg = wet * kNormalMolarVolume / kg;
