@@ -202,8 +202,8 @@ Sensible sensible(GC species, double T) {
     return {p.h * M - kAtReference[index(species)], p.cp * M};
 }
 
-// The products of one unit of fuel at an air quantity A (kmol dry air), before and after the
-// CO split.
+// The flue gas of one unit of fuel at an air quantity A (kmol dry air), kmol by species, and the
+// carbon left as CO.
 struct Products {
     std::array<double, kGasComponentCount> kmol{};
     double coKmol = 0;
@@ -243,8 +243,8 @@ struct Balance {
 // The air quantity (kmol dry air per unit fuel) that gives an O2 fraction `target` in the dry
 // or wet flue gas. The fraction is (n1 A + n0) / (d1 A + d0), so the inversion is exact.
 double airForOxygen(const Balance& b, double targetPercent, bool wet) {
-    const std::string basisKo = wet ? "습가스" : "건가스";
-    const std::string basisEn = wet ? "wet" : "dry";
+    const char* basisKo = wet ? "습가스" : "건가스";
+    const char* basisEn = wet ? "wet" : "dry";
     if (!(std::isfinite(targetPercent) && targetPercent > 0)) {
         throw Refused{message("배기가스 중 O2 는 0 % 보다 큰 수이어야 합니다.",
                               "The O2 in the flue gas must be a number greater than 0 %.")};
