@@ -10,6 +10,9 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   fonts-nanum fonts-liberation fontconfig
   clang libclang-rt-14-dev
+  # the icon, the Debian package and its checks
+  librsvg2-bin dpkg-dev file desktop-file-utils man-db lintian
+  # the Python package twsuite and its tests
   pybind11-dev python3-dev python3-numpy python3-pytest
 )
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "TWRelease.h"
 #include "tw/Language.h"
 
 namespace tw::fluegas {
@@ -20,7 +21,7 @@ struct MenuCaption {
     bool literalEnglish = false;
 };
 
-inline constexpr std::array<MenuCaption, 18> kMenuCaptions{{
+inline constexpr std::array<MenuCaption, 19> kMenuCaptions{{
     {"mnuFile", "파일(&F)", "File(&F)"},
     {"mnuExit", "닫기(&X)", "Exit(&X)"},
     {"mnuSet", "설정(&O)", "Option(&O)"},
@@ -38,6 +39,7 @@ inline constexpr std::array<MenuCaption, 18> kMenuCaptions{{
     {"mnuSO3Conv", "SO3 변환율", "SO3 Conversion"},
     {"mnuSO3Auto", "자동 계산", "Automatic calculation"},
     {"mnuSO3UI", "사용자 입력", "User input"},
+    {"mnuFuelGas", "연료로부터 가스 조성(&G)...", "Flue gas from fuel(&G)..."},
     {"mnuInfo", "정보(&I)", "Info(&I)"},
     {"mnuInfoEULA", "사용권 계약서(&E)...", "End User License Agreement(&E)..."},
 }};
@@ -63,8 +65,8 @@ inline constexpr std::array<BilingualText, 3> kFixedNotes{{
      "* Water dew point is based on standard atmospheric pressure."},
 }};
 
-inline constexpr const char* kWindowCaption =
-    "TW_FlueGas Ver. 1.00.0001b - http://www.tarnwell.example";
+// The release and the web address come from the build (TWRelease.h).
+inline constexpr const char* kWindowCaption = "TW_FlueGas Ver. " TW_RELEASE " - " TW_HOMEPAGE;
 inline constexpr BilingualText kUnitDialogCaption{"단위 선정 - Tarnwell Inc.",
                                                   "Unit Selection - Tarnwell Inc."};
 // Font of the window's controls (matched to Liberation Serif on Linux).

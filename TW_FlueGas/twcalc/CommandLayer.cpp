@@ -8,16 +8,14 @@
 #include <streambuf>
 
 #include "Commands.h"
+#include "Describe.h"
+#include "JsonWriter.h"
+#include "TWRelease.h"
 #include "tw/AtomicFile.h"
 #include "tw/AutomationError.h"
 
 namespace twcalc {
 namespace {
-
-constexpr const char* kExitStatusText =
-    "Exit status: 0 success (also when a calculation showed a message), 1 the library raised an "
-    "automation error, 2 usage error, 3 could not read or write a file (standard output "
-    "included).";
 
 using AddCommands = void (*)(CLI::App&, Session&);
 
@@ -48,12 +46,19 @@ const std::map<std::string, AddCommands>& commandGroups() {
 struct Application {
     CLI::App app{
         "twcalc: the flue gas calculator and the TWCommon library on the command line.\n"
-        "Every command takes --json (one JSON object on standard output) and --lang en|ko."};
+        "Every command takes --json (one JSON object on standard output) and --lang en|ko.\n"
+        "Exit status: 0 success (also when a calculation showed a message), 1 the library "
+        "raised an automation error, 2 usage error, 3 could not read or write a file "
+        "(standard output included).",
+        "twcalc"};
     Session session;
 
     Application(std::ostream& out, std::ostream& err, const char* command = nullptr) {
-        app.footer(kExitStatusText);
         app.require_subcommand(1);
+        app.set_version_flag("--version", "twcalc " TW_RELEASE, "Print the release and exit");
+        // Hidden: the command line as JSON, from which the build generates the manual page and
+        // the bash completion.
+        app.add_flag_callback("--describe-commands", [] { throw CallForDescription(); })->group("");
         session.out = &out;
         session.err = &err;
         const auto group =
@@ -146,6 +151,10 @@ Execution execute(int argc, const char* const* argv, std::ostream& out, std::ost
         run.help = application.app.help();
     } catch (const CLI::CallForAllHelp&) {
         run.help = application.app.help("", CLI::AppFormatMode::All);
+    } catch (const CLI::CallForVersion& version) {
+        run.help = std::string(version.what()) + '\n';
+    } catch (const CallForDescription&) {
+        run.help = writeJson(describeCommands(application.app)) + '\n';
     } catch (const CLI::ParseError& e) {
         run.outcome.status = kUsageError;
         run.outcome.error = e.what();

@@ -31,7 +31,9 @@ struct Outcome {
 struct Execution {
     Outcome outcome;
     bool json = false;
-    std::string help;  // the help asked for with --help or --help-all
+    // What was asked for instead of a command: the help (--help, --help-all), the release
+    // (--version) or the description of the command line (--describe-commands).
+    std::string help;
 };
 Execution execute(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
                   bool impliedJson = false);

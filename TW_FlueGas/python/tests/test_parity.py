@@ -38,6 +38,10 @@ CASES = [
                                               "i_PipeID=50", "i_PipeID_DownStream=100",
                                               "i_FtgPara1=10", "i_SVOLin=0.001", "i_FtgQty=2"]}),
     ("dpcalc", (), dict(name=47)),
+    ("combustion", (), dict(fuel_gas="CH4=91,C2H6=4.5,C3H8=1.5,C4H10=0.5,N2=1.5,CO2=1",
+                            o2_dry=3, rh=60, air_temperature=20)),
+    ("combustion", (), dict(fuel_mass="C=65.4,H=4.2,O=7.8,N=1.3,S=0.8,H2O=10.5,Ash=10",
+                            excess_air=20, calculate=True, t=300, tref=25, lang="ko")),
 ]
 
 
