@@ -248,6 +248,7 @@ PYBIND11_MODULE(_twsuite, m) {
     m.attr("CELL_OPTIONS") = names(fg::kCellOptionNames);
     m.attr("SETTING_OPTIONS") = names(fg::kSettingOptionNames);
     std::vector<std::string> resultColumns;
+    resultColumns.reserve(fg::kResultColumns.size());
     for (const auto& column : fg::kResultColumns) resultColumns.emplace_back(column.second);
     m.attr("RESULT_COLUMNS") = resultColumns;
 }

@@ -98,7 +98,7 @@ std::string keywordOf(const std::string& name) {
     return keyword;
 }
 
-void addCommands(const CLI::App& command, std::vector<std::string> path,
+void addCommands(const CLI::App& command, const std::vector<std::string>& path,
                  std::vector<CommandInfo>& table) {
     if (!path.empty()) {
         const auto subcommands = command.get_subcommands({});

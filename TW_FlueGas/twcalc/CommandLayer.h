@@ -12,8 +12,8 @@
 
 namespace twcalc {
 
-// What one command line gave, as values.
-struct Outcome {
+// What one command line gave, as values. (A null JSON value allocates nothing.)
+struct Outcome {  // NOLINT(bugprone-exception-escape)
     ExitStatus status = kSuccess;
     // kSuccess: the object that --json prints. kAutomationError: {"error": {"number",
     // "description"}} with "messages" when the library showed any.
@@ -28,7 +28,7 @@ struct Outcome {
 // The run of one command line (program name first) for a front end. In plain mode the commands
 // print their plain text to `out` and the library's messages to `err` as they come; in JSON
 // mode (--json, or `impliedJson`) both are kept for the outcome.
-struct Execution {
+struct Execution {  // NOLINT(bugprone-exception-escape)
     Outcome outcome;
     bool json = false;
     // What was asked for instead of a command: the help (--help, --help-all), the release

@@ -5,20 +5,6 @@ import pytest
 import twsuite
 
 
-def test_an_automation_error_carries_the_library_number_and_text():
-    assert issubclass(twsuite.AutomationError, Exception)
-    for call, number, description in [
-            (lambda: twsuite.pipe("fT", PipeID=100, AbsRoughness=-1), 5,
-             "Invalid procedure call or argument"),
-            (lambda: twsuite.convert("Mass", 0, 2, 3e38), 6, "Overflow"),
-            (lambda: twsuite.dpcalc(name=48), 9, "Subscript out of range"),
-            (lambda: twsuite.steam_sat(tp=100, upr=99), 9, "Subscript out of range")]:
-        with pytest.raises(twsuite.AutomationError) as raised:
-            call()
-        assert (raised.value.number, raised.value.description) == (number, description)
-        assert str(raised.value) == f"Error #{number}: {description}"
-
-
 @pytest.mark.parametrize("call,kind,text", [
     # The shape of the call: an option the command does not have, one missing, one too many.
     (lambda: twsuite.units(bogus=1), TypeError, "The following argument was not expected"),

@@ -132,9 +132,10 @@ def test_a_refused_call_says_what_twcalc_says(twcalc, function, args, kwargs, st
     assert printed.status == status
     error = call(function, args, kwargs)
     if status == 1:
-        assert isinstance(error, twsuite.AutomationError)
+        assert isinstance(error, twsuite.AutomationError) and isinstance(error, Exception)
         assert printed.json()["error"] == {"number": error.number,
                                            "description": error.description}
+        assert str(error) == f"Error #{error.number}: {error.description}"
     else:
         assert isinstance(error, (ValueError, TypeError))
         assert str(error) == printed.error_text()
