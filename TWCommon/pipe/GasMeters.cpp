@@ -142,6 +142,7 @@ std::optional<float> checkedGasInlet(float SVOLin, float kappa, const BilingualT
 
 float Pipe::NozzleGasdP(float MFlow, float PRin, float PipeID, float SVOLin, float Beta,
                         float Isentropic_exponent_k) const {
+    pipe::requireFinite(MFlow, PRin, PipeID, SVOLin, Beta, Isentropic_exponent_k);
     const std::optional<float> inlet =
         checkedGasInlet(SVOLin, Isentropic_exponent_k, text::kNozzleKappa, language_,
                         [&] { return unit_.CvtPR(uPR(), ktounit_kgpercm2a, PRin); });
@@ -211,6 +212,7 @@ float Pipe::NozzleGasdP(float MFlow, float PRin, float PipeID, float SVOLin, flo
 
 float Pipe::OrificeGasdP(float MFlow, float PRin, float PipeID, float SVOLin, float Beta,
                          float Isentropic_exponent_k) const {
+    pipe::requireFinite(MFlow, PRin, PipeID, SVOLin, Beta, Isentropic_exponent_k);
     const std::optional<float> inlet =
         checkedGasInlet(SVOLin, Isentropic_exponent_k, text::kOrificeKappa, language_,
                         [&] { return unit_.CvtPR(uPR(), ktounit_kgpercm2a, PRin); });

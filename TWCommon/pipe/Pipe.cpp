@@ -15,6 +15,7 @@ using pipe::checkedDivide;
 using pipe::checkedLog;
 using pipe::checkedSqrt;
 using pipe::refuse;
+using pipe::requireFinite;
 
 namespace text {
 constexpr BilingualText kFrictionPipeID{"배관 내경이 0 보다 커야 합니다.",
@@ -74,6 +75,7 @@ float colebrook(float roughness, float diameter, float reynolds) {
 }  // namespace
 
 float Pipe::f(float PipeID, float AbsRoughness, float& ReynoldNo) const {
+    requireFinite(PipeID, AbsRoughness, ReynoldNo);
     if (PipeID <= 0) {
         refuse(text::kFrictionPipeID, language_);
         return 0;
@@ -97,6 +99,7 @@ float Pipe::f(float PipeID, float AbsRoughness, float& ReynoldNo) const {
 }
 
 float Pipe::ReynoldNo(float MFlow, float PipeID, float Visco) const {
+    requireFinite(MFlow, PipeID, Visco);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -112,6 +115,7 @@ float Pipe::ReynoldNo(float MFlow, float PipeID, float Visco) const {
 }
 
 float Pipe::fT(float PipeID, float AbsRoughness) const {
+    requireFinite(PipeID, AbsRoughness);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -126,6 +130,7 @@ float Pipe::fT(float PipeID, float AbsRoughness) const {
 }
 
 float Pipe::dHDarcyf(float f, float VFlow, float EqvLength, float PipeID) const {
+    requireFinite(f, VFlow, EqvLength, PipeID);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -138,6 +143,7 @@ float Pipe::dHDarcyf(float f, float VFlow, float EqvLength, float PipeID) const 
 }
 
 float Pipe::dHDarcyK(float k, float VFlow, float PipeID) const {
+    requireFinite(k, VFlow, PipeID);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -149,6 +155,7 @@ float Pipe::dHDarcyK(float k, float VFlow, float PipeID) const {
 }
 
 float Pipe::dPDarcyf(float f, float MFlow, float EqvLength, float PipeID, float SVOL) const {
+    requireFinite(f, MFlow, EqvLength, PipeID, SVOL);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -162,6 +169,7 @@ float Pipe::dPDarcyf(float f, float MFlow, float EqvLength, float PipeID, float 
 }
 
 float Pipe::dPDarcyK(float k, float MFlow, float PipeID, float SVOL) const {
+    requireFinite(k, MFlow, PipeID, SVOL);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -174,6 +182,7 @@ float Pipe::dPDarcyK(float k, float MFlow, float PipeID, float SVOL) const {
 }
 
 float Pipe::dPStrainer(float k, float MFlow, float PipeID, float SVOL, float ViscoX) const {
+    requireFinite(k, MFlow, PipeID, SVOL, ViscoX);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -187,6 +196,7 @@ float Pipe::dPStrainer(float k, float MFlow, float PipeID, float SVOL, float Vis
 }
 
 float Pipe::KfordP(float dP, float MFlow, float PipeID, float SVOL) const {
+    requireFinite(dP, MFlow, PipeID, SVOL);
     if (MFlow <= 0) {
         refuse(text::kMFlow, language_);
         return 0;
@@ -203,6 +213,7 @@ float Pipe::KfordP(float dP, float MFlow, float PipeID, float SVOL) const {
 }
 
 float Pipe::KfordH(float dH, float VFlow, float PipeID) const {
+    requireFinite(dH, VFlow, PipeID);
     if (VFlow <= 0) {
         refuse(text::kVFlow, language_);
         return 0;
@@ -214,6 +225,7 @@ float Pipe::KfordH(float dH, float VFlow, float PipeID) const {
 }
 
 float Pipe::VelPipe(float MFlow, float PipeID, float SVOL) const {
+    requireFinite(MFlow, PipeID, SVOL);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -226,6 +238,7 @@ float Pipe::VelPipe(float MFlow, float PipeID, float SVOL) const {
 }
 
 float Pipe::dPElevDiff(float ElevDiff, float SVOL) const {
+    requireFinite(ElevDiff, SVOL);
     if (SVOL <= 0) {
         refuse(text::kSVOL, language_);
         return 0;
@@ -245,6 +258,7 @@ bool Pipe::betaRefused(float beta) const {
 // Crane-type contraction and enlargement terms, referred to the larger pipe; s is the sine of
 // half the included angle.
 float Pipe::KContractionGradual(float beta, float theta) const {
+    requireFinite(beta, theta);
     if (betaRefused(beta)) return 0;
     const double b = beta;
     const double s = std::sin(theta * 0.01745329 / 2);
@@ -252,6 +266,7 @@ float Pipe::KContractionGradual(float beta, float theta) const {
 }
 
 float Pipe::KContractionSudden(float beta, float theta) const {
+    requireFinite(beta, theta);
     if (betaRefused(beta)) return 0;
     const double b = beta;
     const double s = std::sin(theta * 0.01745329 / 2);
@@ -259,6 +274,7 @@ float Pipe::KContractionSudden(float beta, float theta) const {
 }
 
 float Pipe::KEnlargementGradual(float beta, float theta) const {
+    requireFinite(beta, theta);
     if (betaRefused(beta)) return 0;
     const double b = beta;
     const double s = std::sin(theta * 0.01745329 / 2);
@@ -266,6 +282,7 @@ float Pipe::KEnlargementGradual(float beta, float theta) const {
 }
 
 float Pipe::KEnlargementSudden(float beta) const {
+    requireFinite(beta);
     if (betaRefused(beta)) return 0;
     const double b = beta;
     return checkedFloat(std::pow(1 - b * b, 2) / std::pow(b, 4));

@@ -19,6 +19,15 @@ inline void refuse(const BilingualText& message, enmLanguage language,
     showMessage(message, language, kLibraryTitle, icon);
 }
 
+// The arguments of a public pipe formula are numbers: a NaN or an infinity is an invalid call,
+// raised before anything is computed, shown or written back to the caller.
+template <class... Values>
+void requireFinite(Values... values) {
+    if (!(std::isfinite(static_cast<double>(values)) && ...)) {
+        throw AutomationError(ErrorNumber::InvalidCall);
+    }
+}
+
 // Natural logarithm; a non-positive (or NaN) argument is an invalid call.
 inline double checkedLog(double x) {
     if (!(x > 0)) throw AutomationError(ErrorNumber::InvalidCall);

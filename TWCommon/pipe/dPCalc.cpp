@@ -87,6 +87,8 @@ std::string dPCalc::strVF(std::int32_t indexVF) const {
 }
 
 float dPCalc::fun_dPPipe() {
+    pipe::requireFinite(i_InNorth_, i_InEast_, i_InUp_, i_OutNorth_, i_OutEast_, i_OutUp_, i_MFlow_,
+                        i_PipeID_, i_AbsRough_, i_SVOLin_, i_Viscoin_);
     if (refused(i_PipeID_ <= 0, text::kPipeID)) return 0;
     if (refused(i_Viscoin_ <= 0, text::kVisco)) return 0;
     if (refused(i_SVOLin_ <= 0, text::kPipeSVOL)) return 0;
@@ -123,16 +125,22 @@ float dPCalc::fun_dPPipe() {
 float dPCalc::fun_dPFtgT() {
     const FittingKind* kind = findFitting(ftgNo_);
     const bool reducerOrIncreaser = ftgNo_ == Reducer || ftgNo_ == Increaser;
+    const bool strainer = kind != nullptr && kind->rule == FittingRule::Strainer;
+    const bool gasMeter = !liquid_ && (ftgNo_ == Orifice || ftgNo_ == Nozzle_Venturi);
+    // The fields this kind reads, before any message or result.
+    pipe::requireFinite(i_MFlow_, i_PipeID_, i_AbsRough_, i_SVOLin_, i_FtgPara1_, i_FtgPara2_);
+    if (reducerOrIncreaser) pipe::requireFinite(i_PipeID_DownStream_);
+    if (strainer) pipe::requireFinite(i_ViscoXin_);
+    if (gasMeter) pipe::requireFinite(i_PRin_, i_Isen_exp_k_);
     if (reducerOrIncreaser) {
         if (refused(i_FtgPara1_ <= 0, text::kLength)) return 0;
         if (refused(i_PipeID_ <= 0, text::kInletID)) return 0;
         if (refused(i_PipeID_DownStream_ <= 0, text::kOutletID)) return 0;
     } else if (kind != nullptr && checksBeta(kind->rule)) {
         if (refused(i_FtgPara1_ <= 0, text::kBeta)) return 0;
-    } else if (kind != nullptr && kind->rule == FittingRule::Strainer) {
+    } else if (strainer) {
         if (refused(i_ViscoXin_ <= 0, text::kStrainerViscoX)) return 0;
     }
-    const bool gasMeter = !liquid_ && (ftgNo_ == Orifice || ftgNo_ == Nozzle_Venturi);
     if (gasMeter) {
         if (refused(i_Isen_exp_k_ < 1, text::kKappa)) return 0;
         if (i_PRin_ <= 0) {
