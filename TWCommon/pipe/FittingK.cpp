@@ -93,7 +93,7 @@ float Pipe::FtgK(std::int32_t FtgNo, float Para1, float& Para2, float fT, float 
             break;
         }
     }
-    return checkedFloat(K);
+    return pipe::toSingle(K);
 }
 
 }  // namespace tw

@@ -103,12 +103,12 @@ float dPCalc::fun_dPPipe() {
     const double north = static_cast<double>(i_OutNorth_) - i_InNorth_;
     const double east = static_cast<double>(i_OutEast_) - i_InEast_;
     const double up = static_cast<double>(i_OutUp_) - i_InUp_;
-    const float length = checkedFloat(std::sqrt(north * north + east * east + up * up));
-    const float elevation = checkedFloat(up);
+    const float length = pipe::toSingle(std::sqrt(north * north + east * east + up * up));
+    const float elevation = pipe::toSingle(up);
     const float lengthDrop = pipe_.dPDarcyf(f, i_MFlow_, length, i_PipeID_, i_SVOLin_);
     const float lengthK = pipe_.KfordP(lengthDrop, i_MFlow_, i_PipeID_, i_SVOLin_);
     const float elevationDrop = pipe_.dPElevDiff(elevation, i_SVOLin_);
-    const float total = checkedFloat(static_cast<double>(lengthDrop) + elevationDrop);
+    const float total = pipe::toSingle(static_cast<double>(lengthDrop) + elevationDrop);
 
     pipeRe_ = re;
     pipef_ = f;
@@ -157,10 +157,10 @@ float dPCalc::fun_dPFtgT() {
     const float n = ftgQty_;
 
     fT_ = fT;
-    fittingK_ = checkedFloat(K);
+    fittingK_ = pipe::toSingle(K);
     dPFtg_ = drop;
-    fittingKT_ = checkedFloat(n * static_cast<double>(fittingK_));
-    return checkedFloat(n * static_cast<double>(drop));
+    fittingKT_ = pipe::toSingle(n * static_cast<double>(fittingK_));
+    return pipe::toSingle(n * static_cast<double>(drop));
 }
 
 // K and drop of one fitting of the group.
@@ -216,7 +216,7 @@ float dPCalc::fittingDrop(double& K, float fT) {
                 if (R < 0) R = 0;
                 K = R / (C * C) / beta4;
             }
-            return pipe_.dPDarcyK(checkedFloat(K), i_MFlow_, i_PipeID_, i_SVOLin_);
+            return pipe_.dPDarcyK(pipe::toSingle(K), i_MFlow_, i_PipeID_, i_SVOLin_);
         }
         default:
             break;
