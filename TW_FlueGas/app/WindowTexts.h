@@ -20,7 +20,7 @@ struct MenuCaption {
     bool literalEnglish = false;
 };
 
-inline constexpr std::array<MenuCaption, 18> kMenuCaptions{{
+inline constexpr std::array<MenuCaption, 19> kMenuCaptions{{
     {"mnuFile", "파일(&F)", "File(&F)"},
     {"mnuExit", "닫기(&X)", "Exit(&X)"},
     {"mnuSet", "설정(&O)", "Option(&O)"},
@@ -38,6 +38,7 @@ inline constexpr std::array<MenuCaption, 18> kMenuCaptions{{
     {"mnuSO3Conv", "SO3 변환율", "SO3 Conversion"},
     {"mnuSO3Auto", "자동 계산", "Automatic calculation"},
     {"mnuSO3UI", "사용자 입력", "User input"},
+    {"mnuFuelGas", "연료로부터 가스 조성(&G)...", "Flue gas from fuel(&G)..."},
     {"mnuInfo", "정보(&I)", "Info(&I)"},
     {"mnuInfoEULA", "사용권 계약서(&E)...", "End User License Agreement(&E)..."},
 }};

@@ -16,6 +16,7 @@
 #include "FlueGasCalculator.h"
 #include "LicenceAgreement.h"
 #include "SettingsFile.h"
+#include "frmFuelGas.h"
 #include "frmTW_UnitSel.h"
 #include "tw/AutomationError.h"
 #include "tw/MessageSink.h"
@@ -227,6 +228,8 @@ void frmTW_FlueGas::createMenus() {
     QMenu* so3 = submenu(set, "mnuSO3Conv");
     command(so3, "mnuSO3Auto", true, [this] { SelectSo3Mode(So3Mode::Automatic); });
     command(so3, "mnuSO3UI", true, [this] { SelectSo3Mode(So3Mode::UserInput); });
+    set->addSeparator();
+    command(set, "mnuFuelGas", false, [this] { OpenFlueGasFromFuel(); });
 
     QMenu* info = submenu(nullptr, "mnuInfo");
     command(info, "mnuInfoEULA", false, [this] { ShowLicenceAgreement(); });
@@ -518,6 +521,14 @@ void frmTW_FlueGas::SetUnitsAsDefault() {
 
 void frmTW_FlueGas::ShowLicenceAgreement() {
     showLicenceAgreement(this, language_);
+    activate();
+}
+
+void frmTW_FlueGas::OpenFlueGasFromFuel() {
+    frmFuelGas dialog(language_, this);
+    if (dialog.exec() == QDialog::Accepted && dialog.result()) {
+        runCommand([&] { ApplyFlueGasFromFuel(table_, *dialog.result()); });
+    }
     activate();
 }
 

@@ -65,6 +65,8 @@ class frmTW_FlueGas final : public QMainWindow {
     void OpenUnitDialog();
     void SetUnitsAsDefault();
     void ShowLicenceAgreement();
+    // The "Flue gas from fuel" dialog; its Apply writes the wet composition into the table.
+    void OpenFlueGasFromFuel();
     // Writes the settings and ends the program (every window closes).
     void ExitProgram();
 
