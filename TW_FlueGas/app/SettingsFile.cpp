@@ -1,5 +1,10 @@
 #include "SettingsFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <fstream>
@@ -65,22 +70,143 @@ bool createEmptyFile(const fs::path& path) {
     return static_cast<bool>(out);
 }
 
+// Temporary files are named after the file they replace: ".tmp" and up to six hexadecimal
+// digits.
+constexpr std::string_view kTemporaryTag = ".tmp";
+constexpr std::size_t kTemporaryDigits = 6;
+
 fs::path temporaryBeside(const fs::path& path) {
     std::random_device seed;
     const unsigned tag = std::uniform_int_distribution<unsigned>(0, 0xFFFFFF)(seed);
     char suffix[16];
     const auto r = std::to_chars(suffix, suffix + sizeof suffix, tag, 16);
     fs::path tmp = path;
-    tmp += ".tmp";
+    tmp += kTemporaryTag;
     tmp += std::string(suffix, r.ptr);
     return tmp;
+}
+
+// Whether `name` is a temporary file name of ours for the file named `target`.
+bool isTemporaryOf(std::string_view name, std::string_view target) {
+    if (!name.starts_with(target)) return false;
+    name.remove_prefix(target.size());
+    if (!name.starts_with(kTemporaryTag)) return false;
+    name.remove_prefix(kTemporaryTag.size());
+    if (name.empty() || name.size() > kTemporaryDigits) return false;
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// The probe that tells whether the program's folder takes new files.
+constexpr std::string_view kProbeName = "TW_FlueGas.probe";
+
+// Removes what an interrupted save (or probe) left beside `path`: regular files named like our
+// temporaries and last written before `startedAt`. A newer one may belong to another copy of
+// the program that is saving right now, and is left alone.
+void removeStaleTemporaries(const fs::path& path, fs::file_time_type startedAt) {
+    std::error_code ec;
+    const fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    const std::string target = path.filename().string();
+    fs::directory_iterator it(dir, ec);
+    for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!isTemporaryOf(name, target) && !isTemporaryOf(name, kProbeName)) continue;
+        std::error_code entryError;
+        if (!it->is_regular_file(entryError) || it->is_symlink(entryError)) continue;
+        const auto written = it->last_write_time(entryError);
+        if (entryError || written >= startedAt) continue;
+        fs::remove(it->path(), entryError);
+    }
+}
+
+// The temporary file of one save: created new (never an existing file of that name), removed
+// again on every way out except a completed rename.
+class TemporaryFile {
+  public:
+    explicit TemporaryFile(const fs::path& target) : path_(temporaryBeside(target)) {
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        error_ = fd_ < 0 ? errno : 0;
+        created_ = fd_ >= 0;
+    }
+    ~TemporaryFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (created_ && !committed_) ::unlink(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    bool created() const noexcept { return created_; }
+    int error() const noexcept { return error_; }
+
+    // Writes all of `text`, forces it to the disk and closes the file; false on any failure.
+    bool writeAndClose(std::string_view text) {
+        while (!text.empty()) {
+            const ssize_t n = ::write(fd_, text.data(), text.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return fail();
+            text.remove_prefix(static_cast<std::size_t>(n));
+        }
+        if (::fsync(fd_) != 0) return fail();
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) return fail();
+        return true;
+    }
+
+    // Renames the temporary file over `target`; the error number on failure.
+    std::error_code renameOver(const fs::path& target) {
+        std::error_code ec;
+        fs::rename(path_, target, ec);
+        if (!ec) committed_ = true;
+        return ec;
+    }
+
+  private:
+    bool fail() {
+        error_ = errno;
+        return false;
+    }
+
+    fs::path path_;
+    int fd_ = -1;
+    int error_ = 0;
+    bool created_ = false;
+    bool committed_ = false;
+};
+
+// A file opened for reading without waiting on a named pipe or a device: the descriptor only
+// when it is a regular file, the error number otherwise.
+struct OpenedFile {
+    int fd = -1;
+    int error = 0;
+    bool regular = false;
+};
+
+OpenedFile openRegularForReading(const fs::path& path) {
+    OpenedFile file;
+    file.fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file.fd < 0) {
+        file.error = errno;
+        return file;
+    }
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        file.error = EISDIR;  // anything but a regular file counts as a damaged settings file
+        ::close(file.fd);
+        file.fd = -1;
+        return file;
+    }
+    // Reads of a regular file never wait; clear the flag all the same.
+    ::fcntl(file.fd, F_SETFL, ::fcntl(file.fd, F_GETFL) & ~O_NONBLOCK);
+    file.regular = true;
+    return file;
 }
 
 // Whether new files can be made in `dir`: a probe file is created and removed.
 bool acceptsNewFiles(const fs::path& dir) {
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) return false;
-    const fs::path probe = temporaryBeside(dir / "TW_FlueGas.probe");
+    const fs::path probe = temporaryBeside(dir / kProbeName);
     {
         std::ofstream out(probe, std::ios::binary);
         if (!out) return false;
@@ -90,6 +216,28 @@ bool acceptsNewFiles(const fs::path& dir) {
 }
 
 }  // namespace
+
+// The program's start, taken while the program's static data is set up.
+const fs::file_time_type kProgramStarted = fs::file_time_type::clock::now();
+
+void SettingsLines::feed(std::string_view bytes) {
+    for (char c : bytes) {
+        if (full()) return;
+        if (c == '\n') {
+            text_ += '\n';
+            ++lines_;
+            lineLength_ = 0;
+        } else if (lineLength_++ < kLongestLine) {
+            text_ += c;
+        }
+    }
+}
+
+std::string SettingsLines::text() const {
+    // A last line without its line end still counts.
+    if (full() || lineLength_ == 0) return text_;
+    return text_ + '\n';
+}
 
 SettingsRead parseSettings(std::string_view text) {
     SettingsRead result;
@@ -130,48 +278,46 @@ SettingsRead loadSettingsFile(const fs::path& path) {
         if (!createEmptyFile(path)) created.error = openError(errno);
         return created;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in || fs::is_directory(path, ec)) {
+    const OpenedFile file = openRegularForReading(path);
+    if (!file.regular) {
         SettingsRead unreadable;
         unreadable.origin = SettingsOrigin::Unreadable;
-        unreadable.error = openError(errno);
+        unreadable.error = openError(file.error);
         return unreadable;
     }
     // Only the first 23 lines matter; read no more than they can take.
-    std::string text;
-    std::string line;
-    for (std::size_t i = 0; i < kSettingsLineOrder.size(); ++i) {
-        if (!std::getline(in, line)) break;
-        if (line.size() > kLongestLine) line.resize(kLongestLine);
-        text += line;
-        text += '\n';
-        if (in.eof()) break;
+    SettingsLines lines;
+    char buffer[4096];
+    while (!lines.full()) {
+        const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        lines.feed(std::string_view(buffer, static_cast<std::size_t>(n)));
     }
-    return parseSettings(text);
+    ::close(file.fd);
+    return parseSettings(lines.text());
 }
 
-std::optional<AutomationError> saveSettingsFile(const fs::path& path, const Unit& units) {
-    const fs::path tmp = temporaryBeside(path);
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return openError(errno);
-        const std::string text = settingsText(units);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            fs::remove(tmp, ignored);
-            return fileError(kDeviceIo);
-        }
-    }
+bool nameTakenByNonFile(const fs::path& path) {
     std::error_code ec;
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(tmp, ignored);
-        return openError(ec.value());
+    const fs::file_status status = fs::status(path, ec);
+    return fs::exists(status) && !fs::is_regular_file(status);
+}
+
+fs::file_time_type programStartTime() {
+    return kProgramStarted;
+}
+
+std::optional<AutomationError> saveSettingsFile(const fs::path& path, const Unit& units,
+                                                fs::file_time_type startedAt) {
+    if (nameTakenByNonFile(path)) return fileError(kPathFileAccess);
+    removeStaleTemporaries(path, startedAt);
+    TemporaryFile tmp(path);
+    if (!tmp.created()) return openError(tmp.error());
+    if (!tmp.writeAndClose(settingsText(units))) {
+        return fileError(kDeviceIo);
     }
+    if (const std::error_code ec = tmp.renameOver(path)) return openError(ec.value());
     return std::nullopt;
 }
 

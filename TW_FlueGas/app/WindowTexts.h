@@ -4,7 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "tw/Language.h"
 
@@ -12,12 +15,14 @@ namespace tw::fluegas {
 
 // A menu item: its object name, its built-in Korean caption and its English caption (nullptr
 // where the English caption is the Korean one). `literalEnglish` marks English captions whose
-// "&" is part of the text, not a mnemonic marker ("B&W").
+// "&" is part of the text, not a mnemonic marker ("B&W"). `shortcut` is a key sequence in
+// Qt's portable text form ("Ctrl+C"), the same in both languages.
 struct MenuCaption {
     const char* name;
     const char* korean;
     const char* english;
     bool literalEnglish = false;
+    const char* shortcut = nullptr;
 };
 
 inline constexpr std::array<MenuCaption, 18> kMenuCaptions{{
@@ -63,6 +68,21 @@ inline constexpr std::array<BilingualText, 3> kFixedNotes{{
      "* Water dew point is based on standard atmospheric pressure."},
 }};
 
+// Messages of the window itself; "{path}" stands for a file name, "{reason}" for the system's
+// account of a failure.
+inline constexpr BilingualText kSettingsNotSavedMessage{
+    "{path} 은(는) 일반 파일이 아니므로 기본 단위를 저장하지 않았습니다.",
+    "The default units were not saved: {path} is not a regular file."};
+inline constexpr BilingualText kResultsNotSavedMessage{
+    "결과를 저장하지 못했습니다. 이전 파일은 그대로 있습니다.\n{path}\n{reason}",
+    "The results could not be saved; any earlier file is unchanged.\n{path}\n{reason}"};
+
+// The file dialog of "Save results" and the report window.
+inline constexpr BilingualText kSaveResultsDialogTitle{"결과 저장", "Save results"};
+inline constexpr const char* kCsvFileFilter = "CSV (*.csv)";
+inline constexpr BilingualText kReportWindowCaption{"계산서 - TW_FlueGas",
+                                                    "Calculation report - TW_FlueGas"};
+
 inline constexpr const char* kWindowCaption =
     "TW_FlueGas Ver. 1.00.0001b - http://www.tarnwell.example";
 inline constexpr BilingualText kUnitDialogCaption{"단위 선정 - Tarnwell Inc.",
@@ -73,6 +93,10 @@ inline constexpr int kControlFontSize = 9;
 
 // The menu text of a caption: a literal "&" is doubled so that it shows as itself.
 std::string menuText(const MenuCaption& caption, std::int32_t language);
+// The text of `message` in `language` with "{key}" replaced by `value`; empty for a language
+// that is neither Korean nor English.
+std::string messageText(const BilingualText& message, std::int32_t language,
+                        std::initializer_list<std::pair<std::string_view, std::string>> values);
 // The text a label shows for a caption written with mnemonic markers: "&&" shows as "&".
 std::string labelText(std::string_view caption);
 

@@ -133,6 +133,14 @@ void frmTW_FlueGas::LoadSettings() {
 
 void frmTW_FlueGas::SaveSettings() {
     if (!defaultUnits_) return;
+    // A folder, pipe or device in the file's place is never replaced by the settings.
+    if (nameTakenByNonFile(settingsPath_)) {
+        defaultUnits_.reset();
+        const std::string text =
+            messageText(kSettingsNotSavedMessage, language_, {{"path", settingsPath_.string()}});
+        if (!text.empty()) showMessage(text, kApplicationTitle, MessageIcon::Exclamation);
+        return;
+    }
     const auto error = saveSettingsFile(settingsPath_, *defaultUnits_);
     defaultUnits_.reset();
     if (error) showPlatformError(*error);
