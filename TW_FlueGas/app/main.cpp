@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "QMessageBoxSink.h"
+#include "QuitSignals.h"
 #include "frmTW_FlueGas.h"
 #include "tw/MessageSink.h"
 
@@ -12,6 +13,8 @@ int main(int argc, char* argv[]) {
     tw::fluegas::QMessageBoxSink sink;
     tw::ScopedMessageSink installed(sink);
     tw::fluegas::frmTW_FlueGas window;
+    // A logout, kill or Ctrl+C closes the window as Exit does, so the settings are kept.
+    tw::fluegas::QuitSignals quitSignals(&window);
     window.show();
     return QApplication::exec();
 }
