@@ -36,8 +36,8 @@ QuitSignals::QuitSignals(QWidget* window, QObject* parent) : QObject(parent), wi
         throw std::runtime_error("no pipe for the quit signals");
     }
     gWriteEnd.store(pipe_[1]);
-    notifier_ = new QSocketNotifier(pipe_[0], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &QuitSignals::readPipe);
+    notifier_ = std::make_unique<QSocketNotifier>(pipe_[0], QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, &QuitSignals::readPipe);
 
     struct sigaction action {};
     action.sa_handler = handOver;
@@ -51,6 +51,7 @@ QuitSignals::QuitSignals(QWidget* window, QObject* parent) : QObject(parent), wi
 }
 
 QuitSignals::~QuitSignals() {
+    notifier_.reset();
     for (std::size_t i = 0; i < kSignals.size(); ++i) {
         ::sigaction(kSignals[i], &previous_[i], nullptr);
     }

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <array>
 #include <csignal>
+#include <memory>
 
 class QSocketNotifier;
 
@@ -38,7 +39,7 @@ class QuitSignals final : public QObject {
     QPointer<QWidget> window_;
     std::array<int, 2> pipe_{-1, -1};
     std::array<struct sigaction, kSignals.size()> previous_{};
-    QSocketNotifier* notifier_ = nullptr;
+    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 }  // namespace tw::fluegas
