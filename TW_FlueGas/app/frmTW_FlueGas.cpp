@@ -60,6 +60,16 @@ QFont controlFont() {
     return font;
 }
 
+// The editing commands of the in-place editor that come with a modifier key.
+bool isEditingCommand(const QKeyEvent& key) {
+    for (QKeySequence::StandardKey command :
+         {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::SelectAll,
+          QKeySequence::Undo, QKeySequence::Redo}) {
+        if (key.matches(command)) return true;
+    }
+    return false;
+}
+
 void showPlatformError(const AutomationError& error) {
     showMessage(error.messageText(), kApplicationTitle, MessageIcon::Critical);
 }
@@ -408,9 +418,13 @@ bool frmTW_FlueGas::editorKeyPress(QKeyEvent* key) {
         default:
             break;
     }
-    // Shortcuts (copy, paste, menu keys) pass; the pasted text is read by the leading-number
-    // rule like any other.
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    // A key held with Ctrl, Alt or Meta never types a character. The editing commands keep
+    // their meaning (a pasted text is read by the leading-number rule like any other); Alt
+    // with a letter belongs to the menu bar's mnemonics, which take it before the editor sees
+    // it; whatever else arrives is dropped.
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        return !isEditingCommand(*key);
+    }
     const QString text = key->text();
     if (text.isEmpty()) return false;
     const char32_t character = text.toUcs4().value(0);
