@@ -9,6 +9,7 @@
 #include <string_view>
 #include <utility>
 
+#include "CalculatorTable.h"
 #include "tw/Language.h"
 
 namespace tw::fluegas {
@@ -58,15 +59,8 @@ inline constexpr std::array<ButtonCaption, 3> kButtonCaptions{{
     {"cmdTotal", {"성분 합계", "Component total"}},
 }};
 
-// Notes under the table; Label1 names the formula (formulaNote of the calculator table).
-inline constexpr std::array<BilingualText, 3> kFixedNotes{{
-    {"* 엔탈피는 기준 온도 기준입니다.(기준 온도에서의 엔탈피 값 = 0)",
-     "* Enthalpy is based on Reference Temperature.(Enthalpy at Ref Temp = 0)"},
-    {"* 가스 엔탈피 계산에서 압력의 영향은 무시할 수 있습니다.",
-     "* Pressure effect on gas enthalpy calculation is negligible."},
-    {"* 수분 이슬점은 표준 대기압 기준입니다.",
-     "* Water dew point is based on standard atmospheric pressure."},
-}};
+// Notes under the table: Label1 names the formula (formulaNote of the calculator table), Label2
+// to Label4 are the table's fixed notes (kTableNotes).
 
 // Messages of the window itself; "{path}" stands for a file name, "{reason}" for the system's
 // account of a failure.

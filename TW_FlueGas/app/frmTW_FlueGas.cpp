@@ -200,7 +200,7 @@ void frmTW_FlueGas::createControls() {
     }
     labels_[0]->setText(QString::fromStdString(labelText(formulaNote(NasaGlenn, TW_Korean))));
     for (std::size_t i = 1; i < labels_.size(); ++i) {
-        labels_[i]->setText(QString::fromUtf8(kFixedNotes[i - 1].korean));
+        labels_[i]->setText(QString::fromUtf8(kTableNotes[i - 1].korean));
     }
 }
 
@@ -258,7 +258,7 @@ void frmTW_FlueGas::applyCaptions() {
     labels_[0]->setText(
         QString::fromStdString(labelText(formulaNote(table_.enthalpyFormula(), language_))));
     for (std::size_t i = 1; i < labels_.size(); ++i) {
-        labels_[i]->setText(QString::fromUtf8(kFixedNotes[i - 1].in(language_)));
+        labels_[i]->setText(QString::fromUtf8(kTableNotes[i - 1].in(language_)));
     }
     if (language_ != TW_English) return;  // buttons and menus carry their Korean captions
     for (CaptionButton* button : {cmdCalc_, cmd100_, cmdTotal_}) {
