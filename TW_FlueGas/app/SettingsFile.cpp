@@ -4,11 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <fstream>
-#include <random>
 #include <system_error>
 
 namespace tw::fluegas {
@@ -16,27 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Platform file errors with their standard descriptions.
-constexpr int kTypeMismatch = 13;
-constexpr int kPermissionDenied = 70;
-constexpr int kPathFileAccess = 75;
-constexpr int kDeviceIo = 57;
-
-AutomationError fileError(int number) {
-    switch (number) {
-        case kTypeMismatch:
-            return AutomationError(number, "Type mismatch");
-        case kPermissionDenied:
-            return AutomationError(number, "Permission denied");
-        case kDeviceIo:
-            return AutomationError(number, "Device I/O error");
-        default:
-            return AutomationError(kPathFileAccess, "Path/File access error");
-    }
-}
-
-AutomationError openError(int err) {
-    return fileError(err == EACCES || err == EPERM ? kPermissionDenied : kPathFileAccess);
+AutomationError typeMismatch() {
+    return AutomationError(13, "Type mismatch");
 }
 
 // A line longer than this cannot hold a unit index; reading stops there, so a stray large
@@ -58,7 +37,7 @@ std::optional<AutomationError> applyLine(Unit& units, QuantityId q, std::string_
     const char* last = first + digits.size();
     if (!digits.empty() && *first == '+') ++first;  // "+3" is still an integer
     const auto [end, ec] = std::from_chars(first, last, value);
-    if (digits.empty() || end != last) return fileError(kTypeMismatch);
+    if (digits.empty() || end != last) return typeMismatch();
     if (ec == std::errc::result_out_of_range) return AutomationError(ErrorNumber::Overflow);
     if (!units::quantity(q).valid(value)) return AutomationError(ErrorNumber::SubscriptOutOfRange);
     units.setUnit(q, value);
@@ -68,33 +47,6 @@ std::optional<AutomationError> applyLine(Unit& units, QuantityId q, std::string_
 bool createEmptyFile(const fs::path& path) {
     std::ofstream out(path, std::ios::binary | std::ios::app);
     return static_cast<bool>(out);
-}
-
-// Temporary files are named after the file they replace: ".tmp" and up to six hexadecimal
-// digits.
-constexpr std::string_view kTemporaryTag = ".tmp";
-constexpr std::size_t kTemporaryDigits = 6;
-
-fs::path temporaryBeside(const fs::path& path) {
-    std::random_device seed;
-    const unsigned tag = std::uniform_int_distribution<unsigned>(0, 0xFFFFFF)(seed);
-    char suffix[16];
-    const auto r = std::to_chars(suffix, suffix + sizeof suffix, tag, 16);
-    fs::path tmp = path;
-    tmp += kTemporaryTag;
-    tmp += std::string(suffix, r.ptr);
-    return tmp;
-}
-
-// Whether `name` is a temporary file name of ours for the file named `target`.
-bool isTemporaryOf(std::string_view name, std::string_view target) {
-    if (!name.starts_with(target)) return false;
-    name.remove_prefix(target.size());
-    if (!name.starts_with(kTemporaryTag)) return false;
-    name.remove_prefix(kTemporaryTag.size());
-    if (name.empty() || name.size() > kTemporaryDigits) return false;
-    return std::all_of(name.begin(), name.end(),
-                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 // The probe that tells whether the program's folder takes new files.
@@ -118,61 +70,6 @@ void removeStaleTemporaries(const fs::path& path, fs::file_time_type startedAt) 
         fs::remove(it->path(), entryError);
     }
 }
-
-// The temporary file of one save: created new (never an existing file of that name), removed
-// again on every way out except a completed rename.
-class TemporaryFile {
-  public:
-    explicit TemporaryFile(const fs::path& target) : path_(temporaryBeside(target)) {
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        error_ = fd_ < 0 ? errno : 0;
-        created_ = fd_ >= 0;
-    }
-    ~TemporaryFile() {
-        if (fd_ >= 0) ::close(fd_);
-        if (created_ && !committed_) ::unlink(path_.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    bool created() const noexcept { return created_; }
-    int error() const noexcept { return error_; }
-
-    // Writes all of `text`, forces it to the disk and closes the file; false on any failure.
-    bool writeAndClose(std::string_view text) {
-        while (!text.empty()) {
-            const ssize_t n = ::write(fd_, text.data(), text.size());
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return fail();
-            text.remove_prefix(static_cast<std::size_t>(n));
-        }
-        if (::fsync(fd_) != 0) return fail();
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) return fail();
-        return true;
-    }
-
-    // Renames the temporary file over `target`; the error number on failure.
-    std::error_code renameOver(const fs::path& target) {
-        std::error_code ec;
-        fs::rename(path_, target, ec);
-        if (!ec) committed_ = true;
-        return ec;
-    }
-
-  private:
-    bool fail() {
-        error_ = errno;
-        return false;
-    }
-
-    fs::path path_;
-    int fd_ = -1;
-    int error_ = 0;
-    bool created_ = false;
-    bool committed_ = false;
-};
 
 // A file opened for reading without waiting on a named pipe or a device: the descriptor only
 // when it is a regular file, the error number otherwise.
@@ -275,14 +172,14 @@ SettingsRead loadSettingsFile(const fs::path& path) {
     if (!fs::exists(path, ec)) {
         SettingsRead created;
         created.origin = SettingsOrigin::CreatedEmpty;
-        if (!createEmptyFile(path)) created.error = openError(errno);
+        if (!createEmptyFile(path)) created.error = fileAccessError(errno);
         return created;
     }
     const OpenedFile file = openRegularForReading(path);
     if (!file.regular) {
         SettingsRead unreadable;
         unreadable.origin = SettingsOrigin::Unreadable;
-        unreadable.error = openError(file.error);
+        unreadable.error = fileAccessError(file.error);
         return unreadable;
     }
     // Only the first 23 lines matter; read no more than they can take.
@@ -298,27 +195,15 @@ SettingsRead loadSettingsFile(const fs::path& path) {
     return parseSettings(lines.text());
 }
 
-bool nameTakenByNonFile(const fs::path& path) {
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    return fs::exists(status) && !fs::is_regular_file(status);
-}
-
 fs::file_time_type programStartTime() {
     return kProgramStarted;
 }
 
 std::optional<AutomationError> saveSettingsFile(const fs::path& path, const Unit& units,
                                                 fs::file_time_type startedAt) {
-    if (nameTakenByNonFile(path)) return fileError(kPathFileAccess);
+    if (nameTakenByNonFile(path)) return fileAccessError(EISDIR);
     removeStaleTemporaries(path, startedAt);
-    TemporaryFile tmp(path);
-    if (!tmp.created()) return openError(tmp.error());
-    if (!tmp.writeAndClose(settingsText(units))) {
-        return fileError(kDeviceIo);
-    }
-    if (const std::error_code ec = tmp.renameOver(path)) return openError(ec.value());
-    return std::nullopt;
+    return writeFileAtomically(path, settingsText(units));
 }
 
 fs::path settingsFilePath(const fs::path& programDir, const fs::path& userConfigDir,

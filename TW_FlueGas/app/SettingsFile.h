@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "AtomicFile.h"
 #include "tw/AutomationError.h"
 #include "tw/Unit.h"
 
@@ -71,10 +72,6 @@ std::string settingsText(const Unit& units);
 // the name is opened without waiting (a named pipe without a writer never blocks the start) and
 // anything else in its place is Unreadable.
 SettingsRead loadSettingsFile(const std::filesystem::path& path);
-
-// True when `path` names something other than a regular file (a folder, a named pipe, a
-// device): the settings are then not written there, since that would replace it.
-bool nameTakenByNonFile(const std::filesystem::path& path);
 
 // When this program started; temporary files of an interrupted save are older than that.
 std::filesystem::file_time_type programStartTime();
