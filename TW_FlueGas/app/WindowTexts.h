@@ -26,9 +26,14 @@ struct MenuCaption {
     const char* shortcut = nullptr;
 };
 
-inline constexpr std::array<MenuCaption, 18> kMenuCaptions{{
+inline constexpr std::array<MenuCaption, 23> kMenuCaptions{{
     {"mnuFile", "파일(&F)", "File(&F)"},
+    {"mnuReport", "계산서(&R)...", "Calculation report(&R)..."},
+    {"mnuSaveResults", "결과 저장(&S)...", "Save results(&S)..."},
     {"mnuExit", "닫기(&X)", "Exit(&X)"},
+    {"mnuEdit", "편집(&E)", "Edit(&E)"},
+    {"mnuCopyTable", "표 복사(&C)", "Copy table(&C)", false, "Ctrl+C"},
+    {"mnuPasteComposition", "성분 붙여 넣기(&P)", "Paste composition(&P)", false, "Ctrl+V"},
     {"mnuSet", "설정(&O)", "Option(&O)"},
     {"mnuUnit", "단위(&U)", "Unit(&U)"},
     {"mnuUnitSet", "계산 단위 설정(&S)...", "Set calculation units(&S)..."},
@@ -70,21 +75,29 @@ inline constexpr BilingualText kSettingsNotSavedMessage{
 inline constexpr BilingualText kResultsNotSavedMessage{
     "결과를 저장하지 못했습니다. 이전 파일은 그대로 있습니다.\n{path}\n{reason}",
     "The results could not be saved; any earlier file is unchanged.\n{path}\n{reason}"};
+inline constexpr BilingualText kLastCaseNotSavedMessage{
+    "마지막 계산 조건을 저장하지 못했습니다.\n{path}",
+    "The case shown could not be kept for the next start.\n{path}"};
 
 // The file dialog of "Save results" and the report window.
 inline constexpr BilingualText kSaveResultsDialogTitle{"결과 저장", "Save results"};
 inline constexpr const char* kCsvFileFilter = "CSV (*.csv)";
 inline constexpr BilingualText kReportWindowCaption{"계산서 - TW_FlueGas",
                                                     "Calculation report - TW_FlueGas"};
+// The font of the calculation report: a Hangul font for Korean.
+inline constexpr BilingualText kReportFontFamily{"NanumGothic", "Times New Roman"};
 
-inline constexpr const char* kWindowCaption =
-    "TW_FlueGas Ver. 1.00.0001b - http://www.tarnwell.example";
+// The program and its version, as the window's caption and the calculation report name it.
+inline constexpr const char* kProgramAndVersion = "TW_FlueGas Ver. 1.00.0001b";
+inline constexpr const char* kMakerAddress = "http://www.tarnwell.example";
 inline constexpr BilingualText kUnitDialogCaption{"단위 선정 - Tarnwell Inc.",
                                                   "Unit Selection - Tarnwell Inc."};
 // Font of the window's controls (matched to Liberation Serif on Linux).
 inline constexpr const char* kControlFontFamily = "Times New Roman";
 inline constexpr int kControlFontSize = 9;
 
+// The window's caption: the program, its version and the maker's web address.
+std::string windowCaption();
 // The menu text of a caption: a literal "&" is doubled so that it shows as itself.
 std::string menuText(const MenuCaption& caption, std::int32_t language);
 // The text of `message` in `language` with "{key}" replaced by `value`; empty for a language

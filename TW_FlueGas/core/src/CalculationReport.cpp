@@ -1,5 +1,6 @@
 #include "CalculationReport.h"
 
+#include <algorithm>
 #include <array>
 
 #include "tw/Format.h"
@@ -19,7 +20,7 @@ struct ReportTexts {
     BilingualText temperatures{"온도", "Temperatures"};
     BilingualText method{"계산 방법", "Method"};
     BilingualText formula{"엔탈피 계산 공식", "Enthalpy calculation formula"};
-    BilingualText so3Mode{"SO3 변환율", "SO3 conversion rate"};
+    BilingualText so3Mode{"SO3 변환율 산정", "SO3 conversion"};
     BilingualText automatic{"자동 계산", "Automatic calculation"};
     BilingualText userInput{"사용자 입력", "User input"};
     BilingualText results{"계산 결과", "Results"};
@@ -121,7 +122,13 @@ CalculationReport buildCalculationReport(const CalculationRecord& record, std::s
 
     if (!record.messages.empty()) {
         ReportSection messages{text(kTexts.messages), {}, {}};
-        for (const RecordedMessage& m : record.messages) appendLines(messages.lines, m.text);
+        // A notice shown once per evaluation is listed once.
+        std::vector<std::string_view> listed;
+        for (const RecordedMessage& m : record.messages) {
+            if (std::find(listed.begin(), listed.end(), m.text) != listed.end()) continue;
+            listed.push_back(m.text);
+            appendLines(messages.lines, m.text);
+        }
         report.sections.push_back(std::move(messages));
     }
     return report;

@@ -219,7 +219,8 @@ TEST_F(CalculationRecordTest, ReportHoldsEveryInputAndResultInBothLanguages) {
                       lines.end());
             for (const RecordedMessage& m : record.messages) {
                 const std::string firstLine = m.text.substr(0, m.text.find('\n'));
-                EXPECT_NE(std::find(lines.begin(), lines.end(), firstLine), lines.end());
+                EXPECT_EQ(std::count(lines.begin(), lines.end(), firstLine), 1)
+                    << "a message shown twice is listed once";
             }
             EXPECT_EQ(report.sections.back().heading == (language == TW_Korean
                                                              ? "계산 중에 표시된 메시지"
