@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
 #include <QMimeData>
 #include <QTextEdit>
 #include <csignal>
@@ -366,4 +367,30 @@ TEST_F(ResultsWindow, LinesLongerThanThePageAreSetWhole) {
     EXPECT_TRUE(text.contains(QString::fromStdString(words)));
     EXPECT_TRUE(text.contains(QString::fromStdString(unbroken)));
     EXPECT_TRUE(text.contains(QStringLiteral("\n짧은 줄")));
+}
+
+TEST_F(ResultsWindow, FileAndEditMenusInBothLanguages) {
+    for (const std::int32_t language : {TW_Korean, TW_English}) {
+        open(language);
+        calculate(kScaledRows);
+        const bool korean = language == TW_Korean;
+        EXPECT_EQ(window().menuItem("mnuReport")->text().toStdString(),
+                  korean ? "계산서(&R)..." : "Calculation report(&R)...");
+        EXPECT_EQ(window().menuItem("mnuSaveResults")->text().toStdString(),
+                  korean ? "결과 저장(&S)..." : "Save results(&S)...");
+        EXPECT_EQ(window().menuItem("mnuEdit")->text().toStdString(), korean ? "편집(&E)" : "Edit(&E)");
+        EXPECT_EQ(window().menuItem("mnuPasteComposition")->shortcut(),
+                  QKeySequence(QKeySequence::Paste));
+        // Pictures of the two menus as they drop down.
+        for (const char* name : {"mnuFile", "mnuEdit"}) {
+            auto* menu = window().findChild<QMenu*>(QString::fromLatin1(name));
+            ASSERT_NE(menu, nullptr);
+            menu->popup(window().mapToGlobal(QPoint(0, 0)));
+            QTest::qWait(20);
+            menu->grab().save(QStringLiteral("screenshots/menu_%1_%2.png")
+                                  .arg(QString::fromLatin1(name + 3).toLower(),
+                                       korean ? "korean" : "english"));
+            menu->close();
+        }
+    }
 }
