@@ -24,6 +24,7 @@
 #include "LicenceAgreement.h"
 #include "SettingsFile.h"
 #include "TableClipboard.h"
+#include "frmFuelGas.h"
 #include "frmReport.h"
 #include "frmTW_UnitSel.h"
 #include "tw/AutomationError.h"
@@ -339,6 +340,8 @@ void frmTW_FlueGas::createMenus() {
     QMenu* so3 = submenu(set, "mnuSO3Conv");
     command(so3, "mnuSO3Auto", true, [this] { SelectSo3Mode(So3Mode::Automatic); });
     command(so3, "mnuSO3UI", true, [this] { SelectSo3Mode(So3Mode::UserInput); });
+    set->addSeparator();
+    command(set, "mnuFuelGas", false, [this] { OpenFlueGasFromFuel(); });
 
     QMenu* info = submenu(nullptr, "mnuInfo");
     command(info, "mnuInfoEULA", false, [this] { ShowLicenceAgreement(); });
@@ -711,6 +714,14 @@ bool frmTW_FlueGas::pasteCompositionFromClipboard() {
         if (table_.isEditable(table_.row())) txtInput_->selectAll();
     });
     return true;
+}
+
+void frmTW_FlueGas::OpenFlueGasFromFuel() {
+    frmFuelGas dialog(language_, this);
+    if (dialog.exec() == QDialog::Accepted && dialog.result()) {
+        runCommand([&] { ApplyFlueGasFromFuel(table_, *dialog.result()); });
+    }
+    activate();
 }
 
 void frmTW_FlueGas::ExitProgram() {

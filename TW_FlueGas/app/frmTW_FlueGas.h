@@ -86,6 +86,8 @@ class frmTW_FlueGas final : public QMainWindow {
     void SaveResults();
     void CopyTable();
     void PasteComposition();
+    // The "Flue gas from fuel" dialog; its Apply writes the wet composition into the table.
+    void OpenFlueGasFromFuel();
     // Writes the settings and the case shown, and ends the program (every window closes).
     void ExitProgram();
 
