@@ -378,7 +378,8 @@ TEST_F(ResultsWindow, FileAndEditMenusInBothLanguages) {
                   korean ? "계산서(&R)..." : "Calculation report(&R)...");
         EXPECT_EQ(window().menuItem("mnuSaveResults")->text().toStdString(),
                   korean ? "결과 저장(&S)..." : "Save results(&S)...");
-        EXPECT_EQ(window().menuItem("mnuEdit")->text().toStdString(), korean ? "편집(&E)" : "Edit(&E)");
+        EXPECT_EQ(window().menuItem("mnuEdit")->text().toStdString(),
+                  korean ? "편집(&E)" : "Edit(&E)");
         EXPECT_EQ(window().menuItem("mnuPasteComposition")->shortcut(),
                   QKeySequence(QKeySequence::Paste));
         // Pictures of the two menus as they drop down.
@@ -387,9 +388,9 @@ TEST_F(ResultsWindow, FileAndEditMenusInBothLanguages) {
             ASSERT_NE(menu, nullptr);
             menu->popup(window().mapToGlobal(QPoint(0, 0)));
             QTest::qWait(20);
-            menu->grab().save(QStringLiteral("screenshots/menu_%1_%2.png")
-                                  .arg(QString::fromLatin1(name + 3).toLower(),
-                                       korean ? "korean" : "english"));
+            menu->grab().save(
+                QStringLiteral("screenshots/menu_%1_%2.png")
+                    .arg(QString::fromLatin1(name + 3).toLower(), korean ? "korean" : "english"));
             menu->close();
         }
     }
