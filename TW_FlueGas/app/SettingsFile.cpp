@@ -206,11 +206,23 @@ std::optional<AutomationError> saveSettingsFile(const fs::path& path, const Unit
     return writeFileAtomically(path, settingsText(units));
 }
 
+bool isSharedProgramDirectory(const fs::path& dir) {
+    if (dir.empty()) return false;
+    std::error_code ec;
+    const fs::path inside = fs::absolute(dir, ec).lexically_normal().relative_path();
+    if (ec || inside.empty()) return false;
+    const fs::path top = *inside.begin();
+    return top == "usr" || top == "opt" || top == "bin" || top == "sbin";
+}
+
 fs::path settingsFilePath(const fs::path& programDir, const fs::path& userConfigDir,
                           std::string_view baseName) {
     std::string name(baseName);
     name += kSettingsExtension;
-    if (acceptsNewFiles(programDir) || userConfigDir.empty()) return programDir / name;
+    // A program installed for every user keeps each user's settings apart, even where the
+    // shared folder is writable (as it is for root).
+    const bool besideProgram = !isSharedProgramDirectory(programDir) && acceptsNewFiles(programDir);
+    if (besideProgram || userConfigDir.empty()) return programDir / name;
     std::error_code ec;
     fs::create_directories(userConfigDir, ec);
     return userConfigDir / name;

@@ -85,8 +85,13 @@ std::optional<AutomationError> saveSettingsFile(
     const std::filesystem::path& path, const Unit& units,
     std::filesystem::file_time_type startedAt = programStartTime());
 
-// Where the settings live: beside the program when its directory accepts new files, otherwise
-// in the per-user configuration directory (created when needed).
+// Whether `dir` lies in the system's shared software folders (/usr, /opt, /bin, /sbin and
+// below), where a program installed for every user lives and no user's settings belong.
+bool isSharedProgramDirectory(const std::filesystem::path& dir);
+
+// Where the settings live: beside the program when it runs from a folder of its own (not a
+// shared program directory) that accepts new files, otherwise in the per-user configuration
+// directory (created when needed).
 std::filesystem::path settingsFilePath(const std::filesystem::path& programDir,
                                        const std::filesystem::path& userConfigDir,
                                        std::string_view baseName);

@@ -4,10 +4,6 @@
 
 namespace tw::fluegas {
 
-std::string windowCaption() {
-    return std::string(kProgramAndVersion) + " - " + kMakerAddress;
-}
-
 std::string menuText(const MenuCaption& caption, std::int32_t language) {
     if (language != TW_English || caption.english == nullptr) return caption.korean;
     std::string text = caption.english;

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "CalculatorTable.h"
+#include "TWRelease.h"
 #include "tw/Language.h"
 
 namespace tw::fluegas {
@@ -88,17 +89,16 @@ inline constexpr BilingualText kReportWindowCaption{"계산서 - TW_FlueGas",
 // The font of the calculation report: a Hangul font for Korean.
 inline constexpr BilingualText kReportFontFamily{"NanumGothic", "Times New Roman"};
 
-// The program and its version, as the window's caption and the calculation report name it.
-inline constexpr const char* kProgramAndVersion = "TW_FlueGas Ver. 1.00.0001b";
-inline constexpr const char* kMakerAddress = "http://www.tarnwell.example";
+// The program and its version, as the window's caption and the calculation report name them.
+// The release and the web address come from the build (TWRelease.h).
+inline constexpr const char* kProgramAndVersion = "TW_FlueGas Ver. " TW_RELEASE;
+inline constexpr const char* kWindowCaption = "TW_FlueGas Ver. " TW_RELEASE " - " TW_HOMEPAGE;
 inline constexpr BilingualText kUnitDialogCaption{"단위 선정 - Tarnwell Inc.",
                                                   "Unit Selection - Tarnwell Inc."};
 // Font of the window's controls (matched to Liberation Serif on Linux).
 inline constexpr const char* kControlFontFamily = "Times New Roman";
 inline constexpr int kControlFontSize = 9;
 
-// The window's caption: the program, its version and the maker's web address.
-std::string windowCaption();
 // The menu text of a caption: a literal "&" is doubled so that it shows as itself.
 std::string menuText(const MenuCaption& caption, std::int32_t language);
 // The text of `message` in `language` with "{key}" replaced by `value`; empty for a language

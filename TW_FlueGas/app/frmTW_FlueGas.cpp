@@ -348,7 +348,7 @@ void frmTW_FlueGas::createMenus() {
 }
 
 void frmTW_FlueGas::applyCaptions() {
-    setWindowTitle(QString::fromStdString(windowCaption()));
+    setWindowTitle(QString::fromUtf8(kWindowCaption));
     if (language_ != TW_Korean && language_ != TW_English) return;
     // The table's header and row captions follow its language (set on load).
     table_.applyCaptions();

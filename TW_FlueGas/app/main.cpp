@@ -1,6 +1,7 @@
 // TW_FlueGas: the flue gas calculator window.
 #include <QApplication>
 
+#include "ApplicationIcon.h"
 #include "QMessageBoxSink.h"
 #include "QuitSignals.h"
 #include "frmTW_FlueGas.h"
@@ -10,6 +11,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TW_FlueGas"));
     QApplication::setOrganizationName(QStringLiteral("Tarnwell"));
+    // Every window shows the program's icon; the desktop matches the program to its entry.
+    QApplication::setWindowIcon(tw::fluegas::applicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("tw-fluegas"));
     tw::fluegas::QMessageBoxSink sink;
     tw::ScopedMessageSink installed(sink);
     tw::fluegas::frmTW_FlueGas window;

@@ -131,7 +131,7 @@ TEST_F(ResultsWindow, SavedReportHoldsEveryInputAndResultInBothLanguages) {
         EXPECT_TRUE(isBoldParagraph(
             *document, language == TW_Korean ? "배기 가스 계산서" : "Flue Gas Calculation Report"));
         EXPECT_TRUE(isBoldParagraph(*document, language == TW_Korean ? "계산 결과" : "Results"));
-        EXPECT_TRUE(has("TW_FlueGas Ver. 1.00.0001b"));
+        EXPECT_TRUE(has(kProgramAndVersion));
         EXPECT_TRUE(has(window().lastCalculation()->dateTime));
         // Inputs as typed, in label / value / unit columns.
         for (int row = rowN2; row <= rowH2O; ++row) {
