@@ -3,6 +3,7 @@
 
 #include "ApplicationIcon.h"
 #include "QMessageBoxSink.h"
+#include "QuitSignals.h"
 #include "frmTW_FlueGas.h"
 #include "tw/MessageSink.h"
 
@@ -16,6 +17,8 @@ int main(int argc, char* argv[]) {
     tw::fluegas::QMessageBoxSink sink;
     tw::ScopedMessageSink installed(sink);
     tw::fluegas::frmTW_FlueGas window;
+    // A logout, kill or Ctrl+C closes the window as Exit does, so the settings are kept.
+    tw::fluegas::QuitSignals quitSignals(&window);
     window.show();
     return QApplication::exec();
 }

@@ -75,6 +75,13 @@ CaseOutcome calculateCase(const FlueGasCase& flueGasCase);
 // row; the batch goes on. Returns the number of cases. CaseError for an unusable header.
 std::size_t runFlueGasBatch(std::istream& in, std::ostream& out);
 
+// What the batch writes for one case: its header line and its row, from the case's options
+// (names and values as parseFlueGasCase reads them), the table after the calculation and the
+// messages it showed.
+void writeCaseCsv(std::ostream& out,
+                  const std::vector<std::pair<std::string, std::string>>& options,
+                  const CalculatorTable& calculated, const std::vector<RecordedMessage>& messages);
+
 // One CSV record split into fields (RFC 4180 quoting); false at the end of the input.
 bool readCsvRecord(std::istream& in, std::vector<std::string>& fields);
 // A field quoted when it holds a comma, a quote or a line break.
