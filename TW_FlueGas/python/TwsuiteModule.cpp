@@ -11,6 +11,7 @@
 #include <limits>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "CommandLayer.h"
@@ -118,13 +119,28 @@ struct CaseMessages {
     bool automationError = false;
 };
 
-py::dict messageDict(std::string_view caption, std::string_view text, tw::MessageIcon icon) {
-    py::dict d;
-    d["caption"] = py::str(caption.data(), caption.size());
-    d["text"] = py::str(text.data(), text.size());
-    d["icon"] = py::str(std::string(tw::iconName(icon)));
-    return d;
-}
+// The messages of a batch as Python dicts. Many cases show the same few messages: each text
+// becomes one Python string that all their dicts share.
+class MessageDicts {
+  public:
+    py::dict operator()(std::string_view caption, std::string_view text, tw::MessageIcon icon) {
+        py::dict d;
+        d[captionKey_] = string(caption);
+        d[textKey_] = string(text);
+        d[iconKey_] = string(tw::iconName(icon));
+        return d;
+    }
+
+  private:
+    py::str string(std::string_view text) {
+        auto [it, added] = strings_.try_emplace(std::string(text));
+        if (added) it->second = py::str(text.data(), text.size());
+        return it->second;
+    }
+
+    py::str captionKey_{"caption"}, textKey_{"text"}, iconKey_{"icon"};
+    std::unordered_map<std::string, py::str> strings_;
+};
 
 // `cells`: the table cells by option name (n2 ... tref), each an array of cases or a single
 // value for every case; `settings`: the other options as texts; `lang`: "en" or "ko".
@@ -190,12 +206,12 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
             }
             for (double* column : out) column[c] = std::numeric_limits<double>::quiet_NaN();
             try {
-                const fg::CaseOutcome outcome =
+                fg::CaseOutcome outcome =
                     fg::calculateCase(twcalc::flueGasCaseFromOptions(options));
                 for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
                     out[i][c] = tableNumber(outcome.table.value(fg::kResultColumns[i].first));
                 }
-                messages[c].shown = outcome.messages;
+                messages[c].shown = std::move(outcome.messages);
             } catch (const twcalc::UsageError& e) {
                 messages[c].refusal = e.what();
             } catch (const tw::AutomationError& e) {
@@ -210,8 +226,10 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
         const std::string_view name = fg::kResultColumns[i].second;
         batch[py::str(name.data(), name.size())] = results[i];
     }
-    py::list perCase;
-    for (const CaseMessages& m : messages) {
+    MessageDicts messageDict;
+    py::list perCase(n);
+    for (std::size_t c = 0; c < n; ++c) {
+        const CaseMessages& m = messages[c];
         py::list list;
         for (const tw::RecordedMessage& shown : m.shown) {
             list.append(messageDict(shown.caption, shown.text, shown.icon));
@@ -220,7 +238,7 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
             list.append(messageDict(m.automationError ? "AutomationError" : "ValueError", m.refusal,
                                     tw::MessageIcon::Critical));
         }
-        perCase.append(list);
+        perCase[c] = std::move(list);
     }
     batch["messages"] = perCase;
     return batch;
