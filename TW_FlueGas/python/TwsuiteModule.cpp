@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -103,7 +104,7 @@ py::tuple evaluate(const std::vector<std::string>& arguments) {
 
 // ----- flue gas batch ------------------------------------------------------------------------
 
-using Column = py::array_t<double, py::array::c_style | py::array::forcecast>;
+using NumberArray = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
 // A number of the table as a value; NaN where it shows "N/A" or nothing.
 double tableNumber(const std::string& text) {
@@ -142,6 +143,72 @@ class MessageDicts {
     std::unordered_map<std::string, py::str> strings_;
 };
 
+// One batch of flue gas cases: the columns of cell values, the settings every case shares, and
+// where each case's results and messages go.
+class FlueGasBatchRun {
+  public:
+    struct Column {
+        std::size_t cell;            // index in kCellOptionNames
+        std::vector<double> values;  // one per case, or one for every case
+    };
+
+    FlueGasBatchRun(std::vector<Column> columns,
+                    std::vector<std::pair<std::string, std::string>> settings,
+                    std::vector<double*> out, std::vector<CaseMessages>& messages)
+        : columns_(std::move(columns)),
+          settings_(std::move(settings)),
+          base_(twcalc::flueGasCaseFromOptions(settings_)),
+          out_(std::move(out)),
+          messages_(messages) {}
+
+    // Calculates the cases first .. last - 1.
+    void calculate(std::size_t first, std::size_t last) {
+        for (std::size_t c = first; c < last; ++c) calculate(c);
+    }
+
+  private:
+    void calculate(std::size_t c) {
+        for (double* column : out_) column[c] = std::numeric_limits<double>::quiet_NaN();
+        try {
+            fg::CaseOutcome outcome = fg::calculateCase(caseOf(c));
+            for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
+                out_[i][c] = tableNumber(outcome.table.value(fg::kResultColumns[i].first));
+            }
+            messages_[c].shown = std::move(outcome.messages);
+        } catch (const twcalc::UsageError& e) {
+            messages_[c].refusal = e.what();
+        } catch (const tw::AutomationError& e) {
+            messages_[c].refusal = e.messageText();
+            messages_[c].automationError = true;
+        }
+    }
+
+    // The case a single call with these numbers would type in. The shortest text of a finite
+    // number is always typable, so the cells go straight in; a case with a number that is not
+    // finite goes through the options, which refuse it in the single call's words.
+    fg::FlueGasCase caseOf(std::size_t c) const {
+        fg::FlueGasCase flueGasCase = base_;
+        bool finite = true;
+        for (const Column& column : columns_) {
+            const double value = column.values.size() == 1 ? column.values[0] : column.values[c];
+            finite = finite && std::isfinite(value);
+            flueGasCase.cells[column.cell] = twcalc::numberText(value);
+        }
+        if (finite) return flueGasCase;
+        std::vector<std::pair<std::string, std::string>> options = settings_;
+        for (const Column& column : columns_) {
+            options.emplace_back(fg::kCellOptionNames[column.cell], flueGasCase.cells[column.cell]);
+        }
+        return twcalc::flueGasCaseFromOptions(options);
+    }
+
+    std::vector<Column> columns_;
+    std::vector<std::pair<std::string, std::string>> settings_;
+    fg::FlueGasCase base_;
+    std::vector<double*> out_;
+    std::vector<CaseMessages>& messages_;
+};
+
 // `cells`: the table cells by option name (n2 ... tref), each an array of cases or a single
 // value for every case; `settings`: the other options as texts; `lang`: "en" or "ko".
 py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std::string& lang) {
@@ -149,15 +216,15 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
         throw py::value_error("--lang '" + lang + "': give en or ko");
     }
     // The columns as numbers, and the number of cases: the length every array shares.
-    std::vector<std::pair<std::string, std::vector<double>>> columns;
+    std::vector<FlueGasBatchRun::Column> columns;
     py::ssize_t cases = -1;
     for (const auto& [key, item] : cells) {
         const auto name = key.cast<std::string>();
-        if (std::find(fg::kCellOptionNames.begin(), fg::kCellOptionNames.end(), name) ==
-            fg::kCellOptionNames.end()) {
+        const auto cell = std::find(fg::kCellOptionNames.begin(), fg::kCellOptionNames.end(), name);
+        if (cell == fg::kCellOptionNames.end()) {
             throw py::type_error("fluegas_batch() got an unexpected column '" + name + "'");
         }
-        const auto array = Column::ensure(item);
+        const auto array = NumberArray::ensure(item);
         if (!array || array.ndim() > 1) {
             throw py::value_error(name + ": give a number or a one-dimensional array of numbers");
         }
@@ -168,7 +235,8 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
             }
             cases = array.shape(0);
         }
-        columns.emplace_back(name, std::vector<double>(array.data(), array.data() + array.size()));
+        columns.push_back({static_cast<std::size_t>(cell - fg::kCellOptionNames.begin()),
+                           std::vector<double>(array.data(), array.data() + array.size())});
     }
     if (cases < 0) cases = 1;  // single values only: one case
 
@@ -176,13 +244,6 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
     for (const auto& [key, item] : settings) {
         settingTexts.emplace_back(key.cast<std::string>(), item.cast<std::string>());
     }
-    try {
-        // A setting that cannot be used spoils every case: refuse the call, as a single call.
-        twcalc::flueGasCaseFromOptions(settingTexts);
-    } catch (const twcalc::UsageError& e) {
-        throw py::value_error(e.what());
-    }
-
     const auto n = static_cast<std::size_t>(cases);
     std::vector<py::array_t<double>> results;
     std::vector<double*> out;
@@ -191,34 +252,18 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
         out.push_back(results.back().mutable_data());
     }
     std::vector<CaseMessages> messages(n);
+    std::optional<FlueGasBatchRun> run;
+    try {
+        // A setting that cannot be used spoils every case: refuse the call, as a single call.
+        run.emplace(std::move(columns), std::move(settingTexts), out, messages);
+    } catch (const twcalc::UsageError& e) {
+        throw py::value_error(e.what());
+    }
     {
         py::gil_scoped_release released;
         const std::lock_guard<std::mutex> guard(libraryLock());
         tw::TW_Language = lang == "ko" ? tw::TW_Korean : tw::TW_English;
-        std::vector<std::pair<std::string, std::string>> options = settingTexts;
-        const std::size_t settingCount = options.size();
-        for (const auto& [name, values] : columns) options.emplace_back(name, "");
-        for (std::size_t c = 0; c < n; ++c) {
-            for (std::size_t k = 0; k < columns.size(); ++k) {
-                const std::vector<double>& values = columns[k].second;
-                options[settingCount + k].second =
-                    twcalc::numberText(values.size() == 1 ? values[0] : values[c]);
-            }
-            for (double* column : out) column[c] = std::numeric_limits<double>::quiet_NaN();
-            try {
-                fg::CaseOutcome outcome =
-                    fg::calculateCase(twcalc::flueGasCaseFromOptions(options));
-                for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
-                    out[i][c] = tableNumber(outcome.table.value(fg::kResultColumns[i].first));
-                }
-                messages[c].shown = std::move(outcome.messages);
-            } catch (const twcalc::UsageError& e) {
-                messages[c].refusal = e.what();
-            } catch (const tw::AutomationError& e) {
-                messages[c].refusal = e.messageText();
-                messages[c].automationError = true;
-            }
-        }
+        run->calculate(0, n);
     }
 
     py::dict batch;
