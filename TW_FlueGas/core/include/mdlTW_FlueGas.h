@@ -58,9 +58,12 @@ struct FlueGasCompositionRecord {
     float wt(GasComponent c) const noexcept { return WtPercent[index(c)]; }
 };
 
-// Module-level state of the program (used by the user-interface thread only).
-extern FlueGasCompositionRecord FlueGasComposition;
-// The program-wide language of captions and messages; the window sets it at start.
+// Module-level state of the program. Each thread has its own record, so that the cases of a
+// batch can be calculated on several threads at once; the window uses that of its thread.
+extern thread_local FlueGasCompositionRecord FlueGasComposition;
+// The program-wide language of captions and messages; the window sets it at start. Every
+// calculation reads it: it must not be changed while calculations run on other threads (a
+// batch sets it before it starts its workers).
 extern enmLanguage TW_Language;
 
 // Normalises the composition to 100 percent, derives the other basis and the mole weight into
