@@ -1,0 +1,84 @@
+// CRC-32 and the manifest lines of the steam table files.
+
+#include <charconv>
+#include <cstdio>
+#include <vector>
+
+#include "SteamTableLayout.h"
+
+namespace tw::steam {
+namespace {
+
+// CRC-32 of IEEE 802.3, reflected, polynomial 0xEDB88320: one table of 256 remainders.
+constexpr std::array<std::uint32_t, 256> makeCrcTable() {
+    std::array<std::uint32_t, 256> table{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+        std::uint32_t c = n;
+        for (int k = 0; k < 8; ++k) c = (c & 1U) != 0 ? 0xEDB88320U ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+constexpr std::array<std::uint32_t, 256> kCrcTable = makeCrcTable();
+
+// The blank-separated words of a line.
+std::vector<std::string_view> words(std::string_view line) {
+    std::vector<std::string_view> out;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        if (i > start) out.push_back(line.substr(start, i - start));
+    }
+    return out;
+}
+
+template <class T>
+std::optional<T> parseWhole(std::string_view text, int base) {
+    T value{};
+    const char* last = text.data() + text.size();
+    const auto r = std::from_chars(text.data(), last, value, base);
+    if (r.ec != std::errc() || r.ptr != last) return std::nullopt;
+    return value;
+}
+
+std::optional<ManifestEntry> parseEntry(const std::vector<std::string_view>& w) {
+    if (w.size() != 3 || w[2].size() != 8) return std::nullopt;
+    const auto size = parseWhole<std::uint64_t>(w[1], 10);
+    const auto crc = parseWhole<std::uint32_t>(w[2], 16);
+    if (!size || !crc) return std::nullopt;
+    return ManifestEntry{*size, *crc};
+}
+
+}  // namespace
+
+std::uint32_t crc32(std::span<const unsigned char> bytes) noexcept {
+    std::uint32_t c = 0xFFFFFFFFU;
+    for (unsigned char b : bytes) c = kCrcTable[(c ^ b) & 0xFFU] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFU;
+}
+
+std::string manifestLine(std::string_view name, const ManifestEntry& entry) {
+    char crc[9];
+    std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(entry.crc));
+    return std::string(name) + ' ' + std::to_string(entry.size) + ' ' + crc;
+}
+
+ManifestRecord findInManifest(std::string_view manifest, std::string_view name) {
+    ManifestRecord record;
+    while (!manifest.empty()) {
+        const std::size_t end = manifest.find('\n');
+        std::string_view line = manifest.substr(0, end);
+        manifest = end == std::string_view::npos ? std::string_view{} : manifest.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const std::vector<std::string_view> w = words(line);
+        if (w.empty() || w[0].front() == '#' || w[0] != name) continue;
+        if (record.named) return {true, std::nullopt};  // named twice: which line holds?
+        record.named = true;
+        record.entry = parseEntry(w);
+    }
+    return record;
+}
+
+}  // namespace tw::steam
