@@ -6,6 +6,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 #include "Commands.h"
 #include "FlueGasBatch.h"
@@ -21,6 +22,7 @@ struct FlueGasArgs {
     std::array<std::string, fg::kCellOptionNames.size()> cells;
     std::string basis, formula, so3, utp, uenth, upr;
     std::string csv, out;
+    unsigned jobs = std::max(1U, std::thread::hardware_concurrency());
 };
 
 // Columns on a terminal: a Hangul syllable or jamo takes two, other code points one.
@@ -94,39 +96,53 @@ fg::FlueGasCase caseFromArgs(const FlueGasArgs& args) {
     }
 }
 
-// Writes the whole text to a temporary file beside `path` and renames it over the old one.
-void writeWhole(const std::string& path, const std::string& text) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file || !(file << text) || !file.flush()) {
-            throw UsageError("cannot write '" + temporary + "'");
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        throw UsageError("cannot write '" + path + "'");
-    }
-}
-
-void runBatch(const FlueGasArgs& args, Session& session) {
-    std::ifstream in(args.csv, std::ios::binary);
-    if (!in) throw UsageError("cannot open '" + args.csv + "'");
-    std::ostringstream csv;
-    std::size_t cases = 0;
+std::size_t runCases(std::istream& in, std::ostream& out, const FlueGasArgs& args) {
     try {
-        cases = fg::runFlueGasBatch(in, csv);
+        return fg::runFlueGasBatch(in, out, args.jobs);
     } catch (const fg::CaseError& e) {
         throw UsageError(args.csv + ": " + e.what());
     }
+}
+
+// The result CSV is written as the cases are calculated: into a temporary file beside `--out`
+// that is renamed over it at the end, or straight to standard output. Only the JSON form, which
+// holds the whole CSV text in one object, keeps it in memory.
+void runBatch(const FlueGasArgs& args, Session& session) {
+    std::ifstream in(args.csv, std::ios::binary);
+    if (!in) throw UsageError("cannot open '" + args.csv + "'");
     if (!args.out.empty()) {
-        writeWhole(args.out, csv.str());
+        const std::string temporary = args.out + ".tmp";
+        std::size_t cases = 0;
+        std::error_code ec;
+        {
+            std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+            if (!file) throw UsageError("cannot write '" + temporary + "'");
+            try {
+                cases = runCases(in, file, args);
+            } catch (...) {
+                file.close();
+                std::filesystem::remove(temporary, ec);
+                throw;
+            }
+            if (!file.flush()) {
+                file.close();
+                std::filesystem::remove(temporary, ec);
+                throw UsageError("cannot write '" + temporary + "'");
+            }
+        }
+        std::filesystem::rename(temporary, args.out, ec);
+        if (ec) {
+            std::filesystem::remove(temporary, ec);
+            throw UsageError("cannot write '" + args.out + "'");
+        }
         session.emit({{"cases", cases}, {"out", args.out}},
                      std::to_string(cases) + " cases written to " + args.out);
-    } else {
+    } else if (session.json) {
+        std::ostringstream csv;
+        const std::size_t cases = runCases(in, csv, args);
         session.emit({{"cases", cases}, {"csv", csv.str()}}, csv.str());
+    } else {
+        runCases(in, *session.out, args);
     }
 }
 
@@ -166,8 +182,13 @@ void addFlueGasCommands(CLI::App& app, Session& session) {
                     "Batch: one case per row; header of option names (n2, ar, o2, co2, co, so2, "
                     "h2o, t, tref, and optionally basis, formula, so3, utp, uenth, upr)");
     sub->add_option("--out", args->out, "Batch: write the result CSV here instead of stdout");
+    CLI::Option* jobs =
+        sub->add_option("--jobs", args->jobs,
+                        "Batch: calculate on this many threads (default: the number of cores); the "
+                        "rows are written in input order whatever the number")
+            ->check(CLI::Range(1U, 256U));
     session.addCommonOptions(*sub);
-    sub->callback([args, &session] {
+    sub->callback([args, jobs, &session] {
         tw::TW_Language = static_cast<tw::enmLanguage>(session.language);
         if (!args->csv.empty()) {
             const bool anyCaseOption =
@@ -180,6 +201,7 @@ void addFlueGasCommands(CLI::App& app, Session& session) {
             return;
         }
         if (!args->out.empty()) throw UsageError("--out belongs to a --csv batch");
+        if (jobs->count() > 0) throw UsageError("--jobs belongs to a --csv batch");
         const fg::FlueGasCase flueGasCase = caseFromArgs(*args);
         auto sink = session.installSink();
         fg::CalculatorTable table = fg::tableForCase(flueGasCase);
