@@ -796,7 +796,7 @@ Stable::Stable(std::filesystem::path dataDirectory)
     : Stable(steam::DataDirectory::at(dataDirectory)) {}
 
 Stable::Stable(std::shared_ptr<steam::DataDirectory> data) : data_(std::move(data)) {
-    const steam::TableSet& tables = currentTables(kAllFiles);
+    const steam::TableSet& tables = currentTables(kAllFiles, 0);
     for (steam::TableFile f : {steam::kGridFile, steam::kPressureFile, steam::kSaturationFile}) {
         if (tables.file(f).state == steam::FileState::Missing) {
             missingFiles_ += std::string("<") + steam::kTableFiles[f].name + ">";
@@ -809,8 +809,8 @@ const std::filesystem::path& Stable::dataDirectory() const noexcept {
     return data_->path();
 }
 
-const steam::TableSet& Stable::currentTables(unsigned filesUsed) {
-    data_->refresh(tables_, filesUsed);
+const steam::TableSet& Stable::currentTables(unsigned checked, unsigned read) {
+    data_->refresh(tables_, checked, read);
     return *tables_;
 }
 
@@ -828,7 +828,7 @@ void Stable::SSTABLE(std::int32_t AKSAT, float ARGSAT) {
         steam::Lookups(*this, steam::FileSource{data_->path()}).SSTABLE(AKSAT, ARGSAT);
         return;
     }
-    steam::Lookups(*this, steam::MemorySource{currentTables(kSaturationOnly)})
+    steam::Lookups(*this, steam::MemorySource{currentTables(kSaturationOnly, kSaturationOnly)})
         .SSTABLE(AKSAT, ARGSAT);
 }
 
@@ -837,7 +837,7 @@ void Stable::STABLE(std::int32_t KODE, float ARG, std::int32_t ICODE, float ARGL
         steam::Lookups(*this, steam::FileSource{data_->path()}).STABLE(KODE, ARG, ICODE, ARGL);
         return;
     }
-    steam::Lookups(*this, steam::MemorySource{currentTables(kAllFiles)})
+    steam::Lookups(*this, steam::MemorySource{currentTables(kAllFiles, kAllFiles)})
         .STABLE(KODE, ARG, ICODE, ARGL);
 }
 
@@ -845,7 +845,8 @@ float Stable::StmVisco(float P, float T, float X) {
     if (readsFiles_) {
         return steam::Lookups(*this, steam::FileSource{data_->path()}).StmVisco(P, T, X);
     }
-    return steam::Lookups(*this, steam::MemorySource{currentTables(kAllFiles)}).StmVisco(P, T, X);
+    return steam::Lookups(*this, steam::MemorySource{currentTables(kAllFiles, kAllFiles)})
+        .StmVisco(P, T, X);
 }
 
 }  // namespace tw

@@ -17,7 +17,8 @@
 //   was read, and reads it again when they differ. This misses a rewrite in place that keeps
 //   the size within the file system's timestamp resolution, and a change of the manifest alone.
 // The check runs once per public call (SSTABLE, Stable, StmVisco and the creation of the object),
-// not per internal lookup, so one call always works on one state of the files.
+// not per internal lookup, so one call always works on one state of the files. A changed file is
+// only looked at (is it there?) until a call needs its records; then it is read and checked.
 
 #include "SteamTables.h"
 
@@ -90,6 +91,36 @@ std::optional<std::vector<unsigned char>> readRegularFile(const std::filesystem:
     return bytes;
 }
 
+// The file's records as floats, read straight into place; nullopt when it cannot be opened or
+// read, or is not a regular file. `whole` tells whether the file held exactly that many bytes.
+struct TableBytes {
+    std::vector<float> values;
+    bool whole = false;
+};
+std::optional<TableBytes> readTableFile(const std::filesystem::path& path, std::size_t floats) {
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    TableBytes table;
+    if (static_cast<std::uint64_t>(st.st_size) != floats * 4) return table;  // not the layout's
+    table.values.resize(floats);
+    auto* bytes = reinterpret_cast<unsigned char*>(table.values.data());
+    std::size_t filled = 0;
+    while (filled <= floats * 4) {
+        unsigned char extra = 0;  // one byte past the end tells a file that grew meanwhile
+        unsigned char* at = filled < floats * 4 ? bytes + filled : &extra;
+        const std::size_t want = filled < floats * 4 ? floats * 4 - filled : 1;
+        const ssize_t n = ::read(fd.get(), at, want);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::nullopt;
+        if (n == 0) break;
+        filled += static_cast<std::size_t>(n);
+    }
+    table.whole = filled == floats * 4;
+    return table;
+}
+
 float littleEndianFloat(const unsigned char* b) {
     const std::uint32_t bits = std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 |
                                std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24;
@@ -155,21 +186,18 @@ FileIdentity identityOf(const std::filesystem::path& path) {
     return identityOfStat(st);
 }
 
-LoadedFile checkTableFile(TableFile which, std::span<const unsigned char> bytes,
-                          const ManifestRecord& manifest) {
-    const TableFileLayout& layout = kTableFiles[which];
+namespace {
+
+// The checks after the size: the manifest's size and CRC-32, then the values (already decoded
+// into `values`).
+LoadedFile checkValues(TableFile which, std::vector<float> values,
+                       std::span<const unsigned char> bytes, const ManifestRecord& manifest) {
     LoadedFile file;
-    if (bytes.size() != layout.bytes()) {
-        file.state = FileState::WrongSize;
-        return file;
-    }
     if (manifest.named && (!manifest.entry || manifest.entry->size != bytes.size() ||
                            manifest.entry->crc != crc32(bytes))) {
         file.state = FileState::BadChecksum;
         return file;
     }
-    std::vector<float> values(layout.floats());
-    for (std::size_t i = 0; i < values.size(); ++i) values[i] = littleEndianFloat(&bytes[i * 4]);
     const bool plausible = which == kSaturationFile ? plausibleSaturation(values)
                            : which == kPressureFile ? plausiblePressures(values)
                                                     : plausibleGrid(values);
@@ -182,6 +210,28 @@ LoadedFile checkTableFile(TableFile which, std::span<const unsigned char> bytes,
     return file;
 }
 
+}  // namespace
+
+LoadedFile checkTableFile(TableFile which, std::span<const unsigned char> bytes,
+                          const ManifestRecord& manifest) {
+    const TableFileLayout& layout = kTableFiles[which];
+    if (bytes.size() != layout.bytes()) {
+        LoadedFile file;
+        file.state = FileState::WrongSize;
+        return file;
+    }
+    std::vector<float> values(layout.floats());
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = littleEndianFloat(&bytes[i * 4]);
+    return checkValues(which, std::move(values), bytes, manifest);
+}
+
+LoadedFile lookAtTableFile(const std::filesystem::path& directory, TableFile which) {
+    LoadedFile file;
+    file.identity = identityOf(directory / kTableFiles[which].name);
+    file.state = file.identity.exists ? FileState::NotRead : FileState::Missing;
+    return file;
+}
+
 LoadedFile loadTableFile(const std::filesystem::path& directory, TableFile which,
                          std::string_view manifest) {
     const TableFileLayout& layout = kTableFiles[which];
@@ -191,8 +241,25 @@ LoadedFile loadTableFile(const std::filesystem::path& directory, TableFile which
     LoadedFile file;
     if (!identity.exists) {
         file.state = FileState::Missing;
-    } else if (auto bytes = readRegularFile(path, layout.bytes() + 1)) {
-        file = checkTableFile(which, *bytes, findInManifest(manifest, layout.name));
+    } else if (auto table = readTableFile(path, layout.floats())) {
+        if (!table->whole) {
+            file.state = FileState::WrongSize;
+        } else {
+            // The floats were read as the file's bytes: little-endian, so swapped only on a
+            // big-endian machine; the checksum is over the bytes as read.
+            std::vector<unsigned char> bigEndianCopy;
+            std::span<const unsigned char> bytes(
+                reinterpret_cast<const unsigned char*>(table->values.data()), layout.bytes());
+            if constexpr (std::endian::native != std::endian::little) {
+                bigEndianCopy.assign(bytes.begin(), bytes.end());
+                bytes = bigEndianCopy;
+                for (std::size_t i = 0; i < table->values.size(); ++i) {
+                    table->values[i] = littleEndianFloat(&bigEndianCopy[i * 4]);
+                }
+            }
+            file = checkValues(which, std::move(table->values), bytes,
+                               findInManifest(manifest, layout.name));
+        }
     } else {
         file.state = FileState::Unreadable;
     }
@@ -323,11 +390,11 @@ std::filesystem::path libraryDirectory() {
 
 DataDirectory::DataDirectory(std::filesystem::path directory)
     : path_(std::move(directory)), watch_(changeWatch()) {
-    // The watch comes first, so that a change while the files are read is reported.
+    // The watch comes first, so that a change from here on is reported.
     watchId_ = watch_->add(path_, this);
     watched_.store(watchId_ >= 0);
     const std::lock_guard lock(mutex_);
-    reloadLocked(kAllFiles);
+    lookAgainLocked(kAllFiles);
 }
 
 DataDirectory::~DataDirectory() {
@@ -343,8 +410,7 @@ std::shared_ptr<DataDirectory> DataDirectory::at(const std::filesystem::path& di
     static std::mutex mutex;
     static std::map<std::filesystem::path, std::weak_ptr<DataDirectory>> directories;
     const std::lock_guard lock(mutex);
-    std::weak_ptr<DataDirectory>& entry = directories[directory];
-    if (auto existing = entry.lock()) return existing;
+    if (auto existing = directories[directory].lock()) return existing;
     std::erase_if(directories, [](const auto& e) { return e.second.expired(); });
     auto created = std::make_shared<DataDirectory>(directory);
     directories[directory] = created;
@@ -360,36 +426,75 @@ void DataDirectory::watchLost() noexcept {
     markChanged(kAllFiles);
 }
 
-void DataDirectory::reloadLocked(unsigned files) {
-    const std::string manifest = readManifest(path_);
-    auto next = current_ ? std::make_shared<TableSet>(*current_) : std::make_shared<TableSet>();
-    for (std::size_t f = 0; f < kTableFileCount; ++f) {
-        if ((files & (1U << f)) != 0 || !next->files[f]) {
-            next->files[f] = std::make_shared<const LoadedFile>(
-                loadTableFile(path_, static_cast<TableFile>(f), manifest));
-        }
-    }
+void DataDirectory::publishLocked(std::shared_ptr<TableSet> next) {
     next->generation = ++lastGeneration;
     current_ = std::move(next);
     generation_.store(current_->generation);
 }
 
-void DataDirectory::refresh(std::shared_ptr<const TableSet>& held, unsigned filesUsed) {
+void DataDirectory::lookAgainLocked(unsigned files) {
+    auto next = current_ ? std::make_shared<TableSet>(*current_) : std::make_shared<TableSet>();
+    for (std::size_t f = 0; f < kTableFileCount; ++f) {
+        if ((files & (1U << f)) != 0 || !next->files[f]) {
+            next->files[f] = std::make_shared<const LoadedFile>(
+                lookAtTableFile(path_, static_cast<TableFile>(f)));
+        }
+    }
+    publishLocked(std::move(next));
+}
+
+namespace {
+
+// The files of `files` that `tables` holds unread.
+unsigned unread(const TableSet& tables, unsigned files) {
+    unsigned bits = 0;
+    for (std::size_t f = 0; f < kTableFileCount; ++f) {
+        if ((files & (1U << f)) != 0 &&
+            tables.file(static_cast<TableFile>(f)).state == FileState::NotRead) {
+            bits |= 1U << f;
+        }
+    }
+    return bits;
+}
+
+}  // namespace
+
+void DataDirectory::readLocked(unsigned files) {
+    const unsigned toRead = unread(*current_, files);
+    if (toRead == 0) return;
+    const std::string manifest = readManifest(path_);
+    auto next = std::make_shared<TableSet>(*current_);
+    for (std::size_t f = 0; f < kTableFileCount; ++f) {
+        if ((toRead & (1U << f)) != 0) {
+            next->files[f] = std::make_shared<const LoadedFile>(
+                loadTableFile(path_, static_cast<TableFile>(f), manifest));
+        }
+    }
+    publishLocked(std::move(next));
+}
+
+void DataDirectory::refresh(std::shared_ptr<const TableSet>& held, unsigned checked,
+                            unsigned read) {
     if (watched_.load()) {
         if (watch_->pending()) watch_->drain();
         if (watched_.load()) {
-            if (changed_.load() != 0 || !held || held->generation != generation_.load()) {
+            if (changed_.load() != 0 || !held || held->generation != generation_.load() ||
+                unread(*held, read) != 0) {
                 const std::lock_guard lock(mutex_);
-                if (const unsigned files = changed_.exchange(0); files != 0) reloadLocked(files);
+                if (const unsigned files = changed_.exchange(0); files != 0) {
+                    lookAgainLocked(files);
+                }
+                readLocked(read);
                 held = current_;
             }
             return;
         }
     }
-    refreshByIdentity(held, filesUsed);
+    refreshByIdentity(held, checked, read);
 }
 
-void DataDirectory::refreshByIdentity(std::shared_ptr<const TableSet>& held, unsigned filesUsed) {
+void DataDirectory::refreshByIdentity(std::shared_ptr<const TableSet>& held, unsigned checked,
+                                      unsigned read) {
     if (!held || held->generation != generation_.load()) {
         const std::lock_guard lock(mutex_);
         held = current_;
@@ -398,21 +503,22 @@ void DataDirectory::refreshByIdentity(std::shared_ptr<const TableSet>& held, uns
     std::array<FileIdentity, kTableFileCount> now{};
     unsigned differ = changed_.load();
     for (std::size_t f = 0; f < kTableFileCount; ++f) {
-        if ((filesUsed & (1U << f)) == 0) continue;
+        if (((checked | read) & (1U << f)) == 0) continue;
         now[f] = identityOf(path_ / kTableFiles[f].name);
         if (now[f] != held->file(static_cast<TableFile>(f)).identity) differ |= 1U << f;
     }
-    if (differ == 0) return;
+    if (differ == 0 && unread(*held, read) == 0) return;
     const std::lock_guard lock(mutex_);
-    unsigned reload = changed_.exchange(0);
+    unsigned lookAgain = changed_.exchange(0);
     for (std::size_t f = 0; f < kTableFileCount; ++f) {
-        // Another thread may have read the file again meanwhile.
+        // Another thread may have taken the file anew meanwhile.
         if ((differ & (1U << f)) != 0 &&
             now[f] != current_->file(static_cast<TableFile>(f)).identity) {
-            reload |= 1U << f;
+            lookAgain |= 1U << f;
         }
     }
-    if (reload != 0) reloadLocked(reload);
+    if (lookAgain != 0) lookAgainLocked(lookAgain);
+    readLocked(read);
     held = current_;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The steam tables in memory. The three table files of a data directory are read once per
-// process, checked, and kept as immutable tables that every Stable object of that directory
-// shares; a file that goes missing, becomes unreadable, is truncated or replaced is noticed at
-// the next public call and read again (see DataDirectory::refresh).
+// process (each when a lookup first needs it), checked, and kept as immutable tables that every
+// Stable object of that directory shares; a file that goes missing, becomes unreadable, is
+// truncated or replaced is noticed at the next public call and read again (see
+// DataDirectory::refresh).
 
 #include <array>
 #include <atomic>
@@ -21,6 +22,7 @@ namespace tw::steam {
 // file fail: Missing is the file that is not there, the others count as unreadable.
 enum class FileState {
     Ready,
+    NotRead,      // there when last looked at; read when a lookup first needs it
     Missing,      // no such file
     Unreadable,   // cannot be opened or read, or is not a regular file
     WrongSize,    // not the size of the record layout
@@ -59,6 +61,8 @@ LoadedFile checkTableFile(TableFile which, std::span<const unsigned char> bytes,
 // Reads and checks a table file of `directory` (the manifest text is empty when there is none).
 LoadedFile loadTableFile(const std::filesystem::path& directory, TableFile which,
                          std::string_view manifest);
+// Only whether the file is there: NotRead or Missing, with its identity.
+LoadedFile lookAtTableFile(const std::filesystem::path& directory, TableFile which);
 
 // One consistent state of the three files.
 struct TableSet {
@@ -84,10 +88,11 @@ class DataDirectory {
 
     const std::filesystem::path& path() const noexcept { return path_; }
 
-    // Brings `held` up to the files as they are now, reading again what changed. `filesUsed`
-    // (bits 1 << TableFile) names the files the caller will look up. Called once per public
-    // call of Stable; thread-safe.
-    void refresh(std::shared_ptr<const TableSet>& held, unsigned filesUsed);
+    // Brings `held` up to the files as they are now. `checked` (bits 1 << TableFile) names the
+    // files whose presence the caller needs to know, `read` those it will look up: they are
+    // read now if they have not been since they last changed. Called once per public call of
+    // Stable; thread-safe.
+    void refresh(std::shared_ptr<const TableSet>& held, unsigned checked, unsigned read);
 
     // Marks files to be read again (bits 1 << TableFile; the manifest bit marks all three).
     void markChanged(unsigned files) noexcept;
@@ -99,8 +104,12 @@ class DataDirectory {
     static constexpr unsigned kManifestBit = 0b1000;
 
   private:
-    void reloadLocked(unsigned files);
-    void refreshByIdentity(std::shared_ptr<const TableSet>& held, unsigned filesUsed);
+    // Takes the files anew: whether each is there (they are read when first needed).
+    void lookAgainLocked(unsigned files);
+    // Reads those of `files` that have not been read since they last changed.
+    void readLocked(unsigned files);
+    void publishLocked(std::shared_ptr<TableSet> next);
+    void refreshByIdentity(std::shared_ptr<const TableSet>& held, unsigned checked, unsigned read);
 
     std::filesystem::path path_;
     std::shared_ptr<ChangeWatch> watch_;

@@ -133,8 +133,9 @@ class Stable {
               ENTROG = 0, ViscoF = 0, ViscoG = 0, ViscoXF = 0, ViscoXG = 0;
     };
     explicit Stable(std::shared_ptr<steam::DataDirectory> data);
-    // The tables as the files are now (bits 1 << file of the files the call uses).
-    const steam::TableSet& currentTables(unsigned filesUsed);
+    // The tables as the files are now: `checked` the files whose presence the call needs,
+    // `read` those it looks up (bits 1 << file).
+    const steam::TableSet& currentTables(unsigned checked, unsigned read);
     void showMissingFiles() const;
 
     std::shared_ptr<steam::DataDirectory> data_;

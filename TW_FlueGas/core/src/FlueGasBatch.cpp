@@ -63,15 +63,20 @@ std::string joinMessages(const std::vector<RecordedMessage>& messages) {
 
 // Appends `text` as one CSV field: quoted when it holds a comma, a quote or a line break.
 void appendField(std::string& line, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
+        return c == ',' || c == '"' || c == '\r' || c == '\n';
+    });
+    if (plain) {
         line += text;
         return;
     }
     line += '"';
-    for (char c : text) {
-        line += c;
-        if (c == '"') line += '"';
+    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
+        line.append(text.substr(0, quote + 1));
+        line += '"';
+        text.remove_prefix(quote + 1);
     }
+    line += text;
     line += '"';
 }
 
