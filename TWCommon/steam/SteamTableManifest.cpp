@@ -87,8 +87,13 @@ ManifestRecord findInManifest(std::string_view manifest, std::string_view name) 
         std::string_view line = manifest.substr(0, end);
         manifest = end == std::string_view::npos ? std::string_view{} : manifest.substr(end + 1);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        // Only a line whose first word is the name is split (a comment starts with '#').
+        const std::size_t start = line.find_first_not_of(" \t");
+        if (start == std::string_view::npos || line.compare(start, name.size(), name) != 0) {
+            continue;
+        }
         const std::vector<std::string_view> w = words(line);
-        if (w.empty() || w[0].front() == '#' || w[0] != name) continue;
+        if (w[0] != name) continue;
         if (record.named) return {true, std::nullopt};  // named twice: which line holds?
         record.named = true;
         record.entry = parseEntry(w);
