@@ -239,12 +239,8 @@ class StateSearch {
         for (int probe = 0; probe < 7; ++probe) {
             step = roundHalfEven(std::abs(step) / static_cast<double>(e));
             q += step;
-            e = 2;
-            if (q > kSlots) {
-                e = -2;
-            } else if (x2_ > entry(recordOf(row, q)).column(k2_)) {
-                e = -2;
-            }
+            // Past the row, or x2 above the probed entry: back.
+            e = q > kSlots || x2_ > entry(recordOf(row, q)).column(k2_) ? -2 : 2;
         }
         return recordOf(row, q) - (e == -2 ? 1 : 0);
     }
@@ -472,12 +468,8 @@ void Lookups<Source>::satLookup(std::int32_t code, float value) {
         for (int probe = 0; probe < 9; ++probe) {
             s = roundHalfEven(std::abs(s) / static_cast<double>(d));
             i += s;
-            d = 2;
-            if (i > kSaturationRecords) {
-                d = -2;
-            } else if (value > file.template value<8>(i, key)) {
-                d = -2;
-            }
+            // Past the table, or the value above the probed record's: back.
+            d = i > kSaturationRecords || value > file.template value<8>(i, key) ? -2 : 2;
         }
         if (d == -2) --i;
         if (i < 1) {  // above the first record: outside the table
@@ -792,7 +784,7 @@ float Lookups<Source>::StmVisco(float P, float T, float X) {
 
 Stable::Stable() : Stable(steam::DataDirectory::library()) {}
 
-Stable::Stable(std::filesystem::path dataDirectory)
+Stable::Stable(const std::filesystem::path& dataDirectory)
     : Stable(steam::DataDirectory::at(dataDirectory)) {}
 
 Stable::Stable(std::shared_ptr<steam::DataDirectory> data) : data_(std::move(data)) {

@@ -38,7 +38,7 @@
 namespace tw::steam {
 namespace {
 
-constexpr std::size_t kLargestManifest = 64 * 1024;
+constexpr std::size_t kLargestManifest = std::size_t{64} * 1024;
 
 std::atomic<std::uint64_t> lastGeneration{0};
 

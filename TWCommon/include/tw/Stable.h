@@ -45,7 +45,7 @@ class Stable {
     // Uses the table files in the directory of libTWCommon.so.
     Stable();
     // Uses the table files in `dataDirectory` (tests, tools).
-    explicit Stable(std::filesystem::path dataDirectory);
+    explicit Stable(const std::filesystem::path& dataDirectory);
 
     // State results of STABLE, in the object's units.
     float ENTH() const noexcept { return ENTH_; }

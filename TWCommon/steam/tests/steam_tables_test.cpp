@@ -411,7 +411,7 @@ TEST(SteamTableChecks, AGridRowHoldsOneSaturationPairAtMost) {
                                  std::istreambuf_iterator<char>()};
     ASSERT_EQ(steam::checkTableFile(steam::kGridFile, b, {}).state, steam::FileState::Ready);
     // Row 100, slots 3 and 4 (the temperatures 670 and 660 oC) made equal.
-    const std::size_t slot3 = (99 * 72 + 2) * 4;
+    const std::size_t slot3 = (std::size_t{99} * 72 + 2) * 4;
     std::memcpy(&b[(slot3 + 4) * 4], &b[slot3 * 4], 4);
     EXPECT_EQ(steam::checkTableFile(steam::kGridFile, b, {}).state, steam::FileState::Implausible);
 }
@@ -461,7 +461,7 @@ TEST_F(TableCopy, LookupsOnSeveralThreadsGiveTheSameAnswers) {
             for (int round = 0; round < 5; ++round) {
                 Stable st(dir);
                 for (int i = 0; i < 200; ++i) {
-                    const auto k = static_cast<std::size_t>(2 * i);
+                    const auto k = 2 * static_cast<std::size_t>(i);
                     if (!(sat(st, 1, 0.01f + static_cast<float>(i)) == expected[k])) {
                         ++mismatches[t];
                     }

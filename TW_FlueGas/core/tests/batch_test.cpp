@@ -116,6 +116,7 @@ TEST_F(Batch, CasesOnSeveralThreadsCollectTheirOwnMessages) {
         return c;
     };
     std::vector<fg::CaseOutcome> expected;
+    expected.reserve(200);
     for (int i = 0; i < 200; ++i) expected.push_back(fg::calculateCase(caseWithTotal(i)));
     tw::RecordingMessageSink processWide;
     const tw::ScopedMessageSink guard(processWide);
