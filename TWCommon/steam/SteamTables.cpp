@@ -269,10 +269,21 @@ LoadedFile loadTableFile(const std::filesystem::path& directory, TableFile which
 
 // ---------------------------------------------------------------------------------------------
 // Change notification: one inotify descriptor for the process, one watch per data directory.
+// A child made by fork() shares the descriptor with its parent, and whichever reads an event
+// takes it from the other; so a child gives the watch up and compares identities instead.
+
+namespace {
+std::atomic<unsigned> forks{0};  // counted in each child
+void countFork() noexcept {
+    forks.fetch_add(1);
+}
+}  // namespace
 
 class ChangeWatch {
   public:
-    ChangeWatch() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
+    ChangeWatch() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), forks_(forks.load()) {
+        ::pthread_atfork(nullptr, nullptr, &countFork);
+    }
     ~ChangeWatch() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -294,6 +305,9 @@ class ChangeWatch {
         const std::lock_guard lock(mutex_);
         if (directories_.erase(id) != 0) ::inotify_rm_watch(fd_, id);
     }
+
+    // True in a child process made after the watch.
+    bool inherited() const noexcept { return forks.load() != forks_; }
 
     // True when events wait to be handed out, or another thread is handing them out now.
     bool pending() const noexcept {
@@ -360,6 +374,7 @@ class ChangeWatch {
     }
 
     int fd_;
+    unsigned forks_;
     mutable std::atomic<bool> draining_{false};
     std::mutex mutex_;
     std::map<int, DataDirectory*> directories_;  // a directory removes itself before it ends
@@ -475,6 +490,7 @@ void DataDirectory::readLocked(unsigned files) {
 
 void DataDirectory::refresh(std::shared_ptr<const TableSet>& held, unsigned checked,
                             unsigned read) {
+    if (watched_.load() && watch_->inherited()) watchLost();
     if (watched_.load()) {
         if (watch_->pending()) watch_->drain();
         if (watched_.load()) {

@@ -3,6 +3,7 @@
 // the manifest and the plausibility checks; lookups on several threads at once.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <bit>
@@ -276,6 +277,25 @@ TEST_P(FileChanges, AReplacedFileIsReadAgain) {
     EXPECT_EQ(after, sat(files, 1, 10.0f));
     EXPECT_NEAR(std::bit_cast<float>(after.bits[1]), std::bit_cast<float>(before.bits[1]) + 0.5f,
                 1e-4);
+}
+
+// A child process shares the parent's change watch: what it changes must be seen by both.
+TEST_F(TableCopy, AChildProcessAndItsParentBothNoticeAChange) {
+    Stable st(dir);
+    const float before = std::bit_cast<float>(sat(st, 1, 10.0f).bits[1]);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        fs::remove(dir / "TWStbManifest.txt");
+        std::vector<unsigned char> b = bytes("TWSStb.twd");
+        for (std::size_t r = 0; r < 376; ++r) setFloat(b, r * 8 + 1, floatAt(b, r * 8 + 1) + 0.5f);
+        replace("TWSStb.twd", b);
+        const float after = std::bit_cast<float>(sat(st, 1, 10.0f).bits[1]);
+        ::_exit(std::abs(after - (before + 0.5f)) < 1e-3f ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_NEAR(std::bit_cast<float>(sat(st, 1, 10.0f).bits[1]), before + 0.5f, 1e-3);
 }
 
 // A file replaced by something that cannot be read as a file (a directory of its name).
