@@ -10,6 +10,8 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   fonts-nanum fonts-liberation fontconfig
   clang libclang-rt-14-dev
+  # the icon, the Debian package and its checks
+  librsvg2-bin dpkg-dev file desktop-file-utils man-db lintian
 )
 
 missing=()

@@ -8,9 +8,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMenuBar>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QToolBar>
 
 #include "TWRTFOutput/RtfDocument.h"
 #include "TWRTFOutput/ctlTWRTFOutput_d.h"
@@ -95,6 +97,38 @@ TEST(frmEULA, EnglishAgreementHasItsTitleAndElevenParagraphs) {
     // The page set-up leaves its line feeds before the title; then three after the edition line
     // and after each of the first ten paragraphs.
     EXPECT_EQ(text.mid(text.indexOf("TW_FlueGas")).count("\n\n\n"), 11);
+}
+
+// The part of `widget` that lies inside the dialog, in the dialog's coordinates.
+QRect shownPart(const QWidget& widget, const QDialog& dialog) {
+    return QRect(widget.mapTo(&dialog, QPoint(0, 0)), widget.size()).intersected(dialog.rect());
+}
+
+TEST(frmEULA, ShrinkingKeepsMenuToolbarAndSomeLinesInViewAndGrowingShowsMore) {
+    ensureApp();
+    tw::fluegas::frmEULA dialog(tw::TW_English);
+    dialog.show();
+    const ctlTWRTFOutput_d& rtf = *dialog.rtfOutput();
+    const auto* menu = rtf.findChild<QMenuBar*>();
+    const auto* toolbar = rtf.findChild<QToolBar*>();
+    ASSERT_TRUE(menu && toolbar);
+    const QWidget& text = *rtf.textArea()->viewport();
+    const int line = rtf.textArea()->fontMetrics().lineSpacing();
+
+    dialog.resize(160, 90);
+    EXPECT_GT(dialog.width(), 160);
+    EXPECT_GT(dialog.height(), 90);
+    // The whole menu bar (every menu title) and the toolbar's height stay in view.
+    EXPECT_GE(shownPart(*menu, dialog).width(), menu->sizeHint().width());
+    EXPECT_EQ(shownPart(*menu, dialog).height(), menu->height());
+    EXPECT_EQ(shownPart(*toolbar, dialog).height(), toolbar->height());
+    EXPECT_GE(shownPart(text, dialog).height(), 3 * line);
+    const int smallest = shownPart(text, dialog).height();
+
+    // The control follows the dialog: a larger dialog shows more of the agreement.
+    dialog.resize(1000, 800);
+    EXPECT_EQ(rtf.size(), dialog.size());
+    EXPECT_GT(shownPart(text, dialog).height(), smallest + 10 * line);
 }
 
 TEST(frmEULA, OtherLanguageLeavesThePaneEmptyAndCloseClosesTheDialog) {

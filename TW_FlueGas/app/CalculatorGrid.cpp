@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
 
@@ -92,8 +93,9 @@ CalculatorGrid::CalculatorGrid(CalculatorTable& table, QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Typing goes to the in-place editor; the grid itself never takes the keyboard focus.
-    setFocusPolicy(Qt::NoFocus);
+    // Typing goes to the in-place editor, which takes the focus back whenever an editable cell
+    // is entered.
+    setFocusPolicy(Qt::ClickFocus);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(twipsToPixels(kGridBorderTwips));
     setWordWrap(false);
@@ -134,6 +136,16 @@ void CalculatorGrid::mousePressEvent(QMouseEvent* event) {
         emit cellClicked(index.row(), index.column());
     }
     event->accept();
+}
+
+void CalculatorGrid::keyPressEvent(QKeyEvent* event) {
+    // The table decides the current cell: the view's own cursor keys and search do not run.
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
+        emit rowStepRequested(event->key() == Qt::Key_Up ? -1 : +1);
+        event->accept();
+        return;
+    }
+    event->ignore();
 }
 
 }  // namespace tw::fluegas

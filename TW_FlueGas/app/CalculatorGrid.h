@@ -28,7 +28,10 @@ class CalculatorTableModel final : public QAbstractTableModel {
 };
 
 // The grid control. Geometry is that of the calculator's grid: column widths 3000, 2000, 2000
-// twips, rows 300 twips, the whole table visible without scrolling.
+// twips, rows 300 twips, the whole table visible without scrolling. Typing goes to the
+// window's in-place editor; the grid takes the keyboard focus only when clicked where the
+// editor does not go (a result row, the fixed cells), so that the window's copy command and the
+// arrow keys reach it there.
 class CalculatorGrid final : public QTableView {
     Q_OBJECT
   public:
@@ -45,9 +48,12 @@ class CalculatorGrid final : public QTableView {
   signals:
     // The user clicked a cell that may become current.
     void cellClicked(int row, int column);
+    // Up (-1) or Down (+1) was pressed while the grid had the focus.
+    void rowStepRequested(int delta);
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     CalculatorTable& table_;

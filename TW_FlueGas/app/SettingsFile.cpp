@@ -1,9 +1,12 @@
 #include "SettingsFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <fstream>
-#include <random>
 #include <system_error>
 
 namespace tw::fluegas {
@@ -11,27 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Platform file errors with their standard descriptions.
-constexpr int kTypeMismatch = 13;
-constexpr int kPermissionDenied = 70;
-constexpr int kPathFileAccess = 75;
-constexpr int kDeviceIo = 57;
-
-AutomationError fileError(int number) {
-    switch (number) {
-        case kTypeMismatch:
-            return AutomationError(number, "Type mismatch");
-        case kPermissionDenied:
-            return AutomationError(number, "Permission denied");
-        case kDeviceIo:
-            return AutomationError(number, "Device I/O error");
-        default:
-            return AutomationError(kPathFileAccess, "Path/File access error");
-    }
-}
-
-AutomationError openError(int err) {
-    return fileError(err == EACCES || err == EPERM ? kPermissionDenied : kPathFileAccess);
+AutomationError typeMismatch() {
+    return AutomationError(13, "Type mismatch");
 }
 
 // A line longer than this cannot hold a unit index; reading stops there, so a stray large
@@ -53,7 +37,7 @@ std::optional<AutomationError> applyLine(Unit& units, QuantityId q, std::string_
     const char* last = first + digits.size();
     if (!digits.empty() && *first == '+') ++first;  // "+3" is still an integer
     const auto [end, ec] = std::from_chars(first, last, value);
-    if (digits.empty() || end != last) return fileError(kTypeMismatch);
+    if (digits.empty() || end != last) return typeMismatch();
     if (ec == std::errc::result_out_of_range) return AutomationError(ErrorNumber::Overflow);
     if (!units::quantity(q).valid(value)) return AutomationError(ErrorNumber::SubscriptOutOfRange);
     units.setUnit(q, value);
@@ -65,22 +49,61 @@ bool createEmptyFile(const fs::path& path) {
     return static_cast<bool>(out);
 }
 
-fs::path temporaryBeside(const fs::path& path) {
-    std::random_device seed;
-    const unsigned tag = std::uniform_int_distribution<unsigned>(0, 0xFFFFFF)(seed);
-    char suffix[16];
-    const auto r = std::to_chars(suffix, suffix + sizeof suffix, tag, 16);
-    fs::path tmp = path;
-    tmp += ".tmp";
-    tmp += std::string(suffix, r.ptr);
-    return tmp;
+// The probe that tells whether the program's folder takes new files.
+constexpr std::string_view kProbeName = "TW_FlueGas.probe";
+
+// Removes what an interrupted save (or probe) left beside `path`: regular files named like our
+// temporaries and last written before `startedAt`. A newer one may belong to another copy of
+// the program that is saving right now, and is left alone.
+void removeStaleTemporaries(const fs::path& path, fs::file_time_type startedAt) {
+    std::error_code ec;
+    const fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    const std::string target = path.filename().string();
+    fs::directory_iterator it(dir, ec);
+    for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!isTemporaryOf(name, target) && !isTemporaryOf(name, kProbeName)) continue;
+        std::error_code entryError;
+        if (!it->is_regular_file(entryError) || it->is_symlink(entryError)) continue;
+        const auto written = it->last_write_time(entryError);
+        if (entryError || written >= startedAt) continue;
+        fs::remove(it->path(), entryError);
+    }
+}
+
+// A file opened for reading without waiting on a named pipe or a device: the descriptor only
+// when it is a regular file, the error number otherwise.
+struct OpenedFile {
+    int fd = -1;
+    int error = 0;
+    bool regular = false;
+};
+
+OpenedFile openRegularForReading(const fs::path& path) {
+    OpenedFile file;
+    file.fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file.fd < 0) {
+        file.error = errno;
+        return file;
+    }
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        file.error = EISDIR;  // anything but a regular file counts as a damaged settings file
+        ::close(file.fd);
+        file.fd = -1;
+        return file;
+    }
+    // Reads of a regular file never wait; clear the flag all the same.
+    ::fcntl(file.fd, F_SETFL, ::fcntl(file.fd, F_GETFL) & ~O_NONBLOCK);
+    file.regular = true;
+    return file;
 }
 
 // Whether new files can be made in `dir`: a probe file is created and removed.
 bool acceptsNewFiles(const fs::path& dir) {
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) return false;
-    const fs::path probe = temporaryBeside(dir / "TW_FlueGas.probe");
+    const fs::path probe = temporaryBeside(dir / kProbeName);
     {
         std::ofstream out(probe, std::ios::binary);
         if (!out) return false;
@@ -90,6 +113,28 @@ bool acceptsNewFiles(const fs::path& dir) {
 }
 
 }  // namespace
+
+// The program's start, taken while the program's static data is set up.
+const fs::file_time_type kProgramStarted = fs::file_time_type::clock::now();
+
+void SettingsLines::feed(std::string_view bytes) {
+    for (char c : bytes) {
+        if (full()) return;
+        if (c == '\n') {
+            text_ += '\n';
+            ++lines_;
+            lineLength_ = 0;
+        } else if (lineLength_++ < kLongestLine) {
+            text_ += c;
+        }
+    }
+}
+
+std::string SettingsLines::text() const {
+    // A last line without its line end still counts.
+    if (full() || lineLength_ == 0) return text_;
+    return text_ + '\n';
+}
 
 SettingsRead parseSettings(std::string_view text) {
     SettingsRead result;
@@ -127,59 +172,57 @@ SettingsRead loadSettingsFile(const fs::path& path) {
     if (!fs::exists(path, ec)) {
         SettingsRead created;
         created.origin = SettingsOrigin::CreatedEmpty;
-        if (!createEmptyFile(path)) created.error = openError(errno);
+        if (!createEmptyFile(path)) created.error = fileAccessError(errno);
         return created;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in || fs::is_directory(path, ec)) {
+    const OpenedFile file = openRegularForReading(path);
+    if (!file.regular) {
         SettingsRead unreadable;
         unreadable.origin = SettingsOrigin::Unreadable;
-        unreadable.error = openError(errno);
+        unreadable.error = fileAccessError(file.error);
         return unreadable;
     }
     // Only the first 23 lines matter; read no more than they can take.
-    std::string text;
-    std::string line;
-    for (std::size_t i = 0; i < kSettingsLineOrder.size(); ++i) {
-        if (!std::getline(in, line)) break;
-        if (line.size() > kLongestLine) line.resize(kLongestLine);
-        text += line;
-        text += '\n';
-        if (in.eof()) break;
+    SettingsLines lines;
+    char buffer[4096];
+    while (!lines.full()) {
+        const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        lines.feed(std::string_view(buffer, static_cast<std::size_t>(n)));
     }
-    return parseSettings(text);
+    ::close(file.fd);
+    return parseSettings(lines.text());
 }
 
-std::optional<AutomationError> saveSettingsFile(const fs::path& path, const Unit& units) {
-    const fs::path tmp = temporaryBeside(path);
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return openError(errno);
-        const std::string text = settingsText(units);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            fs::remove(tmp, ignored);
-            return fileError(kDeviceIo);
-        }
-    }
+fs::file_time_type programStartTime() {
+    return kProgramStarted;
+}
+
+std::optional<AutomationError> saveSettingsFile(const fs::path& path, const Unit& units,
+                                                fs::file_time_type startedAt) {
+    if (nameTakenByNonFile(path)) return fileAccessError(EISDIR);
+    removeStaleTemporaries(path, startedAt);
+    return writeFileAtomically(path, settingsText(units));
+}
+
+bool isSharedProgramDirectory(const fs::path& dir) {
+    if (dir.empty()) return false;
     std::error_code ec;
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(tmp, ignored);
-        return openError(ec.value());
-    }
-    return std::nullopt;
+    const fs::path inside = fs::absolute(dir, ec).lexically_normal().relative_path();
+    if (ec || inside.empty()) return false;
+    const fs::path top = *inside.begin();
+    return top == "usr" || top == "opt" || top == "bin" || top == "sbin";
 }
 
 fs::path settingsFilePath(const fs::path& programDir, const fs::path& userConfigDir,
                           std::string_view baseName) {
     std::string name(baseName);
     name += kSettingsExtension;
-    if (acceptsNewFiles(programDir) || userConfigDir.empty()) return programDir / name;
+    // A program installed for every user keeps each user's settings apart, even where the
+    // shared folder is writable (as it is for root).
+    const bool besideProgram = !isSharedProgramDirectory(programDir) && acceptsNewFiles(programDir);
+    if (besideProgram || userConfigDir.empty()) return programDir / name;
     std::error_code ec;
     fs::create_directories(userConfigDir, ec);
     return userConfigDir / name;

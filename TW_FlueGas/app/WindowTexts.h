@@ -4,25 +4,37 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
+#include <string>
 #include <string_view>
+#include <utility>
 
+#include "CalculatorTable.h"
+#include "TWRelease.h"
 #include "tw/Language.h"
 
 namespace tw::fluegas {
 
 // A menu item: its object name, its built-in Korean caption and its English caption (nullptr
 // where the English caption is the Korean one). `literalEnglish` marks English captions whose
-// "&" is part of the text, not a mnemonic marker ("B&W").
+// "&" is part of the text, not a mnemonic marker ("B&W"). `shortcut` is a key sequence in
+// Qt's portable text form ("Ctrl+C"), the same in both languages.
 struct MenuCaption {
     const char* name;
     const char* korean;
     const char* english;
     bool literalEnglish = false;
+    const char* shortcut = nullptr;
 };
 
-inline constexpr std::array<MenuCaption, 18> kMenuCaptions{{
+inline constexpr std::array<MenuCaption, 24> kMenuCaptions{{
     {"mnuFile", "파일(&F)", "File(&F)"},
+    {"mnuReport", "계산서(&R)...", "Calculation report(&R)..."},
+    {"mnuSaveResults", "결과 저장(&S)...", "Save results(&S)..."},
     {"mnuExit", "닫기(&X)", "Exit(&X)"},
+    {"mnuEdit", "편집(&E)", "Edit(&E)"},
+    {"mnuCopyTable", "표 복사(&C)", "Copy table(&C)", false, "Ctrl+C"},
+    {"mnuPasteComposition", "성분 붙여 넣기(&P)", "Paste composition(&P)", false, "Ctrl+V"},
     {"mnuSet", "설정(&O)", "Option(&O)"},
     {"mnuUnit", "단위(&U)", "Unit(&U)"},
     {"mnuUnitSet", "계산 단위 설정(&S)...", "Set calculation units(&S)..."},
@@ -38,6 +50,7 @@ inline constexpr std::array<MenuCaption, 18> kMenuCaptions{{
     {"mnuSO3Conv", "SO3 변환율", "SO3 Conversion"},
     {"mnuSO3Auto", "자동 계산", "Automatic calculation"},
     {"mnuSO3UI", "사용자 입력", "User input"},
+    {"mnuFuelGas", "연료로부터 가스 조성(&G)...", "Flue gas from fuel(&G)..."},
     {"mnuInfo", "정보(&I)", "Info(&I)"},
     {"mnuInfoEULA", "사용권 계약서(&E)...", "End User License Agreement(&E)..."},
 }};
@@ -53,18 +66,33 @@ inline constexpr std::array<ButtonCaption, 3> kButtonCaptions{{
     {"cmdTotal", {"성분 합계", "Component total"}},
 }};
 
-// Notes under the table; Label1 names the formula (formulaNote of the calculator table).
-inline constexpr std::array<BilingualText, 3> kFixedNotes{{
-    {"* 엔탈피는 기준 온도 기준입니다.(기준 온도에서의 엔탈피 값 = 0)",
-     "* Enthalpy is based on Reference Temperature.(Enthalpy at Ref Temp = 0)"},
-    {"* 가스 엔탈피 계산에서 압력의 영향은 무시할 수 있습니다.",
-     "* Pressure effect on gas enthalpy calculation is negligible."},
-    {"* 수분 이슬점은 표준 대기압 기준입니다.",
-     "* Water dew point is based on standard atmospheric pressure."},
-}};
+// Notes under the table: Label1 names the formula (formulaNote of the calculator table), Label2
+// to Label4 are the table's fixed notes (kTableNotes).
 
-inline constexpr const char* kWindowCaption =
-    "TW_FlueGas Ver. 1.00.0001b - http://www.tarnwell.example";
+// Messages of the window itself; "{path}" stands for a file name, "{reason}" for the system's
+// account of a failure.
+inline constexpr BilingualText kSettingsNotSavedMessage{
+    "{path} 은(는) 일반 파일이 아니므로 기본 단위를 저장하지 않았습니다.",
+    "The default units were not saved: {path} is not a regular file."};
+inline constexpr BilingualText kResultsNotSavedMessage{
+    "결과를 저장하지 못했습니다. 이전 파일은 그대로 있습니다.\n{path}\n{reason}",
+    "The results could not be saved; any earlier file is unchanged.\n{path}\n{reason}"};
+inline constexpr BilingualText kLastCaseNotSavedMessage{
+    "마지막 계산 조건을 저장하지 못했습니다.\n{path}",
+    "The case shown could not be kept for the next start.\n{path}"};
+
+// The file dialog of "Save results" and the report window.
+inline constexpr BilingualText kSaveResultsDialogTitle{"결과 저장", "Save results"};
+inline constexpr const char* kCsvFileFilter = "CSV (*.csv)";
+inline constexpr BilingualText kReportWindowCaption{"계산서 - TW_FlueGas",
+                                                    "Calculation report - TW_FlueGas"};
+// The font of the calculation report: a Hangul font for Korean.
+inline constexpr BilingualText kReportFontFamily{"NanumGothic", "Times New Roman"};
+
+// The program and its version, as the window's caption and the calculation report name them.
+// The release and the web address come from the build (TWRelease.h).
+inline constexpr const char* kProgramAndVersion = "TW_FlueGas Ver. " TW_RELEASE;
+inline constexpr const char* kWindowCaption = "TW_FlueGas Ver. " TW_RELEASE " - " TW_HOMEPAGE;
 inline constexpr BilingualText kUnitDialogCaption{"단위 선정 - Tarnwell Inc.",
                                                   "Unit Selection - Tarnwell Inc."};
 // Font of the window's controls (matched to Liberation Serif on Linux).
@@ -73,6 +101,10 @@ inline constexpr int kControlFontSize = 9;
 
 // The menu text of a caption: a literal "&" is doubled so that it shows as itself.
 std::string menuText(const MenuCaption& caption, std::int32_t language);
+// The text of `message` in `language` with "{key}" replaced by `value`; empty for a language
+// that is neither Korean nor English.
+std::string messageText(const BilingualText& message, std::int32_t language,
+                        std::initializer_list<std::pair<std::string_view, std::string>> values);
 // The text a label shows for a caption written with mnemonic markers: "&&" shows as "&".
 std::string labelText(std::string_view caption);
 

@@ -1,9 +1,12 @@
 #include "frmEULA.h"
 
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QToolBar>
 #include <array>
 #include <vector>
 
@@ -81,6 +84,27 @@ const Agreement& englishAgreement() {
     return agreement;
 }
 
+// The smallest dialog that still shows the control's whole menu bar, its toolbar and a few
+// lines of the agreement.
+QSize minimumAgreementSize(const ctlTWRTFOutput_d& rtf) {
+    constexpr int kLinesShown = 4;
+    // Below the text the control keeps a margin (twips) for its frame.
+    constexpr int kControlBottomTwips = 700;
+    const auto* menu = rtf.findChild<QMenuBar*>();
+    const auto* toolbar = rtf.findChild<QToolBar*>();
+    const QTextEdit& text = *rtf.textArea();
+    const int menuHeight = menu ? menu->sizeHint().height() : 0;
+    const int toolbarHeight = toolbar ? toolbar->sizeHint().height() : 0;
+    // The page is wider than a small dialog, so a horizontal scroll bar takes its place too.
+    const int textHeight = text.fontMetrics().lineSpacing() * kLinesShown +
+                           2 * (text.frameWidth() + int(text.document()->documentMargin())) +
+                           text.horizontalScrollBar()->sizeHint().height();
+    const int width = std::max(menu ? menu->sizeHint().width() : 0,
+                               toolbar ? toolbar->minimumSizeHint().width() : 0);
+    return {width,
+            menuHeight + toolbarHeight + textHeight + tw::twipsToPixels(kControlBottomTwips)};
+}
+
 }  // namespace
 
 frmEULA::frmEULA(std::int32_t language, QWidget* parent) : QDialog(parent) {
@@ -98,8 +122,15 @@ frmEULA::frmEULA(std::int32_t language, QWidget* parent) : QDialog(parent) {
     rtfOutput_->setTW_Language(language);
     connect(rtfOutput_, &ctlTWRTFOutput_d::CloseClick, this, &QDialog::accept);
     compose(language);
+    setMinimumSize(minimumAgreementSize(*rtfOutput_));
     // The reader starts at the top of the agreement.
     rtfOutput_->textArea()->moveCursor(QTextCursor::Start);
+}
+
+void frmEULA::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    // The control fills the dialog and follows its size.
+    if (rtfOutput_ != nullptr) rtfOutput_->setGeometry(rect());
 }
 
 void frmEULA::compose(std::int32_t language) {

@@ -17,6 +17,9 @@ class frmEULA : public QDialog {
 
     ctlTWRTFOutput_d* rtfOutput() const { return rtfOutput_; }
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     void compose(std::int32_t language);
 

@@ -2,7 +2,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,14 +13,22 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStandardPaths>
+#include <cmath>
 
+#include "AtomicFile.h"
+#include "CalculationReport.h"
 #include "CalculatorGrid.h"
 #include "CaptionButton.h"
 #include "FlueGasCalculator.h"
+#include "LastCase.h"
 #include "LicenceAgreement.h"
 #include "SettingsFile.h"
+#include "TableClipboard.h"
+#include "frmFuelGas.h"
+#include "frmReport.h"
 #include "frmTW_UnitSel.h"
 #include "tw/AutomationError.h"
+#include "tw/Format.h"
 #include "tw/MessageSink.h"
 #include "tw/Twips.h"
 
@@ -60,6 +71,16 @@ QFont controlFont() {
     return font;
 }
 
+// The editing commands of the in-place editor that come with a modifier key.
+bool isEditingCommand(const QKeyEvent& key) {
+    for (QKeySequence::StandardKey command :
+         {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::SelectAll,
+          QKeySequence::Undo, QKeySequence::Redo}) {
+        if (key.matches(command)) return true;
+    }
+    return false;
+}
+
 void showPlatformError(const AutomationError& error) {
     showMessage(error.messageText(), kApplicationTitle, MessageIcon::Critical);
 }
@@ -97,13 +118,29 @@ frmTW_FlueGas::frmTW_FlueGas(Options options, QWidget* parent)
     // 9. and 10.
     layoutControls();
     setUpEditor();
+    // The case shown when the program last closed.
+    RestoreLastCase();
+    refreshResultActions();
     // A session that ends without the window being closed still keeps the settings.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (!exiting_) {
             exiting_ = true;
-            SaveSettings();
+            saveOnExit();
         }
     });
+    chooseResultsFile_ = [this]() -> std::optional<QString> {
+        QFileDialog dialog(this,
+                           QString::fromUtf8(kSaveResultsDialogTitle.in(language_) != nullptr
+                                                 ? kSaveResultsDialogTitle.in(language_)
+                                                 : kSaveResultsDialogTitle.english),
+                           QString(), QString::fromLatin1(kCsvFileFilter));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("csv"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return std::nullopt;
+        }
+        return dialog.selectedFiles().front();
+    };
 }
 
 frmTW_FlueGas::~frmTW_FlueGas() {
@@ -133,9 +170,70 @@ void frmTW_FlueGas::LoadSettings() {
 
 void frmTW_FlueGas::SaveSettings() {
     if (!defaultUnits_) return;
+    // A folder, pipe or device in the file's place is never replaced by the settings.
+    if (nameTakenByNonFile(settingsPath_)) {
+        defaultUnits_.reset();
+        const std::string text =
+            messageText(kSettingsNotSavedMessage, language_, {{"path", settingsPath_.string()}});
+        if (!text.empty()) showMessage(text, kApplicationTitle, MessageIcon::Exclamation);
+        return;
+    }
     const auto error = saveSettingsFile(settingsPath_, *defaultUnits_);
     defaultUnits_.reset();
     if (error) showPlatformError(*error);
+}
+
+// --- the case shown at exit -------------------------------------------------------------------
+
+void frmTW_FlueGas::RestoreLastCase() {
+    if (options_.userConfigDir.empty()) return;
+    lastCasePath_ = options_.userConfigDir / kLastCaseFileName;
+    const std::optional<FlueGasCase> last = readLastCase(lastCasePath_);
+    if (!last) return;
+    runCommand([&] {
+        table_.setBasisOnly(last->basis);
+        table_.SelectFormula(last->formula);
+        for (int row = kFirstCompositionRow; row <= kLastCompositionRow; ++row) {
+            table_.setValue(row, last->cells[static_cast<std::size_t>(row - kFirstCompositionRow)]);
+        }
+        // The temperatures come back in the unit they were written in, converted into the
+        // window's unit when the default units differ.
+        const Unit& unit = table_.unit();
+        for (const auto& [row, text] :
+             {std::pair{rowGasTemperature, last->cells[kSpeciesCount]},
+              std::pair{rowReferenceTemperature, last->cells[kSpeciesCount + 1]}}) {
+            std::string shown = text;
+            if (!text.empty() && last->uTP && *last->uTP != unit.uTP()) {
+                const float v = unit.CvtTP(*last->uTP, unit.uTP(), cellNumber(text));
+                shown = std::isfinite(v) ? format00(v) : std::string();
+            }
+            table_.setValue(row, shown);
+        }
+        // The editor shows the restored cell before the current cell moves, so that leaving
+        // it writes back the same text.
+        table_.loadEditor();
+        if (last->so3Mode == So3Mode::UserInput) {
+            table_.setValue(rowSo3ConversionRate, last->so3Rate);
+            SelectSo3Mode(So3Mode::UserInput);
+        }
+    });
+    refreshChecks();
+}
+
+void frmTW_FlueGas::SaveLastCase() {
+    if (lastCasePath_.empty()) return;
+    if (!writeLastCase(lastCasePath_, caseOfTable(table_))) {
+        const std::string text =
+            messageText(kLastCaseNotSavedMessage, language_, {{"path", lastCasePath_.string()}});
+        if (!text.empty()) showMessage(text, kApplicationTitle, MessageIcon::Exclamation);
+    }
+}
+
+void frmTW_FlueGas::saveOnExit() {
+    // What the editor holds belongs to the case shown.
+    commitEditor();
+    SaveSettings();
+    SaveLastCase();
 }
 
 // --- controls --------------------------------------------------------------------------------
@@ -154,6 +252,7 @@ void frmTW_FlueGas::createControls() {
             table_.setRow(row);
         });
     });
+    connect(msfInput_, &CalculatorGrid::rowStepRequested, this, &frmTW_FlueGas::stepRow);
 
     txtInput_ = new QLineEdit(central);
     txtInput_->setObjectName(QStringLiteral("txtInput"));
@@ -182,7 +281,7 @@ void frmTW_FlueGas::createControls() {
     }
     labels_[0]->setText(QString::fromStdString(labelText(formulaNote(NasaGlenn, TW_Korean))));
     for (std::size_t i = 1; i < labels_.size(); ++i) {
-        labels_[i]->setText(QString::fromUtf8(kFixedNotes[i - 1].korean));
+        labels_[i]->setText(QString::fromUtf8(kTableNotes[i - 1].korean));
     }
 }
 
@@ -205,13 +304,27 @@ void frmTW_FlueGas::createMenus() {
         QAction* action = menu->addAction(caption(name));
         action->setObjectName(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
         action->setCheckable(checkable);
+        if (const char* keys = kMenuCaptions[menuIndex(name)].shortcut) {
+            action->setShortcut(QKeySequence::fromString(QString::fromLatin1(keys)));
+        }
         connect(action, &QAction::triggered, this, slot);
         item(name) = action;
     };
     menuBar()->setFont(controlFont());
 
     QMenu* file = submenu(nullptr, "mnuFile");
+    command(file, "mnuReport", false, [this] { ShowCalculationReport(); });
+    command(file, "mnuSaveResults", false, [this] { SaveResults(); });
+    file->addSeparator();
     command(file, "mnuExit", false, [this] { ExitProgram(); });
+
+    QMenu* edit = submenu(nullptr, "mnuEdit");
+    command(edit, "mnuCopyTable", false, [this] { CopyTable(); });
+    command(edit, "mnuPasteComposition", false, [this] { PasteComposition(); });
+    // The same two commands on the grid's context menu.
+    msfInput_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    msfInput_->addAction(menuItem("mnuCopyTable"));
+    msfInput_->addAction(menuItem("mnuPasteComposition"));
 
     QMenu* set = submenu(nullptr, "mnuSet");
     QMenu* unit = submenu(set, "mnuUnit");
@@ -227,6 +340,8 @@ void frmTW_FlueGas::createMenus() {
     QMenu* so3 = submenu(set, "mnuSO3Conv");
     command(so3, "mnuSO3Auto", true, [this] { SelectSo3Mode(So3Mode::Automatic); });
     command(so3, "mnuSO3UI", true, [this] { SelectSo3Mode(So3Mode::UserInput); });
+    set->addSeparator();
+    command(set, "mnuFuelGas", false, [this] { OpenFlueGasFromFuel(); });
 
     QMenu* info = submenu(nullptr, "mnuInfo");
     command(info, "mnuInfoEULA", false, [this] { ShowLicenceAgreement(); });
@@ -240,7 +355,7 @@ void frmTW_FlueGas::applyCaptions() {
     labels_[0]->setText(
         QString::fromStdString(labelText(formulaNote(table_.enthalpyFormula(), language_))));
     for (std::size_t i = 1; i < labels_.size(); ++i) {
-        labels_[i]->setText(QString::fromUtf8(kFixedNotes[i - 1].in(language_)));
+        labels_[i]->setText(QString::fromUtf8(kTableNotes[i - 1].in(language_)));
     }
     if (language_ != TW_English) return;  // buttons and menus carry their Korean captions
     for (CaptionButton* button : {cmdCalc_, cmd100_, cmdTotal_}) {
@@ -371,16 +486,18 @@ bool frmTW_FlueGas::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool frmTW_FlueGas::editorKeyPress(QKeyEvent* key) {
+    // A copied table or a column of seven numbers pasted into a composition row fills rows 1
+    // to 7; any other paste goes into the editor.
+    if (key->matches(QKeySequence::Paste) && table_.row() >= kFirstCompositionRow &&
+        table_.row() <= kLastCompositionRow && pasteCompositionFromClipboard()) {
+        return true;
+    }
     switch (key->key()) {
         case Qt::Key_Up:
-            runCommand([&] {
-                if (table_.row() != kFixedRows) table_.setRow(table_.row() - 1);
-            });
+            stepRow(-1);
             return true;
         case Qt::Key_Down:
-            runCommand([&] {
-                if (table_.row() != kTableRows - 1) table_.setRow(table_.row() + 1);
-            });
+            stepRow(+1);
             return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -400,15 +517,26 @@ bool frmTW_FlueGas::editorKeyPress(QKeyEvent* key) {
         default:
             break;
     }
-    // Shortcuts (copy, paste, menu keys) pass; the pasted text is read by the leading-number
-    // rule like any other.
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    // A key held with Ctrl, Alt or Meta never types a character. The editing commands keep
+    // their meaning (a pasted text is read by the leading-number rule like any other); Alt
+    // with a letter belongs to the menu bar's mnemonics, which take it before the editor sees
+    // it; whatever else arrives is dropped.
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        return !isEditingCommand(*key);
+    }
     const QString text = key->text();
     if (text.isEmpty()) return false;
     const char32_t character = text.toUcs4().value(0);
     if (character < 128 && isAcceptedEditorKey(static_cast<int>(character))) return false;
     messageSink().beep();
     return true;
+}
+
+void frmTW_FlueGas::stepRow(int delta) {
+    runCommand([&] {
+        const int row = table_.row() + delta;
+        if (row >= kFixedRows && row < kTableRows) table_.setRow(row);
+    });
 }
 
 // --- window events ---------------------------------------------------------------------------
@@ -446,7 +574,23 @@ void frmTW_FlueGas::runCommand(F&& command) {
 }
 
 void frmTW_FlueGas::Calculate() {
-    runCommand([&] { tw::fluegas::Calculate(table_); });
+    lastCalculation_.reset();
+    runCommand([&] {
+        lastCalculation_ = CalculateAndRecord(table_);
+        if (lastCalculation_) {
+            lastCalculation_->dateTime = QDateTime::currentDateTime()
+                                             .toString(QStringLiteral("yyyy-MM-dd HH:mm"))
+                                             .toStdString();
+        }
+    });
+    refreshResultActions();
+}
+
+void frmTW_FlueGas::refreshResultActions() {
+    // The report and the results file describe a completed calculation.
+    for (const char* name : {"mnuReport", "mnuSaveResults"}) {
+        menuItem(name)->setEnabled(lastCalculation_.has_value());
+    }
 }
 
 void frmTW_FlueGas::MakeHundredByH2O() {
@@ -521,10 +665,69 @@ void frmTW_FlueGas::ShowLicenceAgreement() {
     activate();
 }
 
+void frmTW_FlueGas::ShowCalculationReport() {
+    if (!lastCalculation_) return;
+    if (report_) report_->close();
+    const CalculationReport report =
+        buildCalculationReport(*lastCalculation_, kProgramAndVersion, language_);
+    report_ = new frmReport(report, language_, this);
+    report_->show();
+    report_->raise();
+    report_->activateWindow();
+}
+
+void frmTW_FlueGas::SaveResults() {
+    if (!lastCalculation_ || !chooseResultsFile_) return;
+    const std::optional<QString> name = chooseResultsFile_();
+    if (!name || name->isEmpty()) return;
+    // Written whole beside its final name and renamed over it, so a failed save leaves any
+    // earlier file as it was.
+    const std::filesystem::path path = name->toStdString();
+    if (const auto error = writeFileAtomically(path, resultsCsv(*lastCalculation_))) {
+        const std::string text =
+            messageText(kResultsNotSavedMessage, language_,
+                        {{"path", path.string()}, {"reason", error->messageText()}});
+        if (!text.empty()) showMessage(text, kApplicationTitle, MessageIcon::Critical);
+    }
+}
+
+void frmTW_FlueGas::CopyTable() {
+    runCommand([&] {
+        commitEditor();
+        QApplication::clipboard()->setMimeData(tableMimeData(table_).release());
+    });
+}
+
+void frmTW_FlueGas::PasteComposition() {
+    if (!pasteCompositionFromClipboard()) messageSink().beep();
+}
+
+bool frmTW_FlueGas::pasteCompositionFromClipboard() {
+    const auto values = pastedComposition(QApplication::clipboard()->text().toStdString());
+    if (!values) return false;
+    runCommand([&] {
+        commitEditor();
+        for (int row = kFirstCompositionRow; row <= kLastCompositionRow; ++row) {
+            table_.setValue(row, (*values)[static_cast<std::size_t>(row - kFirstCompositionRow)]);
+        }
+        loadEditor();
+        if (table_.isEditable(table_.row())) txtInput_->selectAll();
+    });
+    return true;
+}
+
+void frmTW_FlueGas::OpenFlueGasFromFuel() {
+    frmFuelGas dialog(language_, this);
+    if (dialog.exec() == QDialog::Accepted && dialog.result()) {
+        runCommand([&] { ApplyFlueGasFromFuel(table_, *dialog.result()); });
+    }
+    activate();
+}
+
 void frmTW_FlueGas::ExitProgram() {
     if (exiting_) return;
     exiting_ = true;
-    SaveSettings();
+    saveOnExit();
     // Every window of the program closes; the event loop ends when it runs.
     QApplication::closeAllWindows();
     QCoreApplication::quit();

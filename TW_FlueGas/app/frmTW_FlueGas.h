@@ -7,11 +7,14 @@
 #include <QPointer>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string_view>
 
+#include "CalculationRecord.h"
 #include "CalculatorTable.h"
 #include "WindowTexts.h"
+#include "frmReport.h"
 #include "frmTW_UnitSel.h"
 #include "tw/Unit.h"
 
@@ -29,6 +32,7 @@ class frmTW_FlueGas final : public QMainWindow {
     Q_OBJECT
   public:
     // Where the window looks for its settings file, and the program language.
+    // The user's configuration directory also keeps the case shown at exit (LastCase.ini).
     struct Options {
         std::filesystem::path programDir;     // the directory of the running program
         std::filesystem::path userConfigDir;  // fallback when programDir accepts no new files
@@ -50,6 +54,17 @@ class frmTW_FlueGas final : public QMainWindow {
     QAction* menuItem(std::string_view name) const;
     // The unit dialog while it is open.
     frmTW_UnitSel* unitDialog() const noexcept { return unitDialog_.data(); }
+    // The calculation report window while it is open.
+    frmReport* reportWindow() const noexcept { return report_.data(); }
+    // The last Calculate, when it completed.
+    const std::optional<CalculationRecord>& lastCalculation() const noexcept {
+        return lastCalculation_;
+    }
+    const std::filesystem::path& lastCasePath() const noexcept { return lastCasePath_; }
+    // Asks where to save the results; nothing when the user cancels. A file dialog unless
+    // replaced (tests).
+    using FileChooser = std::function<std::optional<QString>()>;
+    void setResultsFileChooser(FileChooser chooser) { chooseResultsFile_ = std::move(chooser); }
 
   public slots:
     // Called by name by the unit dialog after OK: takes over the dialog's temperature and
@@ -65,7 +80,15 @@ class frmTW_FlueGas final : public QMainWindow {
     void OpenUnitDialog();
     void SetUnitsAsDefault();
     void ShowLicenceAgreement();
-    // Writes the settings and ends the program (every window closes).
+    // The ways out of the window: the calculation report, the results as CSV, the table on the
+    // clipboard; and a composition pasted into rows 1 to 7.
+    void ShowCalculationReport();
+    void SaveResults();
+    void CopyTable();
+    void PasteComposition();
+    // The "Flue gas from fuel" dialog; its Apply writes the wet composition into the table.
+    void OpenFlueGasFromFuel();
+    // Writes the settings and the case shown, and ends the program (every window closes).
     void ExitProgram();
 
   protected:
@@ -76,6 +99,12 @@ class frmTW_FlueGas final : public QMainWindow {
   private:
     void LoadSettings();
     void SaveSettings();
+    void RestoreLastCase();
+    void SaveLastCase();
+    void saveOnExit();
+    void refreshResultActions();
+    void stepRow(int delta);
+    bool pasteCompositionFromClipboard();
     void createMenus();
     void createControls();
     void applyCaptions();
@@ -111,6 +140,10 @@ class frmTW_FlueGas final : public QMainWindow {
     std::array<QAction*, kMenuCaptions.size()> menuItems_{};
 
     QPointer<frmTW_UnitSel> unitDialog_;
+    QPointer<frmReport> report_;
+    std::optional<CalculationRecord> lastCalculation_;
+    std::filesystem::path lastCasePath_;
+    FileChooser chooseResultsFile_;
     bool exiting_ = false;
     bool shownOnce_ = false;
 };

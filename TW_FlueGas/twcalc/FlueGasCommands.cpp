@@ -148,6 +148,18 @@ void runBatch(const FlueGasArgs& args, Session& session) {
 
 }  // namespace
 
+std::size_t terminalWidth(std::string_view text) {
+    return displayWidth(text);
+}
+
+Json flueGasTableJson(const tw::fluegas::CalculatorTable& table) {
+    return tableJson(table);
+}
+
+std::string flueGasPlainTable(const tw::fluegas::CalculatorTable& table) {
+    return plainTable(table);
+}
+
 void addFlueGasCommands(CLI::App& app, Session& session) {
     auto args = std::make_shared<FlueGasArgs>();
     CLI::App* sub = app.add_subcommand(

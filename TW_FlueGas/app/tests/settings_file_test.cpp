@@ -1,8 +1,15 @@
 // The settings file TW_FlueGas.twn: line order, CR LF, the failure rules and the safe write.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <fstream>
+#include <future>
+#include <set>
 #include <sstream>
 
 #include "SettingsFile.h"
@@ -50,6 +57,23 @@ std::string fileWithLine(int line, const std::string& text, const char* eol = "\
     std::string s;
     for (int i = 1; i <= 23; ++i) s += (i == line ? text : std::string("0")) + eol;
     return s;
+}
+
+std::set<std::string> entries(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+    return names;
+}
+
+// Runs `read` on a thread and fails, instead of hanging, when it does not return in time; a
+// reader stuck on the named pipe `fifo` is released by opening the pipe for writing.
+SettingsRead loadWithin(const fs::path& file, const fs::path& fifo = {}) {
+    auto reading = std::async(std::launch::async, [file] { return loadSettingsFile(file); });
+    if (reading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "reading " << file << " waits";
+        if (!fifo.empty()) ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    }
+    return reading.get();
 }
 
 }  // namespace
@@ -215,4 +239,87 @@ TEST(SettingsFile, FailedRenameLeavesNoTemporaryFileBehind) {
     // A folder path through a plain file cannot even take the temporary file.
     writeAll(dir.path() / "plain", "x");
     EXPECT_TRUE(saveSettingsFile(dir.path() / "plain" / "TW_FlueGas.twn", Unit{}));
+}
+
+TEST(SettingsFile, OnlyARegularFileIsReadAndNothingElseIsReplaced) {
+    TempDir dir;
+    const fs::path fifo = dir.path() / "TW_FlueGas.twn";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directories(dir.path() / "folder" / "TW_FlueGas.twn");
+    // A named pipe without a writer, a device and a folder: none of them holds settings, and
+    // reading them neither waits nor takes anything over.
+    for (const fs::path& name :
+         {fifo, fs::path("/dev/null"), dir.path() / "folder" / "TW_FlueGas.twn"}) {
+        const SettingsRead r = loadWithin(name, name == fifo ? fifo : fs::path());
+        EXPECT_EQ(r.origin, SettingsOrigin::Unreadable) << name;
+        ASSERT_TRUE(r.error) << name;
+        EXPECT_EQ(r.error->messageText(), "Error #75\nPath/File access error") << name;
+        EXPECT_EQ(r.units.uTP(), 0);
+        EXPECT_TRUE(nameTakenByNonFile(name)) << name;
+    }
+    // Saving does not replace the pipe, and leaves no temporary file.
+    Unit units;
+    units.setuTP(ktounit_degF);
+    const auto error = saveSettingsFile(fifo, units);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->number(), 75);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(entries(dir.path()), (std::set<std::string>{"TW_FlueGas.twn", "folder"}));
+    // A regular file, and a link to one, are still read and replaced as before.
+    EXPECT_FALSE(nameTakenByNonFile(dir.path() / "missing.twn"));
+    writeAll(dir.path() / "real.twn", settingsText(units));
+    fs::create_symlink(dir.path() / "real.twn", dir.path() / "link.twn");
+    EXPECT_FALSE(nameTakenByNonFile(dir.path() / "link.twn"));
+    EXPECT_EQ(loadWithin(dir.path() / "link.twn").units.uTP(), ktounit_degF);
+}
+
+TEST(SettingsFile, TemporariesOfAnInterruptedSaveAreRemovedAtTheNextSave) {
+    TempDir dir;
+    const fs::path file = dir.path() / "TW_FlueGas.twn";
+    const auto started = fs::file_time_type::clock::now() - std::chrono::minutes(30);
+    const auto before = started - std::chrono::hours(2);
+    const auto touch = [&](const std::string& name, fs::file_time_type when) {
+        writeAll(dir.path() / name, "1\r\n");
+        fs::last_write_time(dir.path() / name, when);
+    };
+    // Left by earlier runs of the program: removed.
+    touch("TW_FlueGas.twn.tmp1a2b3c", before);
+    touch("TW_FlueGas.twn.tmp0", before);
+    touch("TW_FlueGas.probe.tmpbeef", before);
+    // Not ours, or possibly a save of another copy of the program running now: kept.
+    touch("TW_FlueGas.twn.tmpXYZ", before);
+    touch("TW_FlueGas.twn.tmp1234567", before);
+    touch("TW_FlueGas.twn.tmp", before);
+    touch("Other.twn.tmp12", before);
+    touch("TW_FlueGas.twn.tmpabc", fs::file_time_type::clock::now());
+    fs::create_directory(dir.path() / "TW_FlueGas.twn.tmp99");
+    fs::last_write_time(dir.path() / "TW_FlueGas.twn.tmp99", before);
+
+    ASSERT_FALSE(saveSettingsFile(file, Unit{}, started));
+    EXPECT_EQ(
+        entries(dir.path()),
+        (std::set<std::string>{"TW_FlueGas.twn", "TW_FlueGas.twn.tmpXYZ",
+                               "TW_FlueGas.twn.tmp1234567", "TW_FlueGas.twn.tmp", "Other.twn.tmp12",
+                               "TW_FlueGas.twn.tmpabc", "TW_FlueGas.twn.tmp99"}));
+    EXPECT_EQ(readAll(file), settingsText(Unit{}));
+}
+
+TEST(SettingsFile, AWriteThatStopsHalfWayKeepsTheOldFileAndNoTemporary) {
+    TempDir dir;
+    const fs::path file = dir.path() / "TW_FlueGas.twn";
+    writeAll(file, fileWithLine(18, "3"));
+    // Files may grow to 10 bytes only: the write of 23 lines stops part way.
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 10;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto error = saveSettingsFile(file, Unit{});
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->messageText(), "Error #57\nDevice I/O error");
+    EXPECT_EQ(loadSettingsFile(file).units.uTP(), 3);
+    EXPECT_EQ(entries(dir.path()), std::set<std::string>{"TW_FlueGas.twn"});
 }

@@ -1,7 +1,9 @@
 // The calculator window driven by keys and clicks: start-up, the in-place editor, the
 // composition tools, options and the calculation.
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 
 #include "FlueGasCalculator.h"
@@ -333,4 +335,54 @@ TEST_F(CalculatorWindow, LayoutKeepsEveryControlInsideTheWindow) {
     }
     // The whole table is visible without scrolling.
     EXPECT_EQ(window().msfInput().size(), CalculatorGrid::gridSize());
+}
+
+TEST_F(CalculatorWindow, KeysWithCtrlAltOrMetaNeverTypeIntoTheEditor) {
+    open();
+    type("12");
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* text;
+    };
+    // As they arrive when no menu mnemonic takes them: "E", digits and "." would otherwise be
+    // accepted characters.
+    const Case cases[] = {
+        {Qt::Key_O, Qt::AltModifier, "o"},
+        {Qt::Key_E, Qt::AltModifier, "e"},
+        {Qt::Key_5, Qt::AltModifier, "5"},
+        {Qt::Key_Period, Qt::AltModifier, "."},
+        {Qt::Key_E, Qt::MetaModifier, "e"},
+        {Qt::Key_1, Qt::ControlModifier | Qt::AltModifier, "1"},
+        {Qt::Key_E, Qt::ControlModifier, "\x05"},
+    };
+    for (const Case& c : cases) {
+        QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers, QString::fromLatin1(c.text));
+        QApplication::sendEvent(&editor(), &press);
+        EXPECT_EQ(editor().text().toStdString(), "12") << c.text;
+    }
+    EXPECT_EQ(messages.beeps(), 0);
+
+    // Ctrl+A, C, X and V keep their editing meaning.
+    QTest::keyClick(&editor(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(editor().selectedText().toStdString(), "12");
+    QTest::keyClick(&editor(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "12");
+    QTest::keyClick(&editor(), Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(editor().text().toStdString(), "");
+    QTest::keyClick(&editor(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(&editor(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(editor().text().toStdString(), "1212");
+}
+
+TEST_F(CalculatorWindow, AltWithALetterOpensTheMenuOfItsMnemonic) {
+    open();
+    QApplication::setActiveWindow(&window());
+    type("7");
+    QTest::keyClick(&editor(), Qt::Key_O, Qt::AltModifier);
+    auto* options = window().findChild<QMenu*>(QStringLiteral("mnuSet"));
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->isVisible()) << "Alt+O opens the Option menu";
+    options->close();
+    EXPECT_EQ(editor().text().toStdString(), "7");
 }

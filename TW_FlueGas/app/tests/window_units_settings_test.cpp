@@ -1,7 +1,14 @@
 // The unit dialog, the unit change of the table and the settings file across restarts.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QLabel>
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "SettingsFile.h"
 #include "WindowFixture.h"
@@ -9,6 +16,7 @@
 using namespace tw;
 using namespace tw::fluegas;
 using namespace tw::fluegas::testing;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -200,4 +208,33 @@ TEST_F(SettingsAcrossRestarts, RefusedLineKeepsItsDefaultWithOneMessage) {
     EXPECT_EQ(cell(rowGasEnthalpy, colUnit), "kJ/kg") << "valid lines are taken over";
     menu("mnuExit");
     EXPECT_EQ(readFile(settingsFile()), settingsText(expected));
+}
+
+TEST_F(SettingsAcrossRestarts, APipeInTheFilesPlaceIsNeitherWaitedOnNorReplaced) {
+    ASSERT_EQ(::mkfifo(settingsFile().c_str(), 0600), 0);
+    // Should the start wait on the pipe, a writer comes along after a while and lets it go on.
+    std::atomic<bool> started{false};
+    std::thread rescue([&] {
+        for (int i = 0; i < 50 && !started; ++i) std::this_thread::sleep_for(100ms);
+        if (!started) ::close(::open(settingsFile().c_str(), O_WRONLY | O_NONBLOCK));
+    });
+    const auto before = std::chrono::steady_clock::now();
+    open();
+    started = true;
+    rescue.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 4s) << "the start waited on the pipe";
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].text, "Error #75\nPath/File access error");
+    EXPECT_EQ(cell(rowGasTemperature, colUnit), "oC");
+
+    menu("mnuExit");
+    EXPECT_TRUE(fs::is_fifo(settingsFile()));
+    ASSERT_EQ(messages.messages().size(), 2u);
+    EXPECT_EQ(
+        messages.messages()[1].text,
+        settingsFile().string() + " 은(는) 일반 파일이 아니므로 기본 단위를 저장하지 않았습니다.");
+    EXPECT_EQ(messages.messages()[1].icon, MessageIcon::Exclamation);
+    for (const auto& e : fs::directory_iterator(settingsFile().parent_path())) {
+        EXPECT_EQ(e.path(), settingsFile()) << "nothing else is left beside it";
+    }
 }

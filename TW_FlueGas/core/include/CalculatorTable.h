@@ -89,8 +89,18 @@ int rowOfSpecies(int slot);
 const char* compositionUnitText(CompositionBasis basis);
 
 // The note under the table that names the selected formula (any language other than Korean
-// counts as English here).
+// counts as English here). Written for a label: "&&" stands for "&".
 const char* formulaNote(int formula, std::int32_t language);
+
+// The fixed notes under the table, after the formula note.
+inline constexpr std::array<BilingualText, 3> kTableNotes{{
+    {"* 엔탈피는 기준 온도 기준입니다.(기준 온도에서의 엔탈피 값 = 0)",
+     "* Enthalpy is based on Reference Temperature.(Enthalpy at Ref Temp = 0)"},
+    {"* 가스 엔탈피 계산에서 압력의 영향은 무시할 수 있습니다.",
+     "* Pressure effect on gas enthalpy calculation is negligible."},
+    {"* 수분 이슬점은 표준 대기압 기준입니다.",
+     "* Water dew point is based on standard atmospheric pressure."},
+}};
 
 // Background of a value cell: light green for cells the user types into, the system's button
 // face colour for results.

@@ -70,6 +70,13 @@ CaseOutcome calculateCase(const FlueGasCase& flueGasCase);
 // whatever the number of jobs. The batch stops early when `out` fails.
 std::size_t runFlueGasBatch(std::istream& in, std::ostream& out, unsigned jobs = 1);
 
+// What the batch writes for one case: its header line and its row, from the case's options
+// (names and values as parseFlueGasCase reads them), the table after the calculation and the
+// messages it showed.
+void writeCaseCsv(std::ostream& out,
+                  const std::vector<std::pair<std::string, std::string>>& options,
+                  const CalculatorTable& calculated, const std::vector<RecordedMessage>& messages);
+
 // One CSV record split into fields (RFC 4180 quoting); false at the end of the input.
 bool readCsvRecord(std::istream& in, std::vector<std::string>& fields);
 // A field quoted when it holds a comma, a quote or a line break.

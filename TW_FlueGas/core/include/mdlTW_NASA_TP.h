@@ -63,6 +63,12 @@ void NASA_TP(std::string_view name, double T, double M, std::span<const float> b
 // The polynomials of one interval at T kelvin, for a species of molar mass M g/mol.
 NasaProperties nasaPolynomials(const NasaInterval& coefficients, double T, double M);
 
+// Properties of one species at T kelvin in double precision, without the messages of NASA_TP
+// and without rounding to single: for calculations that integrate heat balances (the flame
+// temperature). T must lie within the species' breakpoints; an interior breakpoint uses the
+// lower interval.
+NasaProperties nasaSpeciesProperties(GasComponent species, double T);
+
 // One routine per species: T in the Unit's temperature unit; fills its SpeciesProperties entry.
 void NASA_CO2(const Unit& unit, float T);
 void NASA_CO(const Unit& unit, float T);

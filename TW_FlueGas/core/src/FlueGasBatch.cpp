@@ -354,6 +354,25 @@ std::size_t runFlueGasBatch(std::istream& in, std::ostream& out, unsigned jobs) 
     return cases;
 }
 
+void writeCaseCsv(std::ostream& out,
+                  const std::vector<std::pair<std::string, std::string>>& options,
+                  const CalculatorTable& calculated, const std::vector<RecordedMessage>& messages) {
+    std::vector<std::string> header;
+    std::vector<std::string> row;
+    for (const auto& [name, value] : options) {
+        header.push_back(name);
+        row.push_back(value);
+    }
+    for (const auto& [resultRow, name] : kResultColumns) {
+        header.emplace_back(name);
+        row.push_back(calculated.value(resultRow));
+    }
+    header.emplace_back("messages");
+    row.push_back(joinMessages(messages));
+    writeRecord(out, header);
+    writeRecord(out, row);
+}
+
 bool readCsvRecord(std::istream& in, std::vector<std::string>& fields) {
     fields.clear();
     if (in.peek() == std::char_traits<char>::eof()) return false;

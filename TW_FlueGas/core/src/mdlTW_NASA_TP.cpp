@@ -75,6 +75,15 @@ void NASA_TP(std::string_view name, double T, double M, std::span<const float> b
     NasaResult = nasaPolynomials(intervals[interval], T, M);
 }
 
+NasaProperties nasaSpeciesProperties(GasComponent species, double T) {
+    const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
+    std::size_t interval = 0;
+    while (interval + 2 < table.breakpoints.size() && T > table.breakpoints[interval + 1]) {
+        ++interval;
+    }
+    return nasaPolynomials(table.intervals[interval], T, table.M);
+}
+
 void NASA_CO2(const Unit& unit, float T) {
     speciesProperties(GasComponent::CO2, unit, T);
 }

@@ -1,0 +1,28 @@
+#pragma once
+// The case the calculator showed when it last closed, kept in a per-user state file (an INI
+// file in the user's configuration folder) so that the window reopens with it: the texts of
+// the composition rows and of the two temperatures with the temperature unit they are in, the
+// composition basis, the enthalpy formula and the SO3 conversion mode (with the user's rate).
+// The settings file TW_FlueGas.twn stays as it is; this file is a convenience, so a damaged
+// one is ignored value by value, without a message.
+
+#include <filesystem>
+#include <optional>
+
+#include "FlueGasBatch.h"
+
+namespace tw::fluegas {
+
+inline constexpr const char* kLastCaseFileName = "LastCase.ini";
+
+// The case in the file. Every value that is missing or unusable keeps its default (an empty
+// cell, volume basis, formula 0, automatic SO3 conversion); the temperatures count only with a
+// usable temperature unit (FlueGasCase::uTP). Nothing when there is no file, when something
+// other than a regular file takes its name, or when it cannot be read.
+std::optional<FlueGasCase> readLastCase(const std::filesystem::path& file);
+
+// Writes the case whole (QSettings replaces the file in one step). Something other than a
+// regular file in its place is left alone. False when the file could not be written.
+bool writeLastCase(const std::filesystem::path& file, const FlueGasCase& flueGasCase);
+
+}  // namespace tw::fluegas

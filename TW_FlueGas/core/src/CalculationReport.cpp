@@ -1,0 +1,137 @@
+#include "CalculationReport.h"
+
+#include <algorithm>
+#include <array>
+
+#include "tw/Format.h"
+#include "tw/Language.h"
+
+namespace tw::fluegas {
+namespace {
+
+// Headings and labels of the report.
+struct ReportTexts {
+    BilingualText title{"배기 가스 계산서", "Flue Gas Calculation Report"};
+    BilingualText dateTime{"계산 일시", "Date and time"};
+    BilingualText program{"프로그램", "Program"};
+    BilingualText composition{"가스 성분", "Gas composition"};
+    BilingualText basis{"성분 기준", "Composition basis"};
+    BilingualText scaled{"100 %로 환산한 가스 성분", "Gas composition scaled to 100 %"};
+    BilingualText temperatures{"온도", "Temperatures"};
+    BilingualText method{"계산 방법", "Method"};
+    BilingualText formula{"엔탈피 계산 공식", "Enthalpy calculation formula"};
+    BilingualText so3Mode{"SO3 변환율 산정", "SO3 conversion"};
+    BilingualText automatic{"자동 계산", "Automatic calculation"};
+    BilingualText userInput{"사용자 입력", "User input"};
+    BilingualText results{"계산 결과", "Results"};
+    BilingualText notes{"참고", "Notes"};
+    BilingualText messages{"계산 중에 표시된 메시지", "Messages shown by the calculation"};
+};
+constexpr ReportTexts kTexts;
+
+// The names of the enthalpy correlations, by formula index.
+constexpr std::array<const char*, 3> kFormulaNames{"NASA Glenn Coefficients", "ASME PTC 4.4 - 1981",
+                                                   "B&W STEAM its generation and use"};
+
+// The result rows of the table after the composition and temperatures.
+constexpr std::array<int, 6> kResultRows{rowMoleWeight,    rowGasEnthalpy,     rowSo3ConversionRate,
+                                         rowOkkesDewPoint, rowVerhoffDewPoint, rowWaterDewPoint};
+
+// A label caption ("&&" shows as "&").
+std::string unescaped(std::string_view caption) {
+    std::string text;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        text += caption[i];
+        if (caption[i] == '&' && i + 1 < caption.size() && caption[i + 1] == '&') ++i;
+    }
+    return text;
+}
+
+// Lines of a message text, without empty ones.
+void appendLines(std::vector<std::string>& lines, std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty()) lines.emplace_back(line);
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+}
+
+}  // namespace
+
+CalculationReport buildCalculationReport(const CalculationRecord& record, std::string_view program,
+                                         std::int32_t requested) {
+    const std::int32_t language = requested == TW_Korean ? TW_Korean : TW_English;
+    const auto text = [language](const BilingualText& t) { return std::string(t.in(language)); };
+    const auto caption = [language](int row) { return std::string(rowCaption(row, language)); };
+    const CalculatorTable table = resultTable(record);
+    const FlueGasCase& inputs = record.inputs;
+    const std::string compositionUnit = compositionUnitText(inputs.basis);
+
+    CalculationReport report;
+    report.title = text(kTexts.title);
+    report.about = {{text(kTexts.dateTime), record.dateTime, {}},
+                    {text(kTexts.program), std::string(program), {}}};
+
+    ReportSection composition{text(kTexts.composition), {}, {}};
+    composition.rows.push_back({text(kTexts.basis), compositionUnit, {}});
+    for (int row = kFirstCompositionRow; row <= kLastCompositionRow; ++row) {
+        composition.rows.push_back(
+            {caption(row), inputs.cells[static_cast<std::size_t>(row - rowN2)], compositionUnit});
+    }
+    const std::optional<float>& total = record.results.componentTotal;
+    composition.rows.push_back(
+        {caption(rowComponentTotal), total ? format000(*total) : std::string(), compositionUnit});
+    report.sections.push_back(std::move(composition));
+
+    if (record.results.normalisedComposition) {
+        ReportSection scaled{text(kTexts.scaled), {}, {}};
+        for (int row = kFirstCompositionRow; row <= rowComponentTotal; ++row) {
+            scaled.rows.push_back({caption(row), table.value(row), compositionUnit});
+        }
+        report.sections.push_back(std::move(scaled));
+    }
+
+    ReportSection temperatures{text(kTexts.temperatures), {}, {}};
+    for (int row : {rowGasTemperature, rowReferenceTemperature}) {
+        temperatures.rows.push_back({caption(row), table.value(row), table.text(row, colUnit)});
+    }
+    report.sections.push_back(std::move(temperatures));
+
+    ReportSection method{text(kTexts.method), {}, {}};
+    method.rows.push_back(
+        {text(kTexts.formula), kFormulaNames[static_cast<std::size_t>(inputs.formula)], {}});
+    method.rows.push_back(
+        {text(kTexts.so3Mode),
+         text(inputs.so3Mode == So3Mode::Automatic ? kTexts.automatic : kTexts.userInput),
+         {}});
+    report.sections.push_back(std::move(method));
+
+    ReportSection results{text(kTexts.results), {}, {}};
+    for (int row : kResultRows) {
+        results.rows.push_back({caption(row), table.value(row), table.text(row, colUnit)});
+    }
+    report.sections.push_back(std::move(results));
+
+    ReportSection notes{text(kTexts.notes), {}, {}};
+    notes.lines.push_back(unescaped(formulaNote(inputs.formula, language)));
+    for (const BilingualText& note : kTableNotes) notes.lines.emplace_back(note.in(language));
+    report.sections.push_back(std::move(notes));
+
+    if (!record.messages.empty()) {
+        ReportSection messages{text(kTexts.messages), {}, {}};
+        // A notice shown once per evaluation is listed once.
+        std::vector<std::string_view> listed;
+        for (const RecordedMessage& m : record.messages) {
+            if (std::find(listed.begin(), listed.end(), m.text) != listed.end()) continue;
+            listed.push_back(m.text);
+            appendLines(messages.lines, m.text);
+        }
+        report.sections.push_back(std::move(messages));
+    }
+    return report;
+}
+
+}  // namespace tw::fluegas
