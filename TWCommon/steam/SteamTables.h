@@ -94,12 +94,16 @@ class DataDirectory {
     // Stable; thread-safe.
     void refresh(std::shared_ptr<const TableSet>& held, unsigned checked, unsigned read);
 
+    // Sets up the change watch now rather than after kCallsBeforeWatching calls (tests).
+    void startWatching();
+    bool watching() const noexcept { return watched_.load(); }
     // Marks files to be read again (bits 1 << TableFile; the manifest bit marks all three).
     void markChanged(unsigned files) noexcept;
     // The change watch has stopped (the directory was moved or deleted): from now on every
     // refresh compares the identity of each file used.
     void watchLost() noexcept;
 
+    static constexpr unsigned kCallsBeforeWatching = 1000;
     static constexpr unsigned kAllFiles = 0b111;
     static constexpr unsigned kManifestBit = 0b1000;
 
@@ -112,8 +116,10 @@ class DataDirectory {
     void refreshByIdentity(std::shared_ptr<const TableSet>& held, unsigned checked, unsigned read);
 
     std::filesystem::path path_;
-    std::shared_ptr<ChangeWatch> watch_;
+    std::shared_ptr<ChangeWatch> watch_;  // set with watched_, before it turns true
     int watchId_ = -1;
+    std::atomic<unsigned> calls_{0};
+    std::atomic<bool> watchTried_{false};
     std::atomic<bool> watched_{false};
     std::atomic<unsigned> changed_{0};
     std::atomic<std::uint64_t> generation_{0};

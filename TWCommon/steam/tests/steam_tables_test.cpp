@@ -223,7 +223,7 @@ class FileChanges : public TableCopy, public ::testing::WithParamInterface<bool>
     // test.
     Stable madeBeforeTheChange() {
         Stable st(dir);
-        if (GetParam()) steam::DataDirectory::at(dir)->watchLost();
+        if (!GetParam()) steam::DataDirectory::at(dir)->startWatching();
         st.setTW_Language(tw::TW_English);
         return st;
     }
@@ -280,8 +280,22 @@ TEST_P(FileChanges, AReplacedFileIsReadAgain) {
 }
 
 // A child process shares the parent's change watch: what it changes must be seen by both.
+// A short-lived program compares file identities; one that goes on looking up sets up the
+// change watch, and a program made by fork() gives its parent's up.
+TEST_F(TableCopy, TheChangeWatchComesAfterManyCalls) {
+    Stable st(dir);
+    const auto data = steam::DataDirectory::at(dir);
+    unsigned calls = 1;  // the creation of the object
+    for (; calls < steam::DataDirectory::kCallsBeforeWatching; ++calls) st.SSTABLE(1, 1.0f);
+    EXPECT_FALSE(data->watching());
+    st.SSTABLE(1, 1.0f);
+    st.SSTABLE(1, 1.0f);
+    EXPECT_TRUE(data->watching());
+}
+
 TEST_F(TableCopy, AChildProcessAndItsParentBothNoticeAChange) {
     Stable st(dir);
+    steam::DataDirectory::at(dir)->startWatching();
     const float before = std::bit_cast<float>(sat(st, 1, 10.0f).bits[1]);
     const pid_t child = ::fork();
     if (child == 0) {
