@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 #include "Units.h"
@@ -172,41 +173,86 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header,
     line += "\r\n";
 }
 
-// Input records taken together, so that a worker has enough to do between two hand-overs.
-constexpr std::size_t kCasesPerChunk = 256;
+// The input is handed on in blocks of whole records, about kBlockBytes each (some hundreds of
+// cases): enough for a worker between two hand-overs, and little to hold.
+constexpr std::size_t kBlockBytes = std::size_t{32} * 1024;
+
+// Cuts the input into blocks that end with a line end outside quotes, so that no record is cut
+// in two; the records themselves are split by whoever calculates the block. A quote toggles
+// the state as the record reader's quoting does (a doubled quote inside a quoted field toggles
+// twice).
+class RecordBlocks {
+  public:
+    explicit RecordBlocks(std::istream& in) : in_(in) {}
+
+    // The next block; false at the end of the input.
+    bool next(std::string& block) {
+        while (true) {
+            for (; scanned_ < pending_.size(); ++scanned_) {
+                const char c = pending_[scanned_];
+                if (c == '"') {
+                    quoted_ = !quoted_;
+                } else if (c == '\n' && !quoted_) {
+                    recordsEnd_ = scanned_ + 1;
+                }
+            }
+            if ((pending_.size() >= kBlockBytes || ended_) && recordsEnd_ > 0) {
+                block.assign(pending_, 0, recordsEnd_);
+                pending_.erase(0, recordsEnd_);
+                scanned_ -= recordsEnd_;
+                recordsEnd_ = 0;
+                return true;
+            }
+            if (ended_) {  // what is left: the last record without its line end
+                if (pending_.empty()) return false;
+                block = std::move(pending_);
+                pending_.clear();
+                scanned_ = 0;
+                return true;
+            }
+            const std::size_t had = pending_.size();
+            pending_.resize(had + kBlockBytes);
+            in_.read(pending_.data() + had, static_cast<std::streamsize>(kBlockBytes));
+            const auto got = static_cast<std::size_t>(in_.gcount());
+            pending_.resize(had + got);
+            ended_ = got < kBlockBytes;
+        }
+    }
+
+  private:
+    std::istream& in_;
+    std::string pending_;         // read, not yet handed on
+    std::size_t scanned_ = 0;     // how much of pending_ has been scanned
+    std::size_t recordsEnd_ = 0;  // just after the last line end outside quotes, or 0
+    bool quoted_ = false;         // inside quotes at the end of the scanned part
+    bool ended_ = false;
+};
 
 struct Chunk {
-    std::vector<std::vector<std::string>> records;
-    std::string text;  // their output rows
+    std::string input;  // whole records
+    std::string text;   // their output rows
+    std::size_t cases = 0;
     bool done = false;
 };
 
-// Reads up to kCasesPerChunk records (blank lines skipped); false when there were none.
-bool readChunk(std::istream& in, Chunk& chunk) {
-    chunk.records.clear();
-    chunk.text.clear();
-    chunk.done = false;
-    std::vector<std::string> fields;
-    while (chunk.records.size() < kCasesPerChunk && readCsvRecord(in, fields)) {
-        if (fields.size() == 1 && fields[0].empty()) continue;  // blank line
-        chunk.records.push_back(std::move(fields));
-        fields = {};
-    }
-    return !chunk.records.empty();
-}
-
+// The output rows of a block's records (blank lines skipped).
 void calculateChunk(const std::vector<std::string>& header, Chunk& chunk) {
-    for (std::vector<std::string>& fields : chunk.records)
+    std::istringstream records(std::move(chunk.input));
+    std::vector<std::string> fields;
+    while (readCsvRecord(records, fields)) {
+        if (fields.size() == 1 && fields[0].empty()) continue;  // blank line
+        ++chunk.cases;
         appendCaseRow(chunk.text, header, fields);
+    }
 }
 
 void writeChunk(std::ostream& out, const Chunk& chunk) {
     out.write(chunk.text.data(), static_cast<std::streamsize>(chunk.text.size()));
 }
 
-// The cases on `jobs` worker threads; this thread reads the input and writes the rows in input
-// order. At most two chunks per worker are held at a time, so the memory used stays the same
-// whatever the number of cases.
+// The cases on `jobs` worker threads; this thread cuts the input into blocks and writes the rows
+// in input order. At most two chunks per worker are held at a time, so the memory used stays the
+// same whatever the number of cases.
 std::size_t calculateOnThreads(std::istream& in, std::ostream& out,
                                const std::vector<std::string>& header, unsigned jobs) {
     std::mutex mutex;
@@ -243,6 +289,7 @@ std::size_t calculateOnThreads(std::istream& in, std::ostream& out,
     for (unsigned j = 0; j < jobs; ++j) workers.emplace_back(work);
 
     // Writes the finished chunks at the front until at most `held` chunks remain.
+    std::size_t cases = 0;
     auto writeUntil = [&](std::size_t held) {
         while (true) {
             std::shared_ptr<Chunk> front;
@@ -254,16 +301,16 @@ std::size_t calculateOnThreads(std::istream& in, std::ostream& out,
                 unwritten.pop_front();
                 if (failure) continue;
             }
+            cases += front->cases;
             writeChunk(out, *front);
         }
     };
 
-    std::size_t cases = 0;
+    RecordBlocks blocks(in);
     const std::size_t held = 2 * static_cast<std::size_t>(jobs);
     while (true) {
         auto chunk = std::make_shared<Chunk>();
-        if (!readChunk(in, *chunk)) break;
-        cases += chunk->records.size();
+        if (!blocks.next(chunk->input)) break;
         {
             const std::lock_guard lock(mutex);
             waiting.push_back(chunk);
@@ -345,10 +392,13 @@ std::size_t runFlueGasBatch(std::istream& in, std::ostream& out, unsigned jobs) 
 
     if (jobs > 1) return calculateOnThreads(in, out, header, jobs);
     std::size_t cases = 0;
+    RecordBlocks blocks(in);
     Chunk chunk;
-    while (out && readChunk(in, chunk)) {
-        cases += chunk.records.size();
+    while (out && blocks.next(chunk.input)) {
+        chunk.text.clear();
+        chunk.cases = 0;
         calculateChunk(header, chunk);
+        cases += chunk.cases;
         writeChunk(out, chunk);
     }
     return cases;

@@ -98,12 +98,12 @@ class GeneratedCases : public std::streambuf {
 TEST_F(Batch, RowsAreWrittenWhileTheInputIsStillRead) {
     for (unsigned jobs : {1U, 2U}) {
         std::ostringstream out;
-        GeneratedCases source(5000, out);
+        GeneratedCases source(20000, out);
         std::istream in(&source);
-        EXPECT_EQ(fg::runFlueGasBatch(in, out, jobs), 5000u);
+        EXPECT_EQ(fg::runFlueGasBatch(in, out, jobs), 20000u);
         // Most rows are out before the input ends: only the cases in hand are held back.
-        const std::size_t rowLength = out.view().size() / 5001;
-        EXPECT_GT(source.writtenBeforeTheEnd, rowLength * 3000) << jobs << " jobs";
+        const std::size_t rowLength = out.view().size() / 20001;
+        EXPECT_GT(source.writtenBeforeTheEnd, rowLength * 10000) << jobs << " jobs";
     }
 }
 
