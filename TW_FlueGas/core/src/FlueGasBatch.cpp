@@ -175,7 +175,7 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header,
 
 // The input is handed on in blocks of whole records, about kBlockBytes each (some hundreds of
 // cases): enough for a worker between two hand-overs, and little to hold.
-constexpr std::size_t kBlockBytes = std::size_t{32} * 1024;
+constexpr std::size_t kBlockBytes = std::size_t{16} * 1024;
 
 // Cuts the input into blocks that end with a line end outside quotes, so that no record is cut
 // in two; the records themselves are split by whoever calculates the block. A quote toggles
