@@ -1,5 +1,6 @@
-// What a piping engineer waits for: the gas orifice and nozzle searches (0.001 kg/cm2 steps up
-// to the inlet pressure) at 10 and 100 kg/cm2 a, and a whole straight-run calculation.
+// What a piping engineer waits for: the gas orifice and nozzle searches (over the 0.001 kg/cm2
+// steps up to the inlet pressure) at 10, 100 and 1000 kg/cm2 a, and a whole straight-run
+// calculation.
 #include <benchmark/benchmark.h>
 
 #include "tw/MessageSink.h"
@@ -27,7 +28,7 @@ void BM_OrificeGasdP(benchmark::State& state) {
             pipe.OrificeGasdP(c.flow, c.inletPressure, 100, c.specificVolume, 0.5f, 1.4f));
     }
 }
-BENCHMARK(BM_OrificeGasdP)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OrificeGasdP)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 // The nozzle search runs on to the critical pressure ratio (about half the inlet pressure).
 void BM_NozzleGasdP(benchmark::State& state) {
@@ -38,7 +39,7 @@ void BM_NozzleGasdP(benchmark::State& state) {
             pipe.NozzleGasdP(c.flow, c.inletPressure, 100, c.specificVolume, 0.5f, 1.4f));
     }
 }
-BENCHMARK(BM_NozzleGasdP)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NozzleGasdP)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 // A 50 m water run with a 10 m rise: Reynolds number, Colebrook, fully turbulent friction
 // factor, velocity, friction and static drops.

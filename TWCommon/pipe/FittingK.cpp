@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "PipeMath.h"
 #include "tw/AutomationError.h"
 #include "tw/Fittings.h"
 #include "tw/Pipe.h"
@@ -9,6 +10,7 @@
 namespace tw {
 
 float Pipe::FtgK(std::int32_t FtgNo, float Para1, float& Para2, float fT, float PipeID) const {
+    pipe::requireFinite(Para1, Para2, fT, PipeID);
     const float D = unit_.CvtPDia(uPDia(), ktounit_mm_PDia, PipeID);
     const FittingKind* kind = findFitting(FtgNo);
     if (kind == nullptr) return 0;
@@ -91,7 +93,7 @@ float Pipe::FtgK(std::int32_t FtgNo, float Para1, float& Para2, float fT, float 
             break;
         }
     }
-    return checkedFloat(K);
+    return pipe::toSingle(K);
 }
 
 }  // namespace tw

@@ -1,13 +1,11 @@
-// Permanent pressure drop of a gas through a flow nozzle or a thin-plate orifice. Both search
-// the meter differential in steps of 0.001 kg/cm2 with a single-precision loop variable (the
-// returned drop is such a step as accumulated in single precision), and both detect a flow
-// that the meter cannot pass at any throat pressure.
+// Permanent pressure drop of a gas through a flow nozzle or a thin-plate orifice: the checks,
+// the units and the critical-flow messages around the searches of GasMeterSearch.
 
 #include <array>
-#include <cmath>
 #include <optional>
 #include <string>
 
+#include "GasMeterSearch.h"
 #include "PipeMath.h"
 #include "tw/Format.h"
 #include "tw/MessageSink.h"
@@ -16,8 +14,6 @@
 namespace tw {
 namespace {
 
-using pipe::checkedDivide;
-using pipe::checkedSqrt;
 using pipe::refuse;
 
 namespace text {
@@ -105,12 +101,6 @@ std::string criticalMessage(const text::CriticalText& t, bool korean,
     return message;
 }
 
-// Constant of the meter flow equation W = 1.265 d^2 C Y sqrt(dp / 1.01972 / v): W in kg/hr,
-// d in mm, dp in kg/cm2 (1.01972 kg/cm2 to the bar), v in m3/kg.
-double meterFlow(double boreMm, double C, double Y, double dp, double v) {
-    return checkedFinite(1.265 * boreMm * boreMm * Y * C * checkedSqrt(dp / 1.01972 / v));
-}
-
 // The checks both gas meters make before their search, in their order: specific volume,
 // isentropic exponent, then the inlet pressure (converted only once the first two pass) against
 // zero and against the bound of the search. The inlet pressure in kg/cm2 a, or nothing after a
@@ -142,6 +132,7 @@ std::optional<float> checkedGasInlet(float SVOLin, float kappa, const BilingualT
 
 float Pipe::NozzleGasdP(float MFlow, float PRin, float PipeID, float SVOLin, float Beta,
                         float Isentropic_exponent_k) const {
+    pipe::requireFinite(MFlow, PRin, PipeID, SVOLin, Beta, Isentropic_exponent_k);
     const std::optional<float> inlet =
         checkedGasInlet(SVOLin, Isentropic_exponent_k, text::kNozzleKappa, language_,
                         [&] { return unit_.CvtPR(uPR(), ktounit_kgpercm2a, PRin); });
@@ -150,57 +141,27 @@ float Pipe::NozzleGasdP(float MFlow, float PRin, float PipeID, float SVOLin, flo
     const float W = unit_.CvtMFlow(uMFlow(), ktounit_kgperhr, MFlow);
     const float D = unit_.CvtPDia(uPDia(), ktounit_mm_PDia, PipeID);
     const double v = unit_.CvtSVOL(uSVOL(), ktounit_m3perkg, SVOLin);
+    const pipe::NozzleSearch found = pipe::searchNozzle(P1, W, D, v, Beta, Isentropic_exponent_k);
     const double beta = Beta;
-    const double kappa = Isentropic_exponent_k;
-    const double d = static_cast<double>(D) * beta;
-    const double beta4 = (beta * beta) * (beta * beta);
-
-    // Discharge coefficient with the velocity of approach factor.
-    const double C = checkedDivide(0.98, checkedSqrt(1 - beta4));
-    // Expansion factor of an isentropic nozzle at pressure ratio tau.
-    auto expansion = [&](double tau) {
-        const double tau2k = std::pow(tau, 2 / kappa);
-        const double y2 = kappa / (kappa - 1) * tau2k * (1 - std::pow(tau, (kappa - 1) / kappa)) *
-                          checkedDivide(1 - beta4, 1 - beta4 * tau2k) / (1 - tau);
-        return checkedSqrt(checkedFinite(y2));
-    };
-
-    float dpLast = 0;
-    double tauC = 1;  // no differential, no expansion, until the search has taken a step
-    double yC = 1;
-    double previousF = 0;
-    for (float dp = 0.001f; dp <= P1; dp += 0.001f) {
-        const double tau = (static_cast<double>(P1) - dp) / P1;
-        const double Y = expansion(tau);
-        if (meterFlow(d, C, Y, dp, v) <= W) dpLast = dp;
-        // The mass flux sqrt(Y^2 dp) peaks at the critical pressure ratio.
-        const double F = std::sqrt(Y * Y * dp);
-        tauC = tau;
-        yC = Y;
-        if (!(F > previousF)) break;
-        previousF = F;
-    }
-
-    const double dpCritical = P1 - P1 * tauC;
-    const double wCritical = meterFlow(d, C, yC, (P1 - tauC * P1), v);
     // Permanent loss: the share of the nozzle differential that the downstream pipe does not
     // recover, in percent.
     double recovery = 109.0 - 73.4 * beta - 33.3 * beta * beta;
     if (recovery > 100) recovery = 100;
     if (recovery < 0) recovery = 0;
 
-    if (wCritical >= W) {
-        return unit_.CvtdP(ktounit_kgpercm2, uPR(), checkedFloat(dpLast * recovery / 100));
+    if (found.criticalFlow >= W) {
+        return unit_.CvtdP(ktounit_kgpercm2, uPR(),
+                           pipe::toSingle(found.lastDrop * recovery / 100));
     }
     if (language_ == TW_Korean || language_ == TW_English) {
         const bool korean = language_ == TW_Korean;
         const std::array<float, 7> values{P1,
                                           D,
                                           Beta,
-                                          static_cast<float>(tauC),
-                                          static_cast<float>(dpCritical),
-                                          static_cast<float>(yC),
-                                          checkedFloat(wCritical)};
+                                          static_cast<float>(found.criticalRatio),
+                                          static_cast<float>(found.criticalDrop),
+                                          static_cast<float>(found.criticalExpansion),
+                                          pipe::toSingle(found.criticalFlow)};
         showMessage(
             criticalMessage(text::kNozzleCritical, korean,
                             korean ? text::kNozzleLettersKo : text::kNozzleLettersEn, values),
@@ -211,6 +172,7 @@ float Pipe::NozzleGasdP(float MFlow, float PRin, float PipeID, float SVOLin, flo
 
 float Pipe::OrificeGasdP(float MFlow, float PRin, float PipeID, float SVOLin, float Beta,
                          float Isentropic_exponent_k) const {
+    pipe::requireFinite(MFlow, PRin, PipeID, SVOLin, Beta, Isentropic_exponent_k);
     const std::optional<float> inlet =
         checkedGasInlet(SVOLin, Isentropic_exponent_k, text::kOrificeKappa, language_,
                         [&] { return unit_.CvtPR(uPR(), ktounit_kgpercm2a, PRin); });
@@ -219,47 +181,12 @@ float Pipe::OrificeGasdP(float MFlow, float PRin, float PipeID, float SVOLin, fl
     const float W = unit_.CvtMFlow(uMFlow(), ktounit_kgperhr, MFlow);
     const float D = unit_.CvtPDia(uPDia(), ktounit_mm_PDia, PipeID);
     const double v = unit_.CvtSVOL(uSVOL(), ktounit_m3perkg, SVOLin);
-    const double b = Beta;
-    const double kappa = Isentropic_exponent_k;
-    const double d = static_cast<double>(D) * b;
-
-    // Two tap arrangements: flange taps and pipe taps, each with its discharge coefficient and
-    // its expansion factor Y = 1 - (a + c) dp / P1 / kappa.
-    struct TapSet {
-        double C;
-        double expansionSlope;
-        float lastDrop = 0;
-        bool reached = false;
-        double lastY = 1;
-        double lastW = 0;
-    };
-    TapSet flange{0.598 + 0.01 * b + 0.00001947 * std::pow(10 * b, 4.425),
-                  0.41 + 0.35 * std::pow(b, 4)};
-    TapSet pipeTaps{0.58925 + 0.2725 * b - 0.825 * b * b + 1.75 * std::pow(b, 3),
-                    0.333 + 1.145 * (b * b + 0.7 * std::pow(b, 5) + 12 * std::pow(b, 13))};
-
-    for (float dp = 0; dp <= P1; dp += 0.001f) {
-        for (TapSet* set : {&flange, &pipeTaps}) {
-            set->lastY = 1 - set->expansionSlope * dp / P1 / kappa;
-            set->lastW = meterFlow(d, set->C, set->lastY, dp, v);
-            if (set->reached) continue;
-            if (set->lastW <= W) {
-                set->lastDrop = dp;
-            } else {
-                set->reached = true;
-            }
-        }
-        if (flange.reached && pipeTaps.reached) break;
-    }
-
-    if (flange.reached) {
-        const float drop = pipeTaps.reached ? pipeTaps.lastDrop : flange.lastDrop;
-        return unit_.CvtdP(ktounit_kgpercm2, uPR(), drop);
-    }
+    const pipe::OrificeSearch found = pipe::searchOrifice(P1, W, D, v, Beta, Isentropic_exponent_k);
+    if (found.passes) return unit_.CvtdP(ktounit_kgpercm2, uPR(), found.drop);
     if (language_ == TW_Korean || language_ == TW_English) {
         const bool korean = language_ == TW_Korean;
-        const std::array<float, 5> values{P1, D, Beta, checkedFloat(flange.lastY),
-                                          checkedFloat(flange.lastW)};
+        const std::array<float, 5> values{P1, D, Beta, pipe::toSingle(found.throatExpansion),
+                                          pipe::toSingle(found.throatFlow)};
         showMessage(
             criticalMessage(text::kOrificeCritical, korean,
                             korean ? text::kOrificeLettersKo : text::kOrificeLettersEn, values),

@@ -15,6 +15,7 @@ using pipe::checkedDivide;
 using pipe::checkedLog;
 using pipe::checkedSqrt;
 using pipe::refuse;
+using pipe::requireFinite;
 
 namespace text {
 constexpr BilingualText kFrictionPipeID{"배관 내경이 0 보다 커야 합니다.",
@@ -65,7 +66,7 @@ float colebrook(float roughness, float diameter, float reynolds) {
                          checkedDivide(2.51 / reynolds, checkedSqrt(f));
         const double x = checkedDivide(-0.5 * std::log(10.0), checkedLog(t));
         const double fn = x * x;
-        f = checkedFloat((f + fn) / 2);
+        f = pipe::toSingle((f + fn) / 2);
         delta = static_cast<float>(fn - f);
     }
     return f;
@@ -74,6 +75,7 @@ float colebrook(float roughness, float diameter, float reynolds) {
 }  // namespace
 
 float Pipe::f(float PipeID, float AbsRoughness, float& ReynoldNo) const {
+    requireFinite(PipeID, AbsRoughness, ReynoldNo);
     if (PipeID <= 0) {
         refuse(text::kFrictionPipeID, language_);
         return 0;
@@ -92,11 +94,12 @@ float Pipe::f(float PipeID, float AbsRoughness, float& ReynoldNo) const {
         refuse(text::kTransition, language_, MessageIcon::Exclamation);
         ReynoldNo = 2000;
     }
-    if (ReynoldNo <= 2000) return checkedFloat(64.0 / ReynoldNo);
+    if (ReynoldNo <= 2000) return pipe::toSingle(64.0 / ReynoldNo);
     return colebrook(roughness, diameter, ReynoldNo);
 }
 
 float Pipe::ReynoldNo(float MFlow, float PipeID, float Visco) const {
+    requireFinite(MFlow, PipeID, Visco);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -108,10 +111,11 @@ float Pipe::ReynoldNo(float MFlow, float PipeID, float Visco) const {
     const double W = unit_.CvtMFlow(uMFlow(), ktounit_kgperhr, MFlow);
     const double D = unit_.CvtPDia(uPDia(), ktounit_mm_PDia, PipeID);
     const double mu = unit_.CvtVisco(uVisco(), ktounit_cP, Visco);
-    return checkedFloat(354 * W / D / mu);
+    return pipe::toSingle(354 * W / D / mu);
 }
 
 float Pipe::fT(float PipeID, float AbsRoughness) const {
+    requireFinite(PipeID, AbsRoughness);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -126,6 +130,7 @@ float Pipe::fT(float PipeID, float AbsRoughness) const {
 }
 
 float Pipe::dHDarcyf(float f, float VFlow, float EqvLength, float PipeID) const {
+    requireFinite(f, VFlow, EqvLength, PipeID);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -133,22 +138,24 @@ float Pipe::dHDarcyf(float f, float VFlow, float EqvLength, float PipeID) const 
     const double Q = unit_.CvtVFlow(uVFlow(), ktounit_m3perhr, VFlow);
     const double L = unit_.CvtLen(uLen(), ktounit_meter, EqvLength);
     const double D = unit_.CvtPDia(uPDia(), ktounit_mm_PDia, PipeID);
-    const float hL = checkedFloat(6376000 * f * L * Q * Q / std::pow(D, 5));
+    const float hL = pipe::toSingle(6376000 * f * L * Q * Q / std::pow(D, 5));
     return unit_.CvtLen(ktounit_meter, uLen(), hL);
 }
 
 float Pipe::dHDarcyK(float k, float VFlow, float PipeID) const {
+    requireFinite(k, VFlow, PipeID);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
     }
     const double Q = unit_.CvtVFlow(uVFlow(), ktounit_m3perhr, VFlow);
     const double D = unit_.CvtPDia(uPDia(), ktounit_mm_PDia, PipeID);
-    const float hL = checkedFloat(6376 * k * Q * Q / std::pow(D, 4));
+    const float hL = pipe::toSingle(6376 * k * Q * Q / std::pow(D, 4));
     return unit_.CvtLen(ktounit_meter, uLen(), hL);
 }
 
 float Pipe::dPDarcyf(float f, float MFlow, float EqvLength, float PipeID, float SVOL) const {
+    requireFinite(f, MFlow, EqvLength, PipeID, SVOL);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -157,11 +164,12 @@ float Pipe::dPDarcyf(float f, float MFlow, float EqvLength, float PipeID, float 
     const double L = unit_.CvtLen(uLen(), ktounit_meter, EqvLength);
     const double D = unit_.CvtPDia(uPDia(), ktounit_mm_PDia, PipeID);
     const double v = unit_.CvtSVOL(uSVOL(), ktounit_m3perkg, SVOL);
-    const float dP = checkedFloat(637.6 * f * W * W / std::pow(D, 5) * L * v);
+    const float dP = pipe::toSingle(637.6 * f * W * W / std::pow(D, 5) * L * v);
     return unit_.CvtdP(ktounit_kgpercm2, uPR(), dP);
 }
 
 float Pipe::dPDarcyK(float k, float MFlow, float PipeID, float SVOL) const {
+    requireFinite(k, MFlow, PipeID, SVOL);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -169,11 +177,12 @@ float Pipe::dPDarcyK(float k, float MFlow, float PipeID, float SVOL) const {
     const double W = unit_.CvtMFlow(uMFlow(), ktounit_kgperhr, MFlow);
     const double D = unit_.CvtPDia(uPDia(), ktounit_mm_PDia, PipeID);
     const double v = unit_.CvtSVOL(uSVOL(), ktounit_m3perkg, SVOL);
-    const float dP = checkedFloat(0.6376 * k * W * W / std::pow(D, 4) * v);
+    const float dP = pipe::toSingle(0.6376 * k * W * W / std::pow(D, 4) * v);
     return unit_.CvtdP(ktounit_kgpercm2, uPR(), dP);
 }
 
 float Pipe::dPStrainer(float k, float MFlow, float PipeID, float SVOL, float ViscoX) const {
+    requireFinite(k, MFlow, PipeID, SVOL, ViscoX);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -183,10 +192,11 @@ float Pipe::dPStrainer(float k, float MFlow, float PipeID, float SVOL, float Vis
     float C = static_cast<float>(0.0175 * lnNu * lnNu - 0.3429 * lnNu + 1.9236);
     if (C > 0.9f) C = 0.9f;
     if (C < 0.25f) C = 0.25f;
-    return checkedFloat(dPDarcyK(k, MFlow, PipeID, SVOL) / static_cast<double>(C));
+    return pipe::toSingle(dPDarcyK(k, MFlow, PipeID, SVOL) / static_cast<double>(C));
 }
 
 float Pipe::KfordP(float dP, float MFlow, float PipeID, float SVOL) const {
+    requireFinite(dP, MFlow, PipeID, SVOL);
     if (MFlow <= 0) {
         refuse(text::kMFlow, language_);
         return 0;
@@ -199,10 +209,11 @@ float Pipe::KfordP(float dP, float MFlow, float PipeID, float SVOL) const {
     const double W = unit_.CvtMFlow(uMFlow(), ktounit_kgperhr, MFlow);
     const double D = unit_.CvtPDia(uPDia(), ktounit_mm_PDia, PipeID);
     const double v = unit_.CvtSVOL(uSVOL(), ktounit_m3perkg, SVOL);
-    return checkedFloat(deltaP / 0.6376 / (W * W) * std::pow(D, 4) / v);
+    return pipe::toSingle(deltaP / 0.6376 / (W * W) * std::pow(D, 4) / v);
 }
 
 float Pipe::KfordH(float dH, float VFlow, float PipeID) const {
+    requireFinite(dH, VFlow, PipeID);
     if (VFlow <= 0) {
         refuse(text::kVFlow, language_);
         return 0;
@@ -210,10 +221,11 @@ float Pipe::KfordH(float dH, float VFlow, float PipeID) const {
     const double hL = unit_.CvtLen(uLen(), ktounit_meter, dH);
     const double Q = unit_.CvtVFlow(uVFlow(), ktounit_m3perhr, VFlow);
     const double D = unit_.CvtPDia(uPDia(), ktounit_mm_PDia, PipeID);
-    return checkedFloat(hL / 6376 / (Q * Q) * std::pow(D, 4));
+    return pipe::toSingle(hL / 6376 / (Q * Q) * std::pow(D, 4));
 }
 
 float Pipe::VelPipe(float MFlow, float PipeID, float SVOL) const {
+    requireFinite(MFlow, PipeID, SVOL);
     if (PipeID <= 0) {
         refuse(text::kPipeID, language_);
         return 0;
@@ -221,18 +233,19 @@ float Pipe::VelPipe(float MFlow, float PipeID, float SVOL) const {
     const double W = unit_.CvtMFlow(uMFlow(), ktounit_kgperhr, MFlow);
     const double D = unit_.CvtPDia(uPDia(), ktounit_mm_PDia, PipeID);
     const double v = unit_.CvtSVOL(uSVOL(), ktounit_m3perkg, SVOL);
-    const float V = checkedFloat(354 * W * v / (D * D));
+    const float V = pipe::toSingle(354 * W * v / (D * D));
     return unit_.CvtVel(ktounit_mpersec, uVel(), V);
 }
 
 float Pipe::dPElevDiff(float ElevDiff, float SVOL) const {
+    requireFinite(ElevDiff, SVOL);
     if (SVOL <= 0) {
         refuse(text::kSVOL, language_);
         return 0;
     }
     const double Z = unit_.CvtLen(uLen(), ktounit_meter, ElevDiff);
     const double v = unit_.CvtSVOL(uSVOL(), ktounit_m3perkg, SVOL);
-    const float dP = checkedFloat(Z / v / 10000);
+    const float dP = pipe::toSingle(Z / v / 10000);
     return unit_.CvtdP(ktounit_kgpercm2, uPR(), dP);
 }
 
@@ -245,30 +258,34 @@ bool Pipe::betaRefused(float beta) const {
 // Crane-type contraction and enlargement terms, referred to the larger pipe; s is the sine of
 // half the included angle.
 float Pipe::KContractionGradual(float beta, float theta) const {
+    requireFinite(beta, theta);
     if (betaRefused(beta)) return 0;
     const double b = beta;
     const double s = std::sin(theta * 0.01745329 / 2);
-    return checkedFloat(0.8 * s * (1 - b * b) / std::pow(b, 4));
+    return pipe::toSingle(0.8 * s * (1 - b * b) / std::pow(b, 4));
 }
 
 float Pipe::KContractionSudden(float beta, float theta) const {
+    requireFinite(beta, theta);
     if (betaRefused(beta)) return 0;
     const double b = beta;
     const double s = std::sin(theta * 0.01745329 / 2);
-    return checkedFloat(0.5 * (1 - b * b) * checkedSqrt(s) / std::pow(b, 4));
+    return pipe::toSingle(0.5 * (1 - b * b) * checkedSqrt(s) / std::pow(b, 4));
 }
 
 float Pipe::KEnlargementGradual(float beta, float theta) const {
+    requireFinite(beta, theta);
     if (betaRefused(beta)) return 0;
     const double b = beta;
     const double s = std::sin(theta * 0.01745329 / 2);
-    return checkedFloat(2.6 * s * std::pow(1 - b * b, 2) / std::pow(b, 4));
+    return pipe::toSingle(2.6 * s * std::pow(1 - b * b, 2) / std::pow(b, 4));
 }
 
 float Pipe::KEnlargementSudden(float beta) const {
+    requireFinite(beta);
     if (betaRefused(beta)) return 0;
     const double b = beta;
-    return checkedFloat(std::pow(1 - b * b, 2) / std::pow(b, 4));
+    return pipe::toSingle(std::pow(1 - b * b, 2) / std::pow(b, 4));
 }
 
 }  // namespace tw

@@ -19,6 +19,24 @@ inline void refuse(const BilingualText& message, enmLanguage language,
     showMessage(message, language, kLibraryTitle, icon);
 }
 
+// The arguments of a public pipe formula are numbers: a NaN or an infinity is an invalid call,
+// raised before anything is computed, shown or written back to the caller. x - x is 0 for every
+// number and NaN for a NaN or an infinity, so one comparison tests all the arguments.
+template <class... Values>
+void requireFinite(Values... values) {
+    if (!(((values - values) + ... + 0.0f) == 0)) throw AutomationError(ErrorNumber::InvalidCall);
+}
+
+// checkedFinite and checkedFloat with their test inline, since the formulas call them in their
+// loops: the value itself, or the floating-point error it stands for.
+inline double finite(double value) {
+    return std::isfinite(value) ? value : checkedFinite(value);
+}
+inline float toSingle(double value) {
+    const auto single = static_cast<float>(value);
+    return std::isfinite(single) ? single : checkedFloat(value);
+}
+
 // Natural logarithm; a non-positive (or NaN) argument is an invalid call.
 inline double checkedLog(double x) {
     if (!(x > 0)) throw AutomationError(ErrorNumber::InvalidCall);
@@ -34,7 +52,7 @@ inline double checkedSqrt(double x) {
 // Quotient; a zero divisor is a division by zero, a result past the range an overflow.
 inline double checkedDivide(double numerator, double denominator) {
     if (denominator == 0) throw AutomationError(ErrorNumber::DivisionByZero);
-    return checkedFinite(numerator / denominator);
+    return finite(numerator / denominator);
 }
 
 }  // namespace tw::pipe

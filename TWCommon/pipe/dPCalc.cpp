@@ -87,6 +87,8 @@ std::string dPCalc::strVF(std::int32_t indexVF) const {
 }
 
 float dPCalc::fun_dPPipe() {
+    pipe::requireFinite(i_InNorth_, i_InEast_, i_InUp_, i_OutNorth_, i_OutEast_, i_OutUp_, i_MFlow_,
+                        i_PipeID_, i_AbsRough_, i_SVOLin_, i_Viscoin_);
     if (refused(i_PipeID_ <= 0, text::kPipeID)) return 0;
     if (refused(i_Viscoin_ <= 0, text::kVisco)) return 0;
     if (refused(i_SVOLin_ <= 0, text::kPipeSVOL)) return 0;
@@ -101,12 +103,12 @@ float dPCalc::fun_dPPipe() {
     const double north = static_cast<double>(i_OutNorth_) - i_InNorth_;
     const double east = static_cast<double>(i_OutEast_) - i_InEast_;
     const double up = static_cast<double>(i_OutUp_) - i_InUp_;
-    const float length = checkedFloat(std::sqrt(north * north + east * east + up * up));
-    const float elevation = checkedFloat(up);
+    const float length = pipe::toSingle(std::sqrt(north * north + east * east + up * up));
+    const float elevation = pipe::toSingle(up);
     const float lengthDrop = pipe_.dPDarcyf(f, i_MFlow_, length, i_PipeID_, i_SVOLin_);
     const float lengthK = pipe_.KfordP(lengthDrop, i_MFlow_, i_PipeID_, i_SVOLin_);
     const float elevationDrop = pipe_.dPElevDiff(elevation, i_SVOLin_);
-    const float total = checkedFloat(static_cast<double>(lengthDrop) + elevationDrop);
+    const float total = pipe::toSingle(static_cast<double>(lengthDrop) + elevationDrop);
 
     pipeRe_ = re;
     pipef_ = f;
@@ -123,16 +125,22 @@ float dPCalc::fun_dPPipe() {
 float dPCalc::fun_dPFtgT() {
     const FittingKind* kind = findFitting(ftgNo_);
     const bool reducerOrIncreaser = ftgNo_ == Reducer || ftgNo_ == Increaser;
+    const bool strainer = kind != nullptr && kind->rule == FittingRule::Strainer;
+    const bool gasMeter = !liquid_ && (ftgNo_ == Orifice || ftgNo_ == Nozzle_Venturi);
+    // The fields this kind reads, before any message or result.
+    pipe::requireFinite(i_MFlow_, i_PipeID_, i_AbsRough_, i_SVOLin_, i_FtgPara1_, i_FtgPara2_);
+    if (reducerOrIncreaser) pipe::requireFinite(i_PipeID_DownStream_);
+    if (strainer) pipe::requireFinite(i_ViscoXin_);
+    if (gasMeter) pipe::requireFinite(i_PRin_, i_Isen_exp_k_);
     if (reducerOrIncreaser) {
         if (refused(i_FtgPara1_ <= 0, text::kLength)) return 0;
         if (refused(i_PipeID_ <= 0, text::kInletID)) return 0;
         if (refused(i_PipeID_DownStream_ <= 0, text::kOutletID)) return 0;
     } else if (kind != nullptr && checksBeta(kind->rule)) {
         if (refused(i_FtgPara1_ <= 0, text::kBeta)) return 0;
-    } else if (kind != nullptr && kind->rule == FittingRule::Strainer) {
+    } else if (strainer) {
         if (refused(i_ViscoXin_ <= 0, text::kStrainerViscoX)) return 0;
     }
-    const bool gasMeter = !liquid_ && (ftgNo_ == Orifice || ftgNo_ == Nozzle_Venturi);
     if (gasMeter) {
         if (refused(i_Isen_exp_k_ < 1, text::kKappa)) return 0;
         if (i_PRin_ <= 0) {
@@ -149,10 +157,10 @@ float dPCalc::fun_dPFtgT() {
     const float n = ftgQty_;
 
     fT_ = fT;
-    fittingK_ = checkedFloat(K);
+    fittingK_ = pipe::toSingle(K);
     dPFtg_ = drop;
-    fittingKT_ = checkedFloat(n * static_cast<double>(fittingK_));
-    return checkedFloat(n * static_cast<double>(drop));
+    fittingKT_ = pipe::toSingle(n * static_cast<double>(fittingK_));
+    return pipe::toSingle(n * static_cast<double>(drop));
 }
 
 // K and drop of one fitting of the group.
@@ -208,7 +216,7 @@ float dPCalc::fittingDrop(double& K, float fT) {
                 if (R < 0) R = 0;
                 K = R / (C * C) / beta4;
             }
-            return pipe_.dPDarcyK(checkedFloat(K), i_MFlow_, i_PipeID_, i_SVOLin_);
+            return pipe_.dPDarcyK(pipe::toSingle(K), i_MFlow_, i_PipeID_, i_SVOLin_);
         }
         default:
             break;

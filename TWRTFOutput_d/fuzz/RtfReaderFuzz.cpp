@@ -5,8 +5,8 @@
 // Run (from the source tree):
 //   cmake --preset fuzz && cmake --build build-fuzz --target rtf_reader_fuzz
 //   mkdir -p build-fuzz/rtf-corpus && cp TWRTFOutput_d/tests/data/*.rtf build-fuzz/rtf-corpus/
-//   build-fuzz/bin/rtf_reader_fuzz -max_total_time=300 -max_len=65536 -rss_limit_mb=1024 \
-//       -timeout=10 build-fuzz/rtf-corpus
+//   build-fuzz/bin/rtf_reader_fuzz -max_total_time=600 -max_len=65536 -rss_limit_mb=1024 \
+//       -timeout=10 -dict=TWRTFOutput_d/fuzz/rtf.dict build-fuzz/rtf-corpus
 
 #include <cstddef>
 #include <cstdint>

@@ -1,13 +1,17 @@
 // RTF reader for the output pane's model. It follows the RTF 1.x rules for groups, control
 // words and symbols, \uN with its \ucN fallback count, \'hh bytes in the code page of the
-// document or of the current font, and skips every destination that holds no body text.
+// document or of the current font, the associated character properties of East Asian and
+// right-to-left text, and skips every destination that holds no body text.
 
 #include <QStringList>
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "CodePage.h"
 #include "TWRTFOutput/RtfDocument.h"
@@ -21,6 +25,23 @@ enum class Destination {
     FontTable,   // font names and character sets
     ColorTable,  // \redN\greenN\blueN; entries
     UprAnsi,     // the ANSI half of \upr, replaced by its \ud half
+    Shape,       // a drawing or an embedded object: shown as one placeholder if it has a picture
+};
+
+// The scripts whose characters take formats of their own. A writer sets the formats of each
+// after naming the kind of text that follows: \loch or \hich for single-byte (Latin) text,
+// \dbch for double-byte (East Asian) text, \rtlch for right-to-left text; within each, \f and
+// \af, \fs and \afs, \b and \ab, \i and \ai set that script's font, size, bold and italic.
+enum class Script { Latin, EastAsian, RightToLeft };
+
+// The formats of East Asian or right-to-left text where the writer set them; what it did not
+// set is as for Latin text.
+struct ScriptFormat {
+    std::optional<int> fontNumber;
+    std::optional<QString> fontFamily;
+    std::optional<double> pointSize;
+    std::optional<bool> bold;
+    std::optional<bool> italic;
 };
 
 struct ParagraphFormat {
@@ -33,12 +54,39 @@ struct ParagraphFormat {
 
 struct GroupState {
     Destination destination = Destination::Body;
-    CharFormat charFormat;
+    CharFormat charFormat;  // Latin text, and what every script shares (underline, colour, ...)
     int fontNumber = -1;
-    int unicodeSkip = 1;  // \ucN: characters of fallback after each \uN
+    ScriptFormat eastAsian;
+    ScriptFormat rightToLeft;
+    bool doubleByteText = false;   // \dbch named the text that follows (\loch, \hich undo it)
+    bool rightToLeftText = false;  // \rtlch named it (\ltrch undoes it)
+    int unicodeSkip = 1;           // \ucN: characters of fallback after each \uN
     bool hidden = false;
     bool ignorableNext = false;  // \* seen: an unknown destination word is skipped
     ParagraphFormat paragraph;
+
+    // The script whose formats the character format words set now, and that characters of no
+    // script of their own (blanks, digits, punctuation) take.
+    Script namedScript() const {
+        if (rightToLeftText) return Script::RightToLeft;
+        return doubleByteText ? Script::EastAsian : Script::Latin;
+    }
+    // The formats of a script other than Latin; nothing for Latin text, whose formats are the
+    // character format itself.
+    const ScriptFormat* scriptFormat(Script script) const {
+        switch (script) {
+            case Script::EastAsian:
+                return &eastAsian;
+            case Script::RightToLeft:
+                return &rightToLeft;
+            case Script::Latin:
+                break;
+        }
+        return nullptr;
+    }
+    ScriptFormat* scriptFormat(Script script) {
+        return const_cast<ScriptFormat*>(std::as_const(*this).scriptFormat(script));
+    }
 };
 
 struct Font {
@@ -47,58 +95,23 @@ struct Font {
 };
 
 // Destinations that never hold text of the document.
-constexpr std::array<std::string_view, 52> kSkippedDestinations = {
-    "stylesheet",
-    "info",
-    "pict",
-    "object",
-    "header",
-    "headerl",
-    "headerr",
-    "headerf",
-    "footer",
-    "footerl",
-    "footerr",
-    "footerf",
-    "footnote",
-    "annotation",
-    "fldinst",
-    "listtable",
-    "listoverridetable",
-    "revtbl",
-    "rsidtbl",
-    "generator",
-    "xmlnstbl",
-    "themedata",
-    "colorschememapping",
-    "latentstyles",
-    "datastore",
-    "filetbl",
-    "nonshppict",
-    "shp",
-    "shpinst",
-    "pgdsctbl",
-    "pn",
-    "bkmkstart",
-    "bkmkend",
-    "atnid",
-    "atnauthor",
-    "userprops",
-    "docvar",
-    "template",
-    "comment",
-    "title",
-    "author",
-    "operator",
-    "keywords",
-    "subject",
-    "doccomm",
-    "company",
-    "objdata",
-    "txe",
-    "xe",
-    "tc",
-    "background",
+constexpr std::array<std::string_view, 49> kSkippedDestinations = {
+    "stylesheet",   "info",      "header",
+    "headerl",      "headerr",   "headerf",
+    "footer",       "footerl",   "footerr",
+    "footerf",      "footnote",  "annotation",
+    "fldinst",      "listtable", "listoverridetable",
+    "revtbl",       "rsidtbl",   "generator",
+    "xmlnstbl",     "themedata", "colorschememapping",
+    "latentstyles", "datastore", "filetbl",
+    "nonshppict",   "shpinst",   "pgdsctbl",
+    "pn",           "bkmkstart", "bkmkend",
+    "atnid",        "atnauthor", "userprops",
+    "docvar",       "template",  "comment",
+    "title",        "author",    "operator",
+    "keywords",     "subject",   "doccomm",
+    "company",      "objdata",   "txe",
+    "xe",           "tc",        "background",
     "ftnsep",
 };
 
@@ -107,10 +120,8 @@ struct SpecialCharacter {
     std::string_view word;
     char16_t character;
 };
-constexpr std::array<SpecialCharacter, 18> kSpecialCharacters = {{
+constexpr std::array<SpecialCharacter, 16> kSpecialCharacters = {{
     {"tab", u'\t'},
-    {"cell", u'\t'},
-    {"nestcell", u'\t'},
     {"line", 0x2028},
     {"emdash", 0x2014},
     {"endash", 0x2013},
@@ -128,8 +139,11 @@ constexpr std::array<SpecialCharacter, 18> kSpecialCharacters = {{
     {"rtlmark", 0x200F},
 }};
 
-constexpr std::array<std::string_view, 5> kParagraphEnds = {"par", "sect", "page", "row",
-                                                            "nestrow"};
+constexpr std::array<std::string_view, 3> kParagraphEnds = {"par", "sect", "page"};
+constexpr std::array<std::string_view, 2> kCellEnds = {"cell", "nestcell"};
+constexpr std::array<std::string_view, 2> kRowEnds = {"row", "nestrow"};
+// Destinations drawn in place of text: a picture of their own shows as the placeholder.
+constexpr std::array<std::string_view, 3> kShapes = {"shp", "shpgrp", "object"};
 
 template <std::size_t N>
 bool isOneOf(const std::array<std::string_view, N>& words, std::string_view word) {
@@ -161,6 +175,37 @@ void cleanText(QString& text) {
     text = std::move(clean);
 }
 
+// The script of a character with one of its own; nothing for characters that every script
+// uses (blanks, digits, punctuation, symbols) and for a half of a surrogate pair on its own.
+std::optional<Script> scriptOf(char32_t c) {
+    struct Range {
+        char32_t first, last;
+        Script script;
+    };
+    static constexpr Range kRanges[] = {
+        {0x0590, 0x08FF, Script::RightToLeft},  // Hebrew, Arabic, Syriac, Thaana, N'Ko, ...
+        {0x1100, 0x11FF, Script::EastAsian},    // Hangul Jamo
+        {0x2E80, 0x2FDF, Script::EastAsian},    // CJK radicals
+        {0x2FF0, 0x9FFF, Script::EastAsian},    // CJK symbols, kana, compatibility Jamo, ...
+        {0xA000, 0xA4CF, Script::EastAsian},    // Yi
+        {0xA960, 0xA97F, Script::EastAsian},    // Hangul Jamo extended A
+        {0xAC00, 0xD7FF, Script::EastAsian},    // Hangul syllables, Jamo extended B
+        {0xF900, 0xFAFF, Script::EastAsian},    // CJK compatibility ideographs
+        {0xFB1D, 0xFDFF, Script::RightToLeft},  // Hebrew and Arabic presentation forms
+        {0xFE10, 0xFE1F, Script::EastAsian},    // vertical forms
+        {0xFE30, 0xFE4F, Script::EastAsian},    // CJK compatibility forms
+        {0xFE70, 0xFEFF, Script::RightToLeft},  // Arabic presentation forms B
+        {0xFF00, 0xFFEF, Script::EastAsian},    // half- and full-width forms
+        {0x20000, 0x3FFFF, Script::EastAsian},  // CJK ideographs beyond the basic plane
+    };
+    for (const Range& r : kRanges) {
+        if (c >= r.first && c <= r.last) return r.script;
+    }
+    if (c < 0x10000 && QChar::isSurrogate(c)) return std::nullopt;
+    if (QChar::isLetter(c)) return Script::Latin;
+    return std::nullopt;
+}
+
 int clampTwips(std::int64_t value) {
     return static_cast<int>(std::clamp<std::int64_t>(value, -kMaxTwips, kMaxTwips));
 }
@@ -181,7 +226,11 @@ class Reader {
     void character(char16_t ch);
     void flushBytes();
     void appendText(const QString& text);
-    void endParagraph();
+    void appendRun(const QString& text, const CharFormat& format);
+    CharFormat formatOf(Script script) const;
+    void characterFormat(std::string_view word, std::optional<std::int64_t> parameter);
+    void endCell();
+    void endParagraph(bool tableRow = false);
     void finishFontEntry();
     int currentCodePage() const;
 
@@ -202,14 +251,25 @@ class Reader {
     QByteArray bytes_;  // text bytes waiting to be decoded in one go (double-byte pages)
     int bytesCodePage_ = kCodePage1252;
     Destination bytesDestination_ = Destination::Body;
+    std::size_t shapeDepth_ = 0;  // the group level of the drawing or object being read
+    bool shapePicture_ = false;   // it holds a picture
+    int pendingCells_ = 0;        // cells ended and not yet followed by text: tabs to come
+    std::vector<int> cellEdges_;  // right edges of the cells of the current table row
+    int rowLeft_ = 0;             // left edge of the row (\trleft)
     Paragraph paragraph_;
     Document document_;
 };
 
 int Reader::currentCodePage() const {
     const GroupState& s = stack_.back();
-    if (s.fontNumber >= 0) {
-        const auto it = fonts_.find(s.fontNumber);
+    // Bytes are in the character set of the font of the text the writer named.
+    int fontNumber = s.fontNumber;
+    if (const ScriptFormat* named = s.scriptFormat(s.namedScript());
+        named != nullptr && named->fontNumber) {
+        fontNumber = *named->fontNumber;
+    }
+    if (fontNumber >= 0) {
+        const auto it = fonts_.find(fontNumber);
         if (it != fonts_.end() && it->second.codePage) return *it->second.codePage;
     }
     if (s.destination == Destination::FontTable && fontEntryCodePage_) return *fontEntryCodePage_;
@@ -236,7 +296,10 @@ void Reader::closeGroup() {
         return;
     }
     if (state().destination == Destination::FontTable) finishFontEntry();
+    const bool shapeEnds =
+        state().destination == Destination::Shape && stack_.size() == shapeDepth_;
     if (stack_.size() > 1) stack_.pop_back();
+    if (shapeEnds && shapePicture_) character(kPicturePlaceholder);
 }
 
 void Reader::finishFontEntry() {
@@ -260,18 +323,59 @@ void Reader::flushBytes() {
         appendText(text);
 }
 
-void Reader::appendText(const QString& text) {
-    if (text.isEmpty()) return;
+CharFormat Reader::formatOf(Script script) const {
+    const GroupState& s = stack_.back();
+    CharFormat format = s.charFormat;
+    if (const ScriptFormat* own = s.scriptFormat(script)) {
+        if (own->fontFamily) format.fontFamily = *own->fontFamily;
+        if (own->pointSize) format.pointSize = *own->pointSize;
+        if (own->bold) format.bold = *own->bold;
+        if (own->italic) format.italic = *own->italic;
+    }
     // Text before any font word is set in the document's default font.
-    CharFormat format = state().charFormat;
     if (format.fontFamily.isEmpty()) {
         const auto it = fonts_.find(defaultFont_);
         if (it != fonts_.end()) format.fontFamily = it->second.name;
+    }
+    return format;
+}
+
+void Reader::appendRun(const QString& text, const CharFormat& format) {
+    if (text.isEmpty()) return;
+    // The tabs of the cells ended before this text separate it from them.
+    if (pendingCells_ > 0) {
+        const QString tabs(pendingCells_, u'\t');
+        pendingCells_ = 0;
+        appendRun(tabs, format);
     }
     if (!paragraph_.runs.empty() && paragraph_.runs.back().format == format)
         paragraph_.runs.back().text += text;
     else
         paragraph_.runs.push_back(Run{text, format});
+}
+
+void Reader::appendText(const QString& text) {
+    // Each character takes the formats of its script; one of no script of its own those of
+    // the text the writer named.
+    const Script named = state().namedScript();
+    qsizetype start = 0;
+    Script runScript = named;
+    for (qsizetype i = 0; i < text.size();) {
+        char32_t c = text[i].unicode();
+        qsizetype length = 1;
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            length = 2;
+        }
+        const Script script = scriptOf(c).value_or(named);
+        if (i > start && script != runScript) {
+            appendRun(text.sliced(start, i - start), formatOf(runScript));
+            start = i;
+        }
+        runScript = script;
+        i += length;
+    }
+    appendRun(text.sliced(start), formatOf(runScript));
 }
 
 void Reader::character(char16_t ch) {
@@ -322,18 +426,36 @@ void Reader::textByte(char byte) {
             return;
         case Destination::Skip:
         case Destination::UprAnsi:
+        case Destination::Shape:
             return;
     }
 }
 
-void Reader::endParagraph() {
+void Reader::endCell() {
+    if (state().destination != Destination::Body || state().hidden) return;
     flushBytes();
+    pendingCells_ = std::min(pendingCells_ + 1, kMaxTableCells);
+}
+
+void Reader::endParagraph(bool tableRow) {
+    flushBytes();
+    // Cells ended at the end of a row or paragraph separate nothing.
+    pendingCells_ = 0;
     const ParagraphFormat& format = state().paragraph;
-    paragraph_.alignment = format.alignment;
-    paragraph_.leftIndent = format.leftIndent;
-    paragraph_.rightIndent = format.rightIndent;
-    paragraph_.firstLineIndent = format.firstLineIndent;
-    paragraph_.tabStops = format.tabStops;
+    if (tableRow) {
+        // A row of a table is one paragraph: its cells, separated by tabs, start at the right
+        // edges of the cells before them.
+        paragraph_.alignment = Alignment::Left;
+        paragraph_.leftIndent = std::max(0, rowLeft_);
+        paragraph_.tabStops.assign(cellEdges_.begin(),
+                                   cellEdges_.end() - (cellEdges_.empty() ? 0 : 1));
+    } else {
+        paragraph_.alignment = format.alignment;
+        paragraph_.leftIndent = format.leftIndent;
+        paragraph_.rightIndent = format.rightIndent;
+        paragraph_.firstLineIndent = format.firstLineIndent;
+        paragraph_.tabStops = format.tabStops;
+    }
     std::sort(paragraph_.tabStops.begin(), paragraph_.tabStops.end());
     paragraph_.tabStops.erase(std::unique(paragraph_.tabStops.begin(), paragraph_.tabStops.end()),
                               paragraph_.tabStops.end());
@@ -404,7 +526,6 @@ void Reader::controlWord(std::string_view word, std::optional<std::int64_t> para
         return;
     }
     const std::int64_t value = parameter.value_or(1);
-    const bool on = value != 0;
 
     if (word == "bin") {
         // Raw binary data follows; skip it.
@@ -417,7 +538,31 @@ void Reader::controlWord(std::string_view word, std::optional<std::int64_t> para
     }
     if (excessDepth_ > 0) return;
 
+    // Inside a drawing or an object only a picture counts.
+    if (s.destination == Destination::Shape) {
+        if (word == "pict") shapePicture_ = true;
+        return;
+    }
+
     // Destinations.
+    if (word == "shppict") return;  // the container of a picture: its \pict is the picture
+    if (word == "pict") {
+        flushBytes();
+        if (s.destination == Destination::Body) character(kPicturePlaceholder);
+        s.destination = Destination::Skip;
+        return;
+    }
+    if (isOneOf(kShapes, word)) {
+        flushBytes();
+        if (s.destination == Destination::Body) {
+            s.destination = Destination::Shape;
+            shapeDepth_ = stack_.size();
+            shapePicture_ = false;
+        } else {
+            s.destination = Destination::Skip;
+        }
+        return;
+    }
     if (word == "fonttbl") {
         flushBytes();
         s.destination = Destination::FontTable;
@@ -506,9 +651,31 @@ void Reader::controlWord(std::string_view word, std::optional<std::int64_t> para
         return;
     }
 
-    // Text and paragraph ends.
+    // Text, paragraph ends and tables.
     if (isOneOf(kParagraphEnds, word)) {
         if (!s.hidden) endParagraph();
+        return;
+    }
+    if (isOneOf(kCellEnds, word)) {
+        endCell();
+        return;
+    }
+    if (isOneOf(kRowEnds, word)) {
+        if (!s.hidden) endParagraph(/*tableRow=*/true);
+        return;
+    }
+    if (word == "trowd") {
+        cellEdges_.clear();
+        rowLeft_ = 0;
+        return;
+    }
+    if (word == "trleft") {
+        rowLeft_ = clampTwips(value);
+        return;
+    }
+    if (word == "cellx") {
+        if (static_cast<int>(cellEdges_.size()) < kMaxTabStops)
+            cellEdges_.push_back(std::max(0, clampTwips(value)));
         return;
     }
     const auto* special =
@@ -559,29 +726,71 @@ void Reader::controlWord(std::string_view word, std::optional<std::int64_t> para
         return;
     }
 
-    // Character format. Text pending in the old format is emitted first.
+    characterFormat(word, parameter);
+}
+
+void Reader::characterFormat(std::string_view word, std::optional<std::int64_t> parameter) {
+    // Text pending in the old format is emitted first.
     flushBytes();
+    GroupState& s = state();
     CharFormat& c = s.charFormat;
+    const std::int64_t value = parameter.value_or(1);
+    const bool on = value != 0;
+    // The script whose font, size, bold and italic the words set: the plain words and their
+    // associated forms alike set those of the text the writer named.
+    ScriptFormat* script = s.scriptFormat(s.namedScript());
     if (word == "plain") {
         c = CharFormat{};
         const auto it = fonts_.find(defaultFont_);
         if (it != fonts_.end()) c.fontFamily = it->second.name;
         s.fontNumber = defaultFont_;
+        s.eastAsian = ScriptFormat{};
+        s.rightToLeft = ScriptFormat{};
+        s.doubleByteText = false;
+        s.rightToLeftText = false;
         s.hidden = false;
-    } else if (word == "f") {
-        s.fontNumber = static_cast<int>(std::clamp<std::int64_t>(value, 0, INT32_MAX));
-        const auto it = fonts_.find(s.fontNumber);
-        c.fontFamily = it != fonts_.end() ? it->second.name : QString();
-    } else if (word == "fs") {
-        c.pointSize =
+    } else if (word == "loch" || word == "hich") {
+        s.doubleByteText = false;
+    } else if (word == "dbch") {
+        s.doubleByteText = true;
+    } else if (word == "rtlch") {
+        s.rightToLeftText = true;
+    } else if (word == "ltrch") {
+        s.rightToLeftText = false;
+    } else if (word == "f" || word == "af") {
+        const auto number = static_cast<int>(std::clamp<std::int64_t>(value, 0, INT32_MAX));
+        const auto it = fonts_.find(number);
+        const QString family = it != fonts_.end() ? it->second.name : QString();
+        if (script != nullptr) {
+            script->fontNumber = number;
+            script->fontFamily = family;
+        } else {
+            s.fontNumber = number;
+            c.fontFamily = family;
+        }
+    } else if (word == "fs" || word == "afs") {
+        const double size =
             parameter
                 ? std::clamp(static_cast<double>(std::clamp<std::int64_t>(value, 0, 100000)) / 2.0,
                              kMinPointSize, kMaxPointSize)
                 : 12.0;
-    } else if (word == "b") {
-        c.bold = on;
-    } else if (word == "i") {
-        c.italic = on;
+        if (script != nullptr) {
+            script->pointSize = size;
+        } else {
+            c.pointSize = size;
+        }
+    } else if (word == "b" || word == "ab") {
+        if (script != nullptr) {
+            script->bold = on;
+        } else {
+            c.bold = on;
+        }
+    } else if (word == "i" || word == "ai") {
+        if (script != nullptr) {
+            script->italic = on;
+        } else {
+            c.italic = on;
+        }
     } else if (word == "strike" || word == "striked") {
         c.strikeOut = on;
     } else if (word == "ulnone") {

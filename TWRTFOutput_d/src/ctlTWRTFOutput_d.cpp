@@ -1062,10 +1062,13 @@ bool ctlTWRTFOutput_d::loadFile(const QString& fileName) {
 
 bool ctlTWRTFOutput_d::saveFile(const QString& fileName) {
     // QSaveFile writes beside the target and renames over it only once all is written, so a
-    // failed save leaves the previous file as it was.
+    // failed save leaves the previous file as it was. Unbuffered, a write that stops short (a
+    // full disk, a file size limit) shows in its count; through Qt's buffer such a short write
+    // was lost and the commit replaced the file with its beginning.
     QSaveFile file(fileName);
     const QByteArray data = tw::rtf::write(tw::rtf::fromTextDocument(*rtfOutput_->document()));
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(data) != data.size() || !file.commit()) {
         const PlatformError e = fileError(file);
         showError(e.number, e.description);
         return false;

@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "{\\rtf1{\\stylesheet{\\s1 Heading;}}{\\info{\\title T}}{\\*\\unknown x}"
                  "{\\pict\\pngblip 89504e47}{\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt link}}"
                  "{\\header head}A\\par B}",
-                 u"linkA\nB"_qs},
+                 QString(QChar(tw::rtf::kPicturePlaceholder)) + "linkA\nB"},
         ReadCase{"binary_data_is_skipped", QByteArray("{\\rtf1 a{\\*\\blob\\bin3 }}{}b}"),
                  u"ab"_qs},
         ReadCase{"special_characters", "{\\rtf1 a\\tab b\\line c\\~d\\emdash\\{\\}\\\\}",
@@ -169,6 +169,185 @@ TEST(RtfReader, ReadsParagraphAndCharacterFormats) {
     EXPECT_EQ(d->paragraphs[1].runs[0].format.fontFamily, "Times New Roman");
 }
 
+// A run of text and the format it should read with.
+struct ExpectedRun {
+    QString text;
+    QString font;
+    double size;
+    bool bold;
+    bool italic;
+};
+
+void expectRuns(const Paragraph& paragraph, const std::vector<ExpectedRun>& expected) {
+    ASSERT_EQ(paragraph.runs.size(), expected.size()) << paragraph.text().toStdString();
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const Run& run = paragraph.runs[i];
+        const ExpectedRun& e = expected[i];
+        EXPECT_EQ(run.text, e.text) << i;
+        EXPECT_EQ(run.format.fontFamily, e.font) << run.text.toStdString();
+        EXPECT_EQ(run.format.pointSize, e.size) << run.text.toStdString();
+        EXPECT_EQ(run.format.bold, e.bold) << run.text.toStdString();
+        EXPECT_EQ(run.format.italic, e.italic) << run.text.toStdString();
+    }
+}
+
+struct ScriptCase {
+    const char* name;
+    const char* body;  // after a font table of f0 Latin, f1 Korean (code page 949), f2 Hebrew
+    std::vector<ExpectedRun> runs;
+};
+
+class ScriptFormats : public testing::TestWithParam<ScriptCase> {};
+
+TEST_P(ScriptFormats, EachScriptTakesTheFormatsSetForIt) {
+    const QByteArray rtf = QByteArray(
+                               "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Latin;}"
+                               "{\\f1\\fcharset129 Korean;}{\\f2 Hebrew;}}") +
+                           GetParam().body + "}";
+    const auto d = tw::rtf::read(rtf);
+    ASSERT_TRUE(d);
+    ASSERT_EQ(d->paragraphs.size(), 1u);
+    expectRuns(d->paragraphs[0], GetParam().runs);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reader, ScriptFormats,
+    testing::Values(
+        // As word processors write East Asian formats: after \dbch, in the associated words.
+        ScriptCase{"double_byte_associated_words",
+                   "\\fs20 {\\dbch\\afs36\\ab\\ai\\af1\\dbch \\u54620?\\u44397?}x",
+                   {{u"한국"_qs, "Korean", 18, true, true}, {"x", "Latin", 10, false, false}}},
+        // Latin letters in text named double-byte keep the Latin formats, and East Asian
+        // letters in text named single-byte the East Asian ones.
+        ScriptCase{"letters_take_their_own_script",
+                   "\\loch\\af0\\fs20\\dbch\\f1\\i a\\u54620?\\loch b\\u44397?",
+                   {{"a", "Latin", 10, false, false},
+                    {u"한"_qs, "Korean", 10, false, true},
+                    {"b", "Latin", 10, false, false},
+                    {u"국"_qs, "Korean", 10, false, true}}},
+        // Blanks, digits and punctuation follow the text the writer named.
+        ScriptCase{
+            "neutral_characters_follow_the_named_text",
+            "{\\dbch\\afs28 \\u54620? 12, }{\\loch 3 4}",
+            {{u"한 12, "_qs, "Latin", 14, false, false}, {"3 4", "Latin", 12, false, false}}},
+        // Unset East Asian formats are the Latin ones; a group's settings end with it.
+        ScriptCase{"unset_formats_are_the_latin_ones",
+                   "\\f0\\fs30\\b {\\dbch\\ai \\u54620?}\\u44397?",
+                   {{u"한"_qs, "Latin", 15, true, true}, {u"국"_qs, "Latin", 15, true, false}}},
+        ScriptCase{"plain_forgets_the_east_asian_formats",
+                   "\\dbch\\af1\\afs40 \\plain\\u54620?",
+                   {{u"한"_qs, "Latin", 12, false, false}}},
+        // Right-to-left text takes what was set after \rtlch.
+        ScriptCase{"right_to_left_text",
+                   "\\rtlch\\af2\\afs40\\ab \\ltrch\\f0\\fs20 ab \\u1513?\\u1500?",
+                   {{"ab ", "Latin", 10, false, false}, {u"של"_qs, "Hebrew", 20, true, false}}},
+        // Bytes of double-byte text are in the character set of its font.
+        ScriptCase{"bytes_in_the_code_page_of_the_east_asian_font",
+                   "\\dbch\\af1 \\'c7\\'d1",
+                   {{u"한"_qs, "Korean", 12, false, false}}}),
+    [](const testing::TestParamInfo<ScriptCase>& info) { return std::string(info.param.name); });
+
+struct TableCase {
+    const char* name;
+    QByteArray rtf;
+    QString text;
+    std::vector<int> tabStops;
+};
+
+class Tables : public testing::TestWithParam<TableCase> {};
+
+TEST_P(Tables, RowsReadAsTabSeparatedParagraphs) {
+    const auto d = tw::rtf::read(GetParam().rtf);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->text(), GetParam().text);
+    ASSERT_FALSE(d->paragraphs.empty());
+    EXPECT_EQ(d->paragraphs[0].tabStops, GetParam().tabStops);
+}
+
+const QByteArray kRow = "\\trowd\\trleft100\\cellx1000\\cellx2000\\cellx3000";
+
+INSTANTIATE_TEST_SUITE_P(
+    Reader, Tables,
+    testing::Values(TableCase{"cells_between_tabs",
+                              "{\\rtf1 " + kRow + "\\pard\\intbl\\qc A\\cell B\\cell C\\cell\\row}",
+                              "A\tB\tC",
+                              {1000, 2000}},
+                    TableCase{"empty_cells_keep_their_column",
+                              "{\\rtf1 " + kRow + " \\cell\\cell C\\cell\\row " + kRow +
+                                  " A\\cell\\cell\\cell\\row}",
+                              "\t\tC\nA",
+                              {1000, 2000}},
+                    // Word writes the row's properties again at its end.
+                    TableCase{"row_properties_after_the_cells",
+                              "{\\rtf1 A\\cell B\\cell{" + kRow + "\\row}}",
+                              "A\tB",
+                              {1000, 2000}},
+                    TableCase{"nested_cells",
+                              "{\\rtf1 A\\nestcell B\\nestcell\\nestrow after\\par}",
+                              "A\tB\nafter",
+                              {}},
+                    // A row of hostile width keeps Word's number of columns.
+                    TableCase{"cells_past_the_limit",
+                              "{\\rtf1 " + QByteArray("\\cell ").repeated(200) + "x\\row}",
+                              QString(tw::rtf::kMaxTableCells, u'\t') + "x",
+                              {}}),
+    [](const testing::TestParamInfo<TableCase>& info) { return std::string(info.param.name); });
+
+TEST(RtfReader, TableRowIsLeftAlignedFromTheRowEdge) {
+    const auto d = tw::rtf::read("{\\rtf1 " + kRow + "\\pard\\intbl\\qr A\\cell\\row}");
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->paragraphs[0].alignment, Alignment::Left);
+    EXPECT_EQ(d->paragraphs[0].leftIndent, 100);
+}
+
+struct PictureCase {
+    const char* name;
+    QByteArray rtf;
+    int placeholders;
+};
+
+class Pictures : public testing::TestWithParam<PictureCase> {};
+
+TEST_P(Pictures, APictureReadsAsOnePlaceholder) {
+    const auto d = tw::rtf::read(GetParam().rtf);
+    ASSERT_TRUE(d);
+    const QString text = d->text();
+    EXPECT_EQ(text.count(QChar(tw::rtf::kPicturePlaceholder)), GetParam().placeholders)
+        << text.toStdString();
+    EXPECT_TRUE(text.startsWith("a") && text.endsWith("b")) << text.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reader, Pictures,
+    testing::Values(
+        PictureCase{"picture", "{\\rtf1 a{\\pict\\pngblip 89504e47}b}", 1},
+        // Word's picture and its fallback for older readers are one picture.
+        PictureCase{
+            "picture_with_fallback",
+            "{\\rtf1 a{\\*\\shppict{\\pict\\pngblip 89}}{\\nonshppict{\\pict\\wmetafile8 01}}b}",
+            1},
+        // A drawn frame holding a picture, as its picture and its fill.
+        PictureCase{"shape_with_picture",
+                    "{\\rtf1 a{\\shp{\\*\\shpinst{\\sp{\\sn pib}{\\sv{\\pict\\pngblip 89}}}"
+                    "{\\sp{\\sn fillBlip}{\\sv{\\pict\\pngblip 89}}}}"
+                    "{\\shprslt{\\pict\\wmetafile8 01}}}b}",
+                    1},
+        PictureCase{"shape_without_picture",
+                    "{\\rtf1 a{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 20}}}}b}", 0},
+        PictureCase{"object_with_result",
+                    "{\\rtf1 a{\\object\\objemb{\\*\\objdata 0102}{\\result{\\pict\\wmetafile8 "
+                    "01}}}b}",
+                    1},
+        PictureCase{"picture_in_a_field_result",
+                    "{\\rtf1 a{\\field{\\*\\fldinst INCLUDEPICTURE x}{\\fldrslt{\\pict\\pngblip "
+                    "89}}}b}",
+                    1},
+        // Pictures outside the text: hidden, in a header, or a truncated drawing.
+        PictureCase{"hidden_picture", "{\\rtf1 a{\\v{\\pict\\pngblip 89}}b}", 0},
+        PictureCase{"picture_in_header", "{\\rtf1 a{\\header{\\pict\\pngblip 89}}b}", 0},
+        PictureCase{"two_pictures", "{\\rtf1 a{\\pict 89}{\\pict 89}b}", 2}),
+    [](const testing::TestParamInfo<PictureCase>& info) { return std::string(info.param.name); });
+
 // Files saved by LibreOffice Writer from documents with the modelled formats.
 TEST(RtfFixtures, WordProcessorFilesLoadWithTextAndFormats) {
     const auto d = tw::rtf::read(fixture("lo_formats.rtf"));
@@ -195,12 +374,41 @@ TEST(RtfFixtures, WordProcessorFilesLoadWithTextAndFormats) {
     EXPECT_TRUE(sawCentre && sawRight && sawTabs && sawIndent);
 }
 
+// Korean and English runs with their own fonts, sizes, bold and italic, a table and a picture,
+// as LibreOffice Writer saves them.
+TEST(RtfFixtures, KoreanRunsKeepTheirFormatsFromAWordProcessor) {
+    const auto d = tw::rtf::read(fixture("lo_korean_formats.rtf"));
+    ASSERT_TRUE(d);
+    ASSERT_EQ(d->paragraphs.size(), 8u) << d->text().toStdString();
+    const auto& p = d->paragraphs;
+    // The writer's default East Asian font is DejaVu Sans; its Latin one Liberation Serif.
+    expectRuns(p[0], {{u"배기가스 계산 보고서"_qs, "NanumMyeongjo", 18, true, false},
+                      {" ", "DejaVu Sans", 12, false, false},
+                      {"Flue gas report", "Liberation Sans", 11, false, true}});
+    // One span with different Latin and East Asian formats.
+    expectRuns(p[1], {{"N2 ", "Liberation Serif", 10, true, false},
+                      {u"질소 "_qs, "NanumGothic", 14, false, true},
+                      {"76.0 vol%", "Liberation Serif", 10, true, false}});
+    expectRuns(p[3], {{u"작은 굵은 기울임"_qs, "NanumGothic", 9, true, true},
+                      {" ", "DejaVu Sans", 12, false, false},
+                      {"normal text", "Liberation Serif", 12, false, false}});
+    // The table: three rows of three cells, one cell empty, no tab after the last cell.
+    EXPECT_EQ(p[4].text(), u"성분\tComponent\tvol%"_qs);
+    EXPECT_EQ(p[5].text(), u"질소\tN2\t76.0"_qs);
+    EXPECT_EQ(p[6].text(), u"산소\t\t4.0"_qs);
+    EXPECT_EQ(p[4].tabStops, (std::vector<int>{2267, 3779}));
+    // The picture between two words.
+    EXPECT_EQ(p[7].text(), u"그림 앞 "_qs + QChar(tw::rtf::kPicturePlaceholder) + u" 그림 뒤"_qs);
+}
+
 TEST(RtfFixtures, PicturesFieldsAndStylesAreSkipped) {
     const auto d = tw::rtf::read(fixture("lo_picture_field.rtf"));
     ASSERT_TRUE(d);
     const QString text = d->text();
     EXPECT_TRUE(text.contains("Before the picture")) << text.toStdString();
     EXPECT_TRUE(text.contains("After the picture")) << text.toStdString();
+    EXPECT_EQ(text.count(QChar(tw::rtf::kPicturePlaceholder)), 1) << text.toStdString();
+    EXPECT_TRUE(text.contains("cell one\tcell two\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("link text")) << text.toStdString();
     EXPECT_FALSE(text.contains("HYPERLINK"));
     EXPECT_FALSE(text.contains("89504e47", Qt::CaseInsensitive));

@@ -4,6 +4,7 @@
 #include "TWRTFOutput/ctlTWRTFOutput_d.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QApplication>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <csignal>
 
 #include "PropertyBag.h"
 #include "TWRTFOutput/RtfDocument.h"
@@ -222,6 +224,35 @@ TEST_F(Control, FailedSaveReportsAnErrorAndKeepsTheDocumentModified) {
     const auto model = tw::rtf::read(f.readAll());
     ASSERT_TRUE(model);
     EXPECT_EQ(model->text(), "typed more");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"report.rtf"});
+}
+
+TEST_F(Control, SaveThatStopsHalfWayKeepsTheEarlierFileWhole) {
+    control.textArea()->insertPlainText("first version");
+    dialogs->fileName = dir.filePath("report.rtf");
+    control.SaveDocumentAs();
+    ASSERT_TRUE(dialogs->errors.isEmpty());
+    QFile saved(dir.filePath("report.rtf"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray earlier = saved.readAll();
+    saved.close();
+
+    // Files may grow to 100 bytes only: the disk fills in the middle of the document.
+    control.textArea()->insertPlainText(" and a second, longer one");
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 100;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    control.SaveDocument();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+
+    ASSERT_EQ(dialogs->errors.size(), 1);
+    EXPECT_TRUE(control.isModified());
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), earlier);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"report.rtf"});
 }
 

@@ -64,11 +64,23 @@ inline constexpr int kMaxTwips = 31680;  // 22 inches
 inline constexpr double kMaxPointSize = 1638;
 inline constexpr double kMinPointSize = 1;
 
+// Cells of a table row that the reader separates by tabs, at most: Word's own limit of columns.
+inline constexpr int kMaxTableCells = 63;
+
+// An embedded picture (or a drawing or object that holds one) reads as this character, so that
+// the reader sees where it stood: WHITE SQUARE CONTAINING BLACK SMALL SQUARE, which Korean and
+// Latin fonts both have.
+inline constexpr char16_t kPicturePlaceholder = 0x25A3;
+
 enum class ReadError { NotRtf };
 
 // Reads an RTF file. Returns nothing when the data does not begin as an RTF file; any other
-// input, truncated or damaged, yields what could be read. Fonts, styles, pictures, fields'
-// instructions and other parts that the model does not hold are skipped.
+// input, truncated or damaged, yields what could be read. Each character takes the font, size,
+// bold and italic of its script: East Asian text those set for double-byte text (\dbch, \af,
+// \afs, \ab, \ai), right-to-left text those set for it (\rtlch), other text the plain ones.
+// A table row reads as one paragraph with its cells separated by tabs, set at the cells'
+// edges; a picture reads as kPicturePlaceholder. Styles, fields' instructions and other parts
+// that the model does not hold are skipped.
 TWRTFOUTPUT_EXPORT std::optional<Document> read(QByteArrayView data);
 
 // Writes the document as RTF 1 (ANSI code page 1252, every other character as \uN with a
