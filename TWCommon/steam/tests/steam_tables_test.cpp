@@ -6,7 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -479,22 +481,34 @@ TEST(SteamTableManifest, LinesAndChecksums) {
 // ---------------------------------------------------------------------------------------------
 // Threads
 
-TEST_F(TableCopy, LookupsOnSeveralThreadsGiveTheSameAnswers) {
+// Several threads look up at once, in both ways of noticing changes, while the files are
+// replaced by copies of themselves (so that the tables are read again under their feet).
+class OnSeveralThreads : public FileChanges {};
+
+TEST_P(OnSeveralThreads, LookupsGiveTheSameAnswersWhileFilesAreReplaced) {
     std::vector<Outcome> expected;
-    {
-        Stable st(dir);
-        for (int i = 0; i < 200; ++i) {
-            expected.push_back(sat(st, 1, 0.01f + static_cast<float>(i)));
-            expected.push_back(state(st, 1, 0.5f + static_cast<float>(i), 2, 15.0f + 3.0f * i));
-        }
+    Stable keeper = madeBeforeTheChange();
+    for (int i = 0; i < 150; ++i) {
+        expected.push_back(sat(keeper, 1, 0.01f + static_cast<float>(i)));
+        expected.push_back(state(keeper, 1, 0.5f + static_cast<float>(i), 2, 15.0f + 3.0f * i));
     }
-    std::vector<int> mismatches(4, 0);
+    std::atomic<bool> lookingUp{true};
+    std::thread replacer([&] {
+        const std::vector<unsigned char> saturation = bytes("TWSStb.twd"),
+                                         grid = bytes("TWStb.twd");
+        while (lookingUp.load()) {
+            replace("TWSStb.twd", saturation);
+            replace("TWStb.twd", grid);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    std::vector<int> mismatches(3, 0);
     std::vector<std::thread> threads;
     for (std::size_t t = 0; t < mismatches.size(); ++t) {
         threads.emplace_back([&, t] {
-            for (int round = 0; round < 5; ++round) {
+            for (int round = 0; round < 20; ++round) {
                 Stable st(dir);
-                for (int i = 0; i < 200; ++i) {
+                for (int i = 0; i < 150; ++i) {
                     const auto k = 2 * static_cast<std::size_t>(i);
                     if (!(sat(st, 1, 0.01f + static_cast<float>(i)) == expected[k])) {
                         ++mismatches[t];
@@ -508,7 +522,14 @@ TEST_F(TableCopy, LookupsOnSeveralThreadsGiveTheSameAnswers) {
         });
     }
     for (auto& t : threads) t.join();
-    EXPECT_EQ(mismatches, std::vector<int>(4, 0));
+    lookingUp.store(false);
+    replacer.join();
+    EXPECT_EQ(mismatches, std::vector<int>(3, 0));
 }
+
+INSTANTIATE_TEST_SUITE_P(NoticedBy, OnSeveralThreads, ::testing::Values(false, true),
+                         [](const auto& info) {
+                             return info.param ? "ComparingIdentities" : "ChangeWatch";
+                         });
 
 }  // namespace
