@@ -20,7 +20,10 @@ import tempfile
 import time
 import timeit
 
-from iapws import IAPWS97
+try:
+    from iapws import IAPWS97
+except ImportError:
+    sys.exit("needs the IAPWS-IF97 package: Debian python3-iapws (run with /usr/bin/python3)")
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import batch_throughput  # noqa: E402
