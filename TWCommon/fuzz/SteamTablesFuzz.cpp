@@ -41,14 +41,6 @@ namespace steam = tw::steam;
 
 const char* const kNames[] = {"TWSStb.twd", "TWStbP.twd", "TWStb.twd", "TWStbManifest.txt"};
 
-struct Directory {
-    fs::path path;
-    std::vector<std::vector<unsigned char>> valid;  // the four files as generated
-    // Kept for the whole run, so that the tables of the directory stay loaded and each input
-    // makes only its own file be read again, as in a program that runs on while a file changes.
-    std::unique_ptr<tw::Stable> keeper;
-};
-
 std::vector<unsigned char> readAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -60,28 +52,42 @@ void writeAll(const fs::path& p, const std::vector<unsigned char>& bytes) {
                static_cast<std::streamsize>(bytes.size()));
 }
 
-Directory makeDirectory(const char* name, bool watched) {
-    Directory made;
-    made.path =
-        fs::temp_directory_path() / ("tw_steam_fuzz_" + std::to_string(::getpid()) + "_" + name);
-    fs::create_directories(made.path);
-    for (const char* file : kNames) {
-        made.valid.push_back(readAll(fs::path(TW_STEAM_TABLES) / file));
-        writeAll(made.path / file, made.valid.back());
+// A data directory of valid files for the run, removed at its end.
+struct Directory {
+    fs::path path;
+    std::vector<std::vector<unsigned char>> valid;  // the four files as generated
+    // Kept for the whole run, so that the tables of the directory stay loaded and each input
+    // makes only its own file be read again, as in a program that runs on while a file changes.
+    std::unique_ptr<tw::Stable> keeper;
+
+    Directory(const char* name, bool watched)
+        : path(fs::temp_directory_path() /
+               ("tw_steam_fuzz_" + std::to_string(::getpid()) + "_" + name)) {
+        fs::create_directories(path);
+        for (const char* file : kNames) {
+            valid.push_back(readAll(fs::path(TW_STEAM_TABLES) / file));
+            writeAll(path / file, valid.back());
+        }
+        keeper = std::make_unique<tw::Stable>(path);
+        const auto data = steam::DataDirectory::at(path);
+        if (watched) {
+            data->startWatching();
+        } else {
+            data->watchLost();
+        }
     }
-    made.keeper = std::make_unique<tw::Stable>(made.path);
-    const auto data = steam::DataDirectory::at(made.path);
-    if (watched) {
-        data->startWatching();
-    } else {
-        data->watchLost();
+    ~Directory() {
+        keeper.reset();
+        std::error_code ec;
+        fs::remove_all(path, ec);
     }
-    return made;
-}
+    Directory(const Directory&) = delete;
+    Directory& operator=(const Directory&) = delete;
+};
 
 Directory& directory(bool watched) {
-    static Directory withWatch = makeDirectory("watched", true);
-    static Directory byIdentity = makeDirectory("compared", false);
+    static Directory withWatch("watched", true);
+    static Directory byIdentity("compared", false);
     return watched ? withWatch : byIdentity;
 }
 
