@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <chrono>
@@ -93,9 +94,11 @@ Stable readingFiles(const fs::path& dir) {
 class TableCopy : public ::testing::Test {
   protected:
     void SetUp() override {
+        // A parameterised test's name holds a '/': one folder all the same.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_');
         dir = fs::temp_directory_path() /
-              ("tw_steam_tables_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+              ("tw_steam_tables_" + std::to_string(::getpid()) + "_" + name);
         fs::remove_all(dir);
         fs::create_directories(dir);
         const fs::path source = Stable().dataDirectory();
