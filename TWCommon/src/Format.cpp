@@ -16,19 +16,21 @@ std::string nonFinite(double value) {
 
 // Decimal digits of a value without sign: value = 0.d1d2d3... x 10^(pointPosition).
 struct Decimal {
-    std::string digits;
-    int pointPosition = 0;  // digits before the decimal point (may be <= 0 or > digits.size())
+    char digits[32];
+    int count = 0;
+    int pointPosition = 0;  // digits before the decimal point (may be <= 0 or > count)
 };
 
+// The shortest decimal text of the value (the one that reads back to the same value).
 template <class T>
 Decimal shortestDecimal(T magnitude) {
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific);
-    std::string_view text(buf, static_cast<std::size_t>(r.ptr - buf));
+    const std::string_view text(buf, static_cast<std::size_t>(r.ptr - buf));
     const auto e = text.find('e');
     Decimal d;
     for (char c : text.substr(0, e)) {
-        if (c != '.') d.digits.push_back(c);
+        if (c != '.') d.digits[d.count++] = c;
     }
     int exponent = 0;
     std::from_chars(text.data() + e + 1 + (text[e + 1] == '+' ? 1 : 0), text.data() + text.size(),
@@ -38,45 +40,47 @@ Decimal shortestDecimal(T magnitude) {
 }
 
 // Rounds half away from zero to `decimals` places and writes the fixed-point text.
-std::string fixedFromDecimal(bool negative, Decimal d, int decimals) {
-    const int keep = d.pointPosition + decimals;  // digits that stay
+std::string fixedFromDecimal(bool negative, const Decimal& d, int decimals) {
+    // The digits down to 10^-decimals, rounded half away from zero; a carry out of the first
+    // digit adds a digit in front.
+    const int keep = d.pointPosition + decimals;
     std::string kept;
     if (keep >= 0) {
-        kept = d.digits.substr(
-            0, static_cast<std::size_t>(std::min<int>(keep, static_cast<int>(d.digits.size()))));
+        kept.reserve(static_cast<std::size_t>(keep) + 1);
+        kept.append(d.digits, static_cast<std::size_t>(std::min(keep, d.count)));
         kept.resize(static_cast<std::size_t>(keep), '0');
-        const bool roundUp = keep < static_cast<int>(d.digits.size()) &&
-                             d.digits[static_cast<std::size_t>(keep)] >= '5';
-        if (roundUp) {
+        if (keep < d.count && d.digits[keep] >= '5') {
             int i = keep - 1;
-            for (; i >= 0; --i) {
-                if (kept[static_cast<std::size_t>(i)] == '9') {
-                    kept[static_cast<std::size_t>(i)] = '0';
-                } else {
-                    ++kept[static_cast<std::size_t>(i)];
-                    break;
-                }
+            for (; i >= 0 && kept[static_cast<std::size_t>(i)] == '9'; --i) {
+                kept[static_cast<std::size_t>(i)] = '0';
             }
-            if (i < 0) {
+            if (i >= 0) {
+                ++kept[static_cast<std::size_t>(i)];
+            } else {
                 kept.insert(kept.begin(), '1');
-                ++d.pointPosition;
             }
         }
     }
-    // kept holds the digits down to 10^-decimals; its integer part is the first
-    // (size - decimals) digits.
+    // Its integer part is the first (size - decimals) digits, without leading zeros.
     const int intDigits = static_cast<int>(kept.size()) - decimals;
-    std::string intPart = intDigits > 0 ? kept.substr(0, static_cast<std::size_t>(intDigits)) : "";
-    std::string fracPart = intDigits >= 0
-                               ? kept.substr(static_cast<std::size_t>(intDigits))
-                               : std::string(static_cast<std::size_t>(-intDigits), '0') + kept;
-    fracPart.resize(static_cast<std::size_t>(decimals), '0');
-    const auto firstNonZero = intPart.find_first_not_of('0');
-    intPart = firstNonZero == std::string::npos ? "0" : intPart.substr(firstNonZero);
-    const bool isZero = intPart == "0" && fracPart.find_first_not_of('0') == std::string::npos;
-    std::string out = (negative && !isZero) ? "-" : "";
-    out += intPart;
-    if (decimals > 0) out += "." + fracPart;
+    std::size_t intStart = 0;
+    while (static_cast<int>(intStart) < intDigits && kept[intStart] == '0') ++intStart;
+    const bool noInteger = static_cast<int>(intStart) >= intDigits;
+    const std::size_t fracStart = static_cast<std::size_t>(std::max(intDigits, 0));
+    const bool isZero = noInteger && kept.find_first_not_of('0', fracStart) == std::string::npos;
+    std::string out;
+    out.reserve(kept.size() + static_cast<std::size_t>(std::max(decimals, 0)) + 4);
+    if (negative && !isZero) out += '-';
+    if (noInteger) {
+        out += '0';
+    } else {
+        out.append(kept, intStart, static_cast<std::size_t>(intDigits) - intStart);
+    }
+    if (decimals > 0) {
+        out += '.';
+        if (intDigits < 0) out.append(static_cast<std::size_t>(-intDigits), '0');
+        out.append(kept, fracStart);
+    }
     return out;
 }
 
@@ -84,7 +88,13 @@ template <class T>
 std::string fixedImpl(T value, int decimals) {
     if (!std::isfinite(value)) return nonFinite(static_cast<double>(value));
     if (decimals < 0) decimals = 0;
-    if (value == 0) return fixedFromDecimal(false, Decimal{"0", 1}, decimals);
+    if (value == 0) {
+        Decimal zero;
+        zero.digits[0] = '0';
+        zero.count = 1;
+        zero.pointPosition = 1;
+        return fixedFromDecimal(false, zero, decimals);
+    }
     return fixedFromDecimal(std::signbit(value), shortestDecimal(std::fabs(value)), decimals);
 }
 

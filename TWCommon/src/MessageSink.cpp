@@ -1,5 +1,6 @@
 #include "tw/MessageSink.h"
 
+#include <atomic>
 #include <iostream>
 
 namespace tw {
@@ -10,7 +11,8 @@ StderrMessageSink& defaultSink() {
     return sink;
 }
 
-MessageSink* current = nullptr;
+std::atomic<MessageSink*> processSink{nullptr};
+thread_local MessageSink* threadSink = nullptr;
 
 MessageAnswer defaultAnswer(MessageButtons buttons) {
     switch (buttons) {
@@ -41,12 +43,18 @@ std::string_view iconName(MessageIcon icon) {
 }
 
 MessageSink& messageSink() {
-    return current != nullptr ? *current : defaultSink();
+    if (threadSink != nullptr) return *threadSink;
+    MessageSink* sink = processSink.load();
+    return sink != nullptr ? *sink : defaultSink();
 }
 
 MessageSink* setMessageSink(MessageSink* sink) {
-    MessageSink* previous = current;
-    current = sink;
+    return processSink.exchange(sink);
+}
+
+MessageSink* setThreadMessageSink(MessageSink* sink) noexcept {
+    MessageSink* previous = threadSink;
+    threadSink = sink;
     return previous;
 }
 

@@ -1,10 +1,9 @@
 // The steam table lookups: saturation by bisection over the saturation table, states by a
 // bisection over the pressure rows and the slots of the state grid, with linear interpolation
-// and the wet-region rules at the saturation pair of each row.
+// and the wet-region rules at the saturation pair of each row. The lookups read their records
+// through a source: the tables in memory, or (for the tests' reference) the files themselves.
 
 #include "tw/Stable.h"
-
-#include <dlfcn.h>
 
 #include <array>
 #include <cmath>
@@ -18,19 +17,21 @@
 namespace tw {
 namespace {
 
-using steam::RecordFile;
+using steam::kRows;
+using steam::kSaturationRecords;
+using steam::kSlots;
 using steam::UnreadableFile;
 
 constexpr float kFailed = 9999999.0f;  // every working value of a failed lookup
 constexpr float kNotWet = 2.0f;        // working quality outside the wet region
-constexpr const char* kSaturationFile = "TWSStb.twd";
-constexpr const char* kPressureFile = "TWStbP.twd";
-constexpr const char* kGridFile = "TWStb.twd";
-constexpr int kSaturationRecords = 375;
-constexpr int kRows = 185;
-constexpr int kSlots = 72;
-constexpr float kOneBar = 1.01972f;  // kg/cm2 a: the vapour viscosity there has no density term
+constexpr float kOneBar = 1.01972f;    // kg/cm2 a: the vapour viscosity there has no density term
 constexpr std::int16_t kUnreadable = 7;
+constexpr std::int16_t kFileMissing = 8;
+constexpr std::int16_t kUndeterminedWet = 10;
+
+// The files a public call uses (bits 1 << file).
+constexpr unsigned kSaturationOnly = 1U << steam::kSaturationFile;
+constexpr unsigned kAllFiles = steam::DataDirectory::kAllFiles;
 
 // Range of a property with its line of the range message.
 struct Bound {
@@ -103,21 +104,23 @@ constexpr BilingualText kUnreadableFile{
 constexpr char kCR = '\r';
 constexpr char kLF = '\n';
 
-std::filesystem::path libraryDirectory() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<const void*>(&libraryDirectory), &info) != 0 &&
-        info.dli_fname != nullptr) {
-        return std::filesystem::absolute(info.dli_fname).parent_path();
-    }
-    return std::filesystem::current_path();
-}
-
 int roundHalfEven(double x) {
     return static_cast<int>(std::nearbyint(x));
 }
 
 std::string number(float v) {
     return shortestFloat(v);
+}
+
+std::string saturationCall(std::int32_t code, float value) {
+    return "SSTABLE (" + std::to_string(code) + ", " + number(value) + ")";
+}
+std::string stateCall(std::int32_t kode, float arg, std::int32_t icode, float argl) {
+    return "STABLE (" + std::to_string(kode) + ", " + number(arg) + ", " + std::to_string(icode) +
+           ", " + number(argl) + ")";
+}
+std::string unreadableLine(int language, const std::string& fileName) {
+    return std::string(kUnreadableFile.in(language)) + "<" + fileName + ">" + kCR;
 }
 
 // The message of lookup errors 1 to 7: the first lines, the call line, the closing lines.
@@ -207,22 +210,25 @@ struct LookupFailed {
 
 }  // namespace
 
-// The grid search of one state lookup, with both files open.
-class Stable::StateSearch {
+namespace steam {
+
+// The grid search of one state lookup, with the grid and the pressure list at hand.
+template <class Records>
+class StateSearch {
   public:
-    StateSearch(const std::filesystem::path& dir, int k1, float x1, int k2, float x2)
-        : grid_(dir, kGridFile, 4),
-          pressures_(dir, kPressureFile, 1),
+    StateSearch(Records grid, Records pressures, int k1, float x1, int k2, float x2)
+        : grid_(std::move(grid)),
+          pressures_(std::move(pressures)),
           k1_(k1),
           x1_(x1),
           k2_(k2),
           x2_(x2) {}
 
     Entry entry(long record) const {
-        const auto r = grid_.read<4>(record);
+        const auto r = grid_.template record<4>(record);
         return {r[0], r[1], r[2], r[3]};
     }
-    float pressure(int row) const { return pressures_.read<1>(row)[0]; }
+    float pressure(int row) const { return pressures_.template value<1>(row, 0); }
     static long recordOf(int row, int slot) { return static_cast<long>(row - 1) * kSlots + slot; }
     static int slotOf(long record) { return static_cast<int>((record - 1) % kSlots) + 1; }
 
@@ -233,12 +239,8 @@ class Stable::StateSearch {
         for (int probe = 0; probe < 7; ++probe) {
             step = roundHalfEven(std::abs(step) / static_cast<double>(e));
             q += step;
-            e = 2;
-            if (q > kSlots) {
-                e = -2;
-            } else if (x2_ > entry(recordOf(row, q)).column(k2_)) {
-                e = -2;
-            }
+            // Past the row, or x2 above the probed entry: back.
+            e = q > kSlots || x2_ > entry(recordOf(row, q)).column(k2_) ? -2 : 2;
         }
         return recordOf(row, q) - (e == -2 ? 1 : 0);
     }
@@ -365,8 +367,8 @@ class Stable::StateSearch {
     float secondRowUpperTemperature() const { return entry(m2_).t; }
 
   private:
-    RecordFile grid_;
-    RecordFile pressures_;
+    Records grid_;
+    Records pressures_;
     int k1_;
     float x1_;
     int k2_;
@@ -375,75 +377,90 @@ class Stable::StateSearch {
     long n_ = 0, m2_ = 0;
 };
 
-Stable::Stable() : Stable(libraryDirectory()) {}
+// The lookups and the public operations of one Stable object on one source of records.
+template <class Source>
+class Lookups {
+  public:
+    Lookups(Stable& st, Source source) : st_(st), source_(std::move(source)) {}
 
-Stable::Stable(std::filesystem::path dataDirectory) : directory_(std::move(dataDirectory)) {
-    for (const char* name : {kGridFile, kPressureFile, kSaturationFile}) {
-        std::error_code ec;
-        if (!std::filesystem::exists(directory_ / name, ec)) {
-            missingFiles_ += std::string("<") + name + ">";
-        }
+    void SSTABLE(std::int32_t AKSAT, float ARGSAT);
+    void STABLE(std::int32_t KODE, float ARG, std::int32_t ICODE, float ARGL);
+    float StmVisco(float P, float T, float X);
+
+  private:
+    void satLookup(std::int32_t code, float value);
+    void stateLookup(std::int32_t kode, float arg, std::int32_t icode, float argl);
+    float steamViscosity(float P, float T, float X);
+    float toBase(std::int32_t code, float value) const;
+    float qualityOfWorkingState();
+    bool knownLanguage() const { return tw::knownLanguage(st_.language_); }
+
+    void setSaturationFailed() {
+        Stable::Saturation& w = st_.workSat_;
+        w.PSAT = w.TSAT = w.SVOLF = w.SVOLG = kFailed;
+        w.ENTHF = w.ENTHG = w.ENTROF = w.ENTROG = kFailed;
     }
-    if (!missingFiles_.empty()) showMissingFiles();
-}
+    void setStateFailed() {
+        Stable::WorkingState& w = st_.work_;
+        w.pressure = w.temperature = w.volume = w.enthalpy = w.entropy = kFailed;
+        w.quality = kNotWet;
+    }
 
-void Stable::showMissingFiles() const {
-    if (!knownLanguage(language_)) return;
-    std::string text = kMissingFiles.in(language_);
-    text += kLF;
-    text += missingFiles_;
-    if (language_ == TW_Korean) text += " 파일이 필요합니다.";
-    showMessage(text, "", MessageIcon::Critical);
-}
+    Stable& st_;
+    Source source_;
+};
 
-float Stable::toBase(std::int32_t code, float value) const {
+template <class Source>
+float Lookups<Source>::toBase(std::int32_t code, float value) const {
+    const Unit& u = st_.units_;
     switch (code) {
         case 1:
-            return units_.CvtPR(units_.uPR(), 0, value);
+            return u.CvtPR(u.uPR(), 0, value);
         case 2:
-            return units_.CvtTP(units_.uTP(), 0, value);
+            return u.CvtTP(u.uTP(), 0, value);
         case 3:
-            return units_.CvtSVOL(units_.uSVOL(), 0, value);
+            return u.CvtSVOL(u.uSVOL(), 0, value);
         case 4:
-            return units_.CvtENTH(units_.uENTH(), 0, value);
+            return u.CvtENTH(u.uENTH(), 0, value);
         case 5:
-            return units_.CvtENTRO(units_.uENTRO(), 0, value);
+            return u.CvtENTRO(u.uENTRO(), 0, value);
         default:
             return 0.0f;
     }
 }
 
-void Stable::satLookup(std::int32_t code, float value) {
-    if (!missingFiles_.empty()) {
-        showMissingFiles();
+template <class Source>
+void Lookups<Source>::satLookup(std::int32_t code, float value) {
+    const int language = st_.language_;
+    if (!st_.missingFiles_.empty()) {
+        // The missing-files message alone; the failed values keep the result from reading as
+        // valid.
+        st_.showMissingFiles();
+        setSaturationFailed();
+        st_.error_ = kFileMissing;
         return;
     }
-    const std::string call = "SSTABLE (" + std::to_string(code) + ", " + number(value) + ")";
     auto fail = [&](std::int16_t error, const std::string& firstLines) {
-        error_ = error;
-        workSat_.PSAT = workSat_.TSAT = workSat_.SVOLF = workSat_.SVOLG = kFailed;
-        workSat_.ENTHF = workSat_.ENTHG = workSat_.ENTROF = workSat_.ENTROG = kFailed;
+        st_.error_ = error;
+        setSaturationFailed();
         messageSink().beep();
-        if (knownLanguage(language_)) report(failureText(language_, firstLines, call));
+        if (knownLanguage()) {
+            report(failureText(language, firstLines, saturationCall(code, value)));
+        }
     };
     try {
-        const RecordFile file(directory_, kSaturationFile, 8);
-        workSat_.PSAT = workSat_.TSAT = workSat_.SVOLF = workSat_.SVOLG = kFailed;
-        workSat_.ENTHF = workSat_.ENTHG = workSat_.ENTROF = workSat_.ENTROG = kFailed;
-        error_ = 0;
+        const auto file = source_.saturation();
+        setSaturationFailed();
+        st_.error_ = 0;
         if (code != 1 && code != 2) {
-            if (knownLanguage(language_)) {
-                fail(6, line(kWrongCode, language_) + line(kSaturationCodes, language_));
-            } else {
-                fail(6, "");
-            }
+            fail(6, knownLanguage() ? line(kWrongCode, language) + line(kSaturationCodes, language)
+                                    : "");
             return;
         }
         const Bound& bound = kSaturationBounds[static_cast<std::size_t>(code - 1)];
         if (!admits(bound, value)) {
-            fail(5, knownLanguage(language_)
-                        ? line(kOutOfRange, language_) + line(bound.line, language_)
-                        : "");
+            fail(5,
+                 knownLanguage() ? line(kOutOfRange, language) + line(bound.line, language) : "");
             return;
         }
         const std::size_t key = static_cast<std::size_t>(code - 1);
@@ -451,98 +468,91 @@ void Stable::satLookup(std::int32_t code, float value) {
         for (int probe = 0; probe < 9; ++probe) {
             s = roundHalfEven(std::abs(s) / static_cast<double>(d));
             i += s;
-            d = 2;
-            if (i > kSaturationRecords) {
-                d = -2;
-            } else if (value > file.read<8>(i)[key]) {
-                d = -2;
-            }
+            // Past the table, or the value above the probed record's: back.
+            d = i > kSaturationRecords || value > file.template value<8>(i, key) ? -2 : 2;
         }
         if (d == -2) --i;
         if (i < 1) {  // above the first record: outside the table
-            fail(5, knownLanguage(language_)
-                        ? line(kOutOfRange, language_) + line(bound.line, language_)
-                        : "");
+            fail(5,
+                 knownLanguage() ? line(kOutOfRange, language) + line(bound.line, language) : "");
             return;
         }
-        const auto a = file.read<8>(i), b = file.read<8>(i + 1);
+        const auto a = file.template record<8>(i), b = file.template record<8>(i + 1);
         const double r = ratio(value, a[key], b[key]);
-        float* out[8] = {&workSat_.PSAT,  &workSat_.TSAT,  &workSat_.SVOLF,  &workSat_.SVOLG,
-                         &workSat_.ENTHF, &workSat_.ENTHG, &workSat_.ENTROF, &workSat_.ENTROG};
+        Stable::Saturation& w = st_.workSat_;
+        float* out[8] = {&w.PSAT,  &w.TSAT,  &w.SVOLF,  &w.SVOLG,
+                         &w.ENTHF, &w.ENTHG, &w.ENTROF, &w.ENTROG};
         for (std::size_t j = 0; j < 8; ++j) {
             *out[j] = static_cast<float>((static_cast<double>(a[j]) - b[j]) * r + b[j]);
         }
     } catch (const UnreadableFile& e) {
-        fail(kUnreadable, knownLanguage(language_) ? std::string(kUnreadableFile.in(language_)) +
-                                                         "<" + e.fileName + ">" + kCR
-                                                   : "");
+        fail(kUnreadable, knownLanguage() ? unreadableLine(language, e.fileName) : "");
     }
 }
 
-void Stable::stateLookup(std::int32_t kode, float arg, std::int32_t icode, float argl) {
-    if (!missingFiles_.empty()) {
-        showMissingFiles();
+template <class Source>
+void Lookups<Source>::stateLookup(std::int32_t kode, float arg, std::int32_t icode, float argl) {
+    if (!st_.missingFiles_.empty()) {
+        st_.showMissingFiles();
+        setStateFailed();
+        st_.error_ = kFileMissing;
         return;
     }
-    const std::string call = "STABLE (" + std::to_string(kode) + ", " + number(arg) + ", " +
-                             std::to_string(icode) + ", " + number(argl) + ")";
+    const int language = st_.language_;
     int k1 = kode, k2 = icode;
     float x1 = arg, x2 = argl;
     if (icode < kode) {
         std::swap(k1, k2);
         std::swap(x1, x2);
     }
-    auto setFailed = [this] {
-        work_.pressure = work_.temperature = work_.volume = work_.enthalpy = work_.entropy =
-            kFailed;
-        work_.quality = kNotWet;
-    };
-    auto assign = [this](const State& s) {
-        work_.pressure = static_cast<float>(s.p);
-        work_.temperature = static_cast<float>(s.t);
-        work_.volume = static_cast<float>(s.v);
-        work_.enthalpy = static_cast<float>(s.h);
-        work_.entropy = static_cast<float>(s.s);
+    Stable::WorkingState& work = st_.work_;
+    const Stable::Saturation& sat = st_.workSat_;
+    auto assign = [&work](const State& s) {
+        work.pressure = static_cast<float>(s.p);
+        work.temperature = static_cast<float>(s.t);
+        work.volume = static_cast<float>(s.v);
+        work.enthalpy = static_cast<float>(s.h);
+        work.entropy = static_cast<float>(s.s);
     };
     // The saturated-liquid and saturated-vapour values of a property (code 2 .. 5).
-    auto pair = [this](int code) -> std::pair<double, double> {
+    auto pair = [&sat](int code) -> std::pair<double, double> {
         switch (code) {
             case 2:
-                return {workSat_.TSAT, workSat_.TSAT};
+                return {sat.TSAT, sat.TSAT};
             case 3:
-                return {workSat_.SVOLF, workSat_.SVOLG};
+                return {sat.SVOLF, sat.SVOLG};
             case 4:
-                return {workSat_.ENTHF, workSat_.ENTHG};
+                return {sat.ENTHF, sat.ENTHG};
             default:
-                return {workSat_.ENTROF, workSat_.ENTROG};
+                return {sat.ENTROF, sat.ENTROG};
         }
     };
     // The wet state of quality X: volume, enthalpy and entropy from their saturated pairs.
-    auto wet = [this](double X) {
-        work_.temperature = workSat_.TSAT;
-        work_.quality = static_cast<float>(X);
+    auto wet = [&work, &sat](double X) {
+        work.temperature = sat.TSAT;
+        work.quality = static_cast<float>(X);
         auto mix = [X](float f, float g) { return static_cast<float>(f + X * (double(g) - f)); };
-        work_.volume = mix(workSat_.SVOLF, workSat_.SVOLG);
-        work_.enthalpy = mix(workSat_.ENTHF, workSat_.ENTHG);
-        work_.entropy = mix(workSat_.ENTROF, workSat_.ENTROG);
+        work.volume = mix(sat.SVOLF, sat.SVOLG);
+        work.enthalpy = mix(sat.ENTHF, sat.ENTHG);
+        work.entropy = mix(sat.ENTROF, sat.ENTROG);
     };
-    constexpr std::int16_t kUndeterminedWet = 10;
     try {
-        std::optional<StateSearch> search;
-        search.emplace(directory_, k1, x1, k2, x2);
-        setFailed();
-        error_ = 0;
+        // The grid first, then the pressure list: the first that cannot be used is named.
+        auto grid = source_.grid();
+        StateSearch<decltype(grid)> search(std::move(grid), source_.pressures(), k1, x1, k2, x2);
+        setStateFailed();
+        st_.error_ = 0;
         if (k1 == k2) throw LookupFailed{1};
         if (k1 < 1 || k2 > 5) throw LookupFailed{3};
         if (!admits(kStateBounds[static_cast<std::size_t>(k1 - 1)], x1) ||
             !admits(kStateBounds[static_cast<std::size_t>(k2 - 1)], x2)) {
             throw LookupFailed{2};
         }
-        search->search();
-        assign(search->interpolate());
+        search.search();
+        assign(search.interpolate());
         bool straddleDone = false, pressureTemperatureDone = false;
         while (true) {
-            const bool sp = search->rowStraddles(), sp2 = search->secondRowStraddles();
+            const bool sp = search.rowStraddles(), sp2 = search.secondRowStraddles();
             if ((sp || sp2) && !straddleDone) {
                 straddleDone = true;
                 if (sp && sp2) {
@@ -550,19 +560,19 @@ void Stable::stateLookup(std::int32_t kode, float arg, std::int32_t icode, float
                         throw LookupFailed{kUndeterminedWet};
                     }
                     satLookup(k1, x1);
-                    if (error_ != 0) return;
+                    if (st_.error_ != 0) return;
                     const auto [f, g] = pair(k2);
                     const double X = ratio(x2, g, f);
                     wet(X);
-                    work_.pressure = workSat_.PSAT;
+                    work.pressure = sat.PSAT;
                     return;
                 }
-                satLookup(1, work_.pressure);
-                if (error_ != 0) return;
+                satLookup(1, work.pressure);
+                if (st_.error_ != 0) return;
                 int move = 0;  // +1 forward (towards lower temperatures), -1 back
                 if (k2 == 2) {
-                    if (x2 == workSat_.TSAT) throw LookupFailed{kUndeterminedWet};
-                    move = x2 < workSat_.TSAT ? 1 : -1;
+                    if (x2 == sat.TSAT) throw LookupFailed{kUndeterminedWet};
+                    move = x2 < sat.TSAT ? 1 : -1;
                 } else {
                     const auto [f, g] = pair(k2);
                     if (x2 < f) {
@@ -575,108 +585,114 @@ void Stable::stateLookup(std::int32_t kode, float arg, std::int32_t icode, float
                     }
                 }
                 if (sp) {
-                    search->moveRow(move);
-                    search->scanSecondRow();
+                    search.moveRow(move);
+                    search.scanSecondRow();
                 } else {
-                    search->moveSecondRow(move);
+                    search.moveSecondRow(move);
                 }
-                assign(search->interpolate());
+                assign(search.interpolate());
                 return;  // an interpolation repeated by the straddle handling ends the lookup
             }
             if (!sp && !sp2 && k1 == 1 && k2 == 2 && x1 <= 225.56f && !pressureTemperatureDone) {
                 pressureTemperatureDone = true;
                 // The two rows may put the given temperature on different sides of their
                 // saturation lines; then both brackets move to the side of the given state.
-                satLookup(1, search->rowPressure());
-                if (error_ != 0) return;
-                const float tA = workSat_.TSAT;
-                satLookup(1, search->secondRowPressure());
-                if (error_ != 0) return;
-                const float tB = workSat_.TSAT;
-                if (tA - 0.02 <= search->rowLowerTemperature() ||
-                    tB + 0.02 >= search->secondRowUpperTemperature()) {
+                satLookup(1, search.rowPressure());
+                if (st_.error_ != 0) return;
+                const float tA = sat.TSAT;
+                satLookup(1, search.secondRowPressure());
+                if (st_.error_ != 0) return;
+                const float tB = sat.TSAT;
+                if (tA - 0.02 <= search.rowLowerTemperature() ||
+                    tB + 0.02 >= search.secondRowUpperTemperature()) {
                     return;
                 }
                 satLookup(1, x1);
-                if (error_ != 0) return;
-                if (x2 == workSat_.TSAT) throw LookupFailed{kUndeterminedWet};
-                if (x2 < workSat_.TSAT) {
-                    search->moveSecondRow(2);
+                if (st_.error_ != 0) return;
+                if (x2 == sat.TSAT) throw LookupFailed{kUndeterminedWet};
+                if (x2 < sat.TSAT) {
+                    search.moveSecondRow(2);
                 } else {
-                    search->moveRow(-2);
-                    search->scanSecondRow();
+                    search.moveRow(-2);
+                    search.scanSecondRow();
                 }
-                assign(search->interpolate());
+                assign(search.interpolate());
                 continue;  // examined again: only the straddle handling can still apply
             }
             return;
         }
     } catch (const LookupFailed& e) {
-        error_ = e.code;
+        st_.error_ = e.code;
     } catch (const UnreadableFile& e) {
-        error_ = kUnreadable;
+        st_.error_ = kUnreadable;
         messageSink().beep();
-        setFailed();
-        if (knownLanguage(language_)) {
-            report(failureText(
-                language_,
-                std::string(kUnreadableFile.in(language_)) + "<" + e.fileName + ">" + kCR, call));
+        setStateFailed();
+        if (knownLanguage()) {
+            report(failureText(language, unreadableLine(language, e.fileName),
+                               stateCall(kode, arg, icode, argl)));
         }
         return;
     }
     messageSink().beep();
-    if (error_ == kUndeterminedWet) {
-        if (!knownLanguage(language_)) return;
+    if (st_.error_ == kUndeterminedWet) {
+        if (!knownLanguage()) return;
         std::string text;
-        for (const BilingualText& t : kUnreliableWet) text += line(t, language_);
+        for (const BilingualText& t : kUnreliableWet) text += line(t, language);
         text += kCR;
-        text += line(kInputsAre, language_);
-        text += call;
+        text += line(kInputsAre, language);
+        text += stateCall(kode, arg, icode, argl);
         report(text);
         return;
     }
-    setFailed();
-    if (!knownLanguage(language_)) return;
+    setStateFailed();
+    if (!knownLanguage()) return;
     std::string first;
-    switch (error_) {
+    switch (st_.error_) {
         case 1:
-            first = line(kSameProperties, language_);
+            first = line(kSameProperties, language);
             break;
         case 2:
-            first = line(kOutOfRange, language_) +
-                    line(kStateBounds[static_cast<std::size_t>(k1 - 1)].line, language_) +
-                    line(kStateBounds[static_cast<std::size_t>(k2 - 1)].line, language_);
+            first = line(kOutOfRange, language) +
+                    line(kStateBounds[static_cast<std::size_t>(k1 - 1)].line, language) +
+                    line(kStateBounds[static_cast<std::size_t>(k2 - 1)].line, language);
             break;
         case 3:
-            first = line(kWrongCode, language_) + line(kStateCodes, language_);
+            first = line(kWrongCode, language) + line(kStateCodes, language);
             break;
         default:
-            first = line(kUndetermined[0], language_) + line(kUndetermined[1], language_);
+            first = line(kUndetermined[0], language) + line(kUndetermined[1], language);
             break;
     }
-    report(failureText(language_, first, call));
+    report(failureText(language, first, stateCall(kode, arg, icode, argl)));
 }
 
-float Stable::steamViscosity(float P, float T, float X) {
+// Viscosities in micropoise: vapour at low density, liquid along saturation.
+inline double vapourBase(double t) {
+    return 0.407 * t + 80.4;
+}
+inline double liquidViscosity(double t) {
+    return 241.4 * std::pow(10.0, 247.8 / (t + 133.15));
+}
+inline double withDensity(double mu0, double t, double rho) {
+    return t < 357 ? mu0 - rho * (1858 - 5.9 * t)
+                   : mu0 + 353 * rho + 676.5 * rho * rho + 102.1 * rho * rho * rho;
+}
+
+template <class Source>
+float Lookups<Source>::steamViscosity(float P, float T, float X) {
     satLookup(1, P);
-    if (error_ != 0) return 0.0f;
-    const float tsat = workSat_.TSAT;
-    // Viscosities in micropoise: vapour at low density, liquid along saturation.
-    auto vapourBase = [](double t) { return 0.407 * t + 80.4; };
-    auto liquid = [](double t) { return 241.4 * std::pow(10.0, 247.8 / (t + 133.15)); };
-    auto densityTerm = [](double mu0, double t, double rho) {
-        return t < 357 ? mu0 - rho * (1858 - 5.9 * t)
-                       : mu0 + 353 * rho + 676.5 * rho * rho + 102.1 * rho * rho * rho;
-    };
+    if (st_.error_ != 0) return 0.0f;
+    const Stable::Saturation& sat = st_.workSat_;
+    const float tsat = sat.TSAT;
     double result = 0;
     if (X >= 0 && X <= 1) {
         double muG = vapourBase(tsat);
         if (P != kOneBar) {
             satLookup(1, P);
-            const double rhoG = (1.0 / workSat_.SVOLG) / 1000.0;  // g/cm3
-            muG = densityTerm(muG, tsat, rhoG);
+            const double rhoG = (1.0 / sat.SVOLG) / 1000.0;  // g/cm3
+            muG = withDensity(muG, tsat, rhoG);
         }
-        const double muF = liquid(tsat);
+        const double muF = liquidViscosity(tsat);
         result = 1.0 / ((1.0 - X) / muF + X / muG) / 10000.0;
     } else if (T > tsat) {
         const double mu0 = vapourBase(T);
@@ -684,16 +700,16 @@ float Stable::steamViscosity(float P, float T, float X) {
             result = mu0 / 10000.0;
         } else {
             stateLookup(1, P, 2, T);
-            const double rho = (1.0 / work_.volume) / 1000.0;
-            result = densityTerm(mu0, T, rho) / 10000.0;
+            const double rho = (1.0 / st_.work_.volume) / 1000.0;
+            result = withDensity(mu0, T, rho) / 10000.0;
         }
     } else if (T == tsat) {
-        result = liquid(T) / 10000.0;
+        result = liquidViscosity(T) / 10000.0;
     } else if (T < tsat) {
         satLookup(2, T);
-        const double ps = workSat_.PSAT;
-        result =
-            liquid(T) * (1.0 + 1.0467 * ((P - ps) / 1.01972 / 1000000.0) * (T - 31.85)) / 10000.0;
+        const double ps = sat.PSAT;
+        result = liquidViscosity(T) *
+                 (1.0 + 1.0467 * ((P - ps) / 1.01972 / 1000000.0) * (T - 31.85)) / 10000.0;
     }
     // Working values left by missing files can make the formulas meaningless; never return a
     // non-number.
@@ -701,57 +717,128 @@ float Stable::steamViscosity(float P, float T, float X) {
     return static_cast<float>(result);
 }
 
-void Stable::SSTABLE(std::int32_t AKSAT, float ARGSAT) {
-    const float value = AKSAT == 1   ? units_.CvtPR(units_.uPR(), 0, ARGSAT)
-                        : AKSAT == 2 ? units_.CvtTP(units_.uTP(), 0, ARGSAT)
+template <class Source>
+void Lookups<Source>::SSTABLE(std::int32_t AKSAT, float ARGSAT) {
+    const Unit& u = st_.units_;
+    Stable::Saturation& w = st_.workSat_;
+    Stable::Saturation& out = st_.sat_;
+    const float value = AKSAT == 1   ? u.CvtPR(u.uPR(), 0, ARGSAT)
+                        : AKSAT == 2 ? u.CvtTP(u.uTP(), 0, ARGSAT)
                                      : 0.0f;
     satLookup(AKSAT, value);
-    workSat_.ViscoF = steamViscosity(workSat_.PSAT, 100, 0);
-    workSat_.ViscoG = steamViscosity(workSat_.PSAT, 100, 1);
-    workSat_.ViscoXF = static_cast<float>(double(workSat_.ViscoF) * workSat_.SVOLF * 1000.0);
-    workSat_.ViscoXG = static_cast<float>(double(workSat_.ViscoG) * workSat_.SVOLG * 1000.0);
-    sat_.ViscoF = units_.CvtVisco(0, units_.uVisco(), workSat_.ViscoF);
-    sat_.ViscoG = units_.CvtVisco(0, units_.uVisco(), workSat_.ViscoG);
-    sat_.ViscoXF = units_.CvtViscoX(0, units_.uViscoX(), workSat_.ViscoXF);
-    sat_.ViscoXG = units_.CvtViscoX(0, units_.uViscoX(), workSat_.ViscoXG);
+    w.ViscoF = steamViscosity(w.PSAT, 100, 0);
+    w.ViscoG = steamViscosity(w.PSAT, 100, 1);
+    w.ViscoXF = static_cast<float>(double(w.ViscoF) * w.SVOLF * 1000.0);
+    w.ViscoXG = static_cast<float>(double(w.ViscoG) * w.SVOLG * 1000.0);
+    out.ViscoF = u.CvtVisco(0, u.uVisco(), w.ViscoF);
+    out.ViscoG = u.CvtVisco(0, u.uVisco(), w.ViscoG);
+    out.ViscoXF = u.CvtViscoX(0, u.uViscoX(), w.ViscoXF);
+    out.ViscoXG = u.CvtViscoX(0, u.uViscoX(), w.ViscoXG);
     satLookup(AKSAT, value);
-    sat_.PSAT = units_.CvtPR(0, units_.uPR(), workSat_.PSAT);
-    sat_.TSAT = units_.CvtTP(0, units_.uTP(), workSat_.TSAT);
-    sat_.SVOLF = units_.CvtSVOL(0, units_.uSVOL(), workSat_.SVOLF);
-    sat_.SVOLG = units_.CvtSVOL(0, units_.uSVOL(), workSat_.SVOLG);
-    sat_.ENTHF = units_.CvtENTH(0, units_.uENTH(), workSat_.ENTHF);
-    sat_.ENTHG = units_.CvtENTH(0, units_.uENTH(), workSat_.ENTHG);
-    sat_.ENTROF = units_.CvtENTRO(0, units_.uENTRO(), workSat_.ENTROF);
-    sat_.ENTROG = units_.CvtENTRO(0, units_.uENTRO(), workSat_.ENTROG);
+    out.PSAT = u.CvtPR(0, u.uPR(), w.PSAT);
+    out.TSAT = u.CvtTP(0, u.uTP(), w.TSAT);
+    out.SVOLF = u.CvtSVOL(0, u.uSVOL(), w.SVOLF);
+    out.SVOLG = u.CvtSVOL(0, u.uSVOL(), w.SVOLG);
+    out.ENTHF = u.CvtENTH(0, u.uENTH(), w.ENTHF);
+    out.ENTHG = u.CvtENTH(0, u.uENTH(), w.ENTHG);
+    out.ENTROF = u.CvtENTRO(0, u.uENTRO(), w.ENTROF);
+    out.ENTROG = u.CvtENTRO(0, u.uENTRO(), w.ENTROG);
 }
 
-float Stable::qualityOfWorkingState() {
-    if (work_.quality != kNotWet) return work_.quality;
-    satLookup(1, work_.pressure);
-    return work_.enthalpy <= workSat_.ENTHF ? -1.0f : 2.0f;
+template <class Source>
+float Lookups<Source>::qualityOfWorkingState() {
+    if (st_.work_.quality != kNotWet) return st_.work_.quality;
+    satLookup(1, st_.work_.pressure);
+    return st_.work_.enthalpy <= st_.workSat_.ENTHF ? -1.0f : 2.0f;
 }
 
-void Stable::STABLE(std::int32_t KODE, float ARG, std::int32_t ICODE, float ARGL) {
+template <class Source>
+void Lookups<Source>::STABLE(std::int32_t KODE, float ARG, std::int32_t ICODE, float ARGL) {
+    const Unit& u = st_.units_;
+    Stable::WorkingState& w = st_.work_;
     const float arg = toBase(KODE, ARG), argl = toBase(ICODE, ARGL);
     stateLookup(KODE, arg, ICODE, argl);
     const float quality = qualityOfWorkingState();
-    work_.viscosity = steamViscosity(work_.pressure, work_.temperature, quality);
-    work_.kinematicViscosity = static_cast<float>(double(work_.viscosity) * work_.volume * 1000.0);
-    Visco_ = units_.CvtVisco(0, units_.uVisco(), work_.viscosity);
-    ViscoX_ = units_.CvtViscoX(0, units_.uViscoX(), work_.kinematicViscosity);
+    w.viscosity = steamViscosity(w.pressure, w.temperature, quality);
+    w.kinematicViscosity = static_cast<float>(double(w.viscosity) * w.volume * 1000.0);
+    st_.Visco_ = u.CvtVisco(0, u.uVisco(), w.viscosity);
+    st_.ViscoX_ = u.CvtViscoX(0, u.uViscoX(), w.kinematicViscosity);
     stateLookup(KODE, arg, ICODE, argl);
-    PR_ = units_.CvtPR(0, units_.uPR(), work_.pressure);
-    TP_ = units_.CvtTP(0, units_.uTP(), work_.temperature);
-    SVOL_ = units_.CvtSVOL(0, units_.uSVOL(), work_.volume);
-    ENTH_ = units_.CvtENTH(0, units_.uENTH(), work_.enthalpy);
-    ENTRO_ = units_.CvtENTRO(0, units_.uENTRO(), work_.entropy);
-    Quality_ = qualityOfWorkingState();
+    st_.PR_ = u.CvtPR(0, u.uPR(), w.pressure);
+    st_.TP_ = u.CvtTP(0, u.uTP(), w.temperature);
+    st_.SVOL_ = u.CvtSVOL(0, u.uSVOL(), w.volume);
+    st_.ENTH_ = u.CvtENTH(0, u.uENTH(), w.enthalpy);
+    st_.ENTRO_ = u.CvtENTRO(0, u.uENTRO(), w.entropy);
+    st_.Quality_ = qualityOfWorkingState();
+}
+
+template <class Source>
+float Lookups<Source>::StmVisco(float P, float T, float X) {
+    const Unit& u = st_.units_;
+    const float p = u.CvtPR(u.uPR(), 0, P);
+    const float t = u.CvtTP(u.uTP(), 0, T);
+    return u.CvtVisco(0, u.uVisco(), steamViscosity(p, t, X));
+}
+
+}  // namespace steam
+
+Stable::Stable() : Stable(steam::DataDirectory::library()) {}
+
+Stable::Stable(const std::filesystem::path& dataDirectory)
+    : Stable(steam::DataDirectory::at(dataDirectory)) {}
+
+Stable::Stable(std::shared_ptr<steam::DataDirectory> data) : data_(std::move(data)) {
+    const steam::TableSet& tables = currentTables(kAllFiles, 0);
+    for (steam::TableFile f : {steam::kGridFile, steam::kPressureFile, steam::kSaturationFile}) {
+        if (tables.file(f).state == steam::FileState::Missing) {
+            missingFiles_ += std::string("<") + steam::kTableFiles[f].name + ">";
+        }
+    }
+    if (!missingFiles_.empty()) showMissingFiles();
+}
+
+const std::filesystem::path& Stable::dataDirectory() const noexcept {
+    return data_->path();
+}
+
+const steam::TableSet& Stable::currentTables(unsigned checked, unsigned read) {
+    data_->refresh(tables_, checked, read);
+    return *tables_;
+}
+
+void Stable::showMissingFiles() const {
+    if (!knownLanguage(language_)) return;
+    std::string text = kMissingFiles.in(language_);
+    text += kLF;
+    text += missingFiles_;
+    if (language_ == TW_Korean) text += " 파일이 필요합니다.";
+    showMessage(text, "", MessageIcon::Critical);
+}
+
+void Stable::SSTABLE(std::int32_t AKSAT, float ARGSAT) {
+    if (readsFiles_) {
+        steam::Lookups(*this, steam::FileSource{data_->path()}).SSTABLE(AKSAT, ARGSAT);
+        return;
+    }
+    steam::Lookups(*this, steam::MemorySource{currentTables(kSaturationOnly, kSaturationOnly)})
+        .SSTABLE(AKSAT, ARGSAT);
+}
+
+void Stable::STABLE(std::int32_t KODE, float ARG, std::int32_t ICODE, float ARGL) {
+    if (readsFiles_) {
+        steam::Lookups(*this, steam::FileSource{data_->path()}).STABLE(KODE, ARG, ICODE, ARGL);
+        return;
+    }
+    steam::Lookups(*this, steam::MemorySource{currentTables(kAllFiles, kAllFiles)})
+        .STABLE(KODE, ARG, ICODE, ARGL);
 }
 
 float Stable::StmVisco(float P, float T, float X) {
-    const float p = units_.CvtPR(units_.uPR(), 0, P);
-    const float t = units_.CvtTP(units_.uTP(), 0, T);
-    return units_.CvtVisco(0, units_.uVisco(), steamViscosity(p, t, X));
+    if (readsFiles_) {
+        return steam::Lookups(*this, steam::FileSource{data_->path()}).StmVisco(P, T, X);
+    }
+    return steam::Lookups(*this, steam::MemorySource{currentTables(kAllFiles, kAllFiles)})
+        .StmVisco(P, T, X);
 }
 
 }  // namespace tw

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "tw/AutomationError.h"
 #include "tw/MessageSink.h"
 
@@ -24,6 +26,39 @@ TEST(MessageSink, HostSinkReceivesMessagesInOrderAndIsRestored) {
     EXPECT_EQ(recorder.messages()[1].caption, "Function B");
     EXPECT_EQ(recorder.beeps(), 1);
     EXPECT_EQ(iconName(MessageIcon::Exclamation), "exclamation");
+}
+
+TEST(MessageSink, AThreadsOwnSinkTakesPrecedenceOnThatThreadOnly) {
+    RecordingMessageSink processWide, first, second;
+    const ScopedMessageSink guard(processWide);
+    auto showFrom = [](RecordingMessageSink* own, const char* text) {
+        if (own == nullptr) {
+            showMessage(text, "");
+            return;
+        }
+        const ScopedThreadMessageSink threadGuard(*own);
+        showMessage(text, "");
+        {
+            RecordingMessageSink inner;  // nested: restored afterwards
+            const ScopedThreadMessageSink innerGuard(inner);
+            showMessage("inner", "");
+        }
+        messageSink().beep();
+    };
+    std::thread a(showFrom, &first, "a"), b(showFrom, &second, "b"), c(showFrom, nullptr, "c");
+    a.join();
+    b.join();
+    c.join();
+    showMessage("main", "");
+    ASSERT_EQ(first.messages().size(), 1u);
+    EXPECT_EQ(first.messages()[0].text, "a");
+    EXPECT_EQ(first.beeps(), 1);
+    ASSERT_EQ(second.messages().size(), 1u);
+    EXPECT_EQ(second.messages()[0].text, "b");
+    // A thread without its own sink, and the main thread, use the process-wide one.
+    ASSERT_EQ(processWide.messages().size(), 2u);
+    EXPECT_EQ(processWide.messages()[0].text, "c");
+    EXPECT_EQ(processWide.messages()[1].text, "main");
 }
 
 TEST(AutomationErrors, CarryNumberAndStandardDescription) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 #include "Commands.h"
 #include "FlueGasBatch.h"
@@ -23,6 +24,7 @@ struct FlueGasArgs {
     std::array<std::string, fg::kCellOptionNames.size()> cells;
     std::string basis, formula, so3, utp, uenth, upr;
     std::string csv, out;
+    unsigned jobs = std::max(1U, std::thread::hardware_concurrency());
 };
 
 // Columns on a terminal: a Hangul syllable or jamo takes two, other code points one.
@@ -101,35 +103,39 @@ std::ifstream openInput(const std::string& path) {
 
 // The cases of the CSV file `in` (read from `path`), written to `out`. A file that cannot be
 // read to its end is a FileError, an unusable header a usage error.
-std::size_t runCases(std::ifstream& in, const std::string& path, std::ostream& out) {
+std::size_t runCases(std::ifstream& in, const FlueGasArgs& args, std::ostream& out) {
     errno = 0;
     std::size_t cases = 0;
     try {
-        cases = fg::runFlueGasBatch(in, out);
+        cases = fg::runFlueGasBatch(in, out, args.jobs);
     } catch (const fg::CaseError& e) {
-        if (!in.bad()) throw UsageError(path + ": " + e.what());
+        if (!in.bad()) throw UsageError(args.csv + ": " + e.what());
     }
     if (in.bad()) {
-        throw tw::FileError("cannot read '" + path +
+        throw tw::FileError("cannot read '" + args.csv +
                             "': " + (errno != 0 ? std::strerror(errno) : "read error"));
     }
     return cases;
 }
 
+// The result CSV is written as the cases are calculated: into the temporary that replaces the
+// --out file at the end, or straight to standard output. Only the JSON form, which holds the
+// whole CSV text in one object, keeps it in memory.
 void runBatch(const FlueGasArgs& args, Session& session) {
     std::ifstream in = openInput(args.csv);
     if (!args.out.empty()) {
-        // The results go straight into the temporary that replaces the output file at the end.
         tw::AtomicFile file(args.out);
-        const std::size_t cases = runCases(in, args.csv, file.stream());
+        const std::size_t cases = runCases(in, args, file.stream());
         file.commit();
         session.emit({{"cases", cases}, {"out", args.out}},
                      std::to_string(cases) + " cases written to " + args.out);
-        return;
+    } else if (session.json) {
+        std::ostringstream csv;
+        const std::size_t cases = runCases(in, args, csv);
+        session.emit({{"cases", cases}, {"csv", csv.str()}}, csv.str());
+    } else {
+        runCases(in, args, *session.out);
     }
-    std::ostringstream csv;
-    const std::size_t cases = runCases(in, args.csv, csv);
-    session.emit({{"cases", cases}, {"csv", csv.str()}}, csv.str());
 }
 
 }  // namespace
@@ -189,8 +195,13 @@ void addFlueGasCommands(CLI::App& app, Session& session) {
                     "Batch: one case per row; header of option names (n2, ar, o2, co2, co, so2, "
                     "h2o, t, tref, and optionally basis, formula, so3, utp, uenth, upr)");
     sub->add_option("--out", args->out, "Batch: write the result CSV here instead of stdout");
+    CLI::Option* jobs =
+        sub->add_option("--jobs", args->jobs,
+                        "Batch: calculate on this many threads (default: the number of cores); the "
+                        "rows are written in input order whatever the number")
+            ->check(CLI::Range(1U, 256U));
     session.addCommonOptions(*sub);
-    sub->callback([args, &session] {
+    sub->callback([args, jobs, &session] {
         tw::TW_Language = static_cast<tw::enmLanguage>(session.language);
         if (!args->csv.empty()) {
             const bool anyCaseOption =
@@ -203,6 +214,7 @@ void addFlueGasCommands(CLI::App& app, Session& session) {
             return;
         }
         if (!args->out.empty()) throw ArgumentsError("--out belongs to a --csv batch");
+        if (jobs->count() > 0) throw ArgumentsError("--jobs belongs to a --csv batch");
         const fg::FlueGasCase flueGasCase = caseFromArgs(*args);
         auto sink = session.installSink();
         fg::CalculatorTable table = fg::tableForCase(flueGasCase);

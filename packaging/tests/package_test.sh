@@ -76,6 +76,7 @@ expected=(
   usr/bin/twcalc
   "usr/lib/$libdir/libTWCommon.so" "usr/lib/$libdir/libTWFlueGasCore.so"
   "usr/lib/$libdir/TWSStb.twd" "usr/lib/$libdir/TWStbP.twd" "usr/lib/$libdir/TWStb.twd"
+  "usr/lib/$libdir/TWStbManifest.txt"
   usr/share/man/man1/twcalc.1.gz usr/share/man/man1/TW_FlueGas.1.gz
   usr/share/bash-completion/completions/twcalc
   usr/share/doc/tw-suite/copyright usr/share/doc/tw-suite/changelog.gz

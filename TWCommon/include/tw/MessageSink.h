@@ -1,6 +1,8 @@
 #pragma once
 // Modal message boxes of code that has no user interface of its own. The host installs the
 // process-wide sink: the windows show a QMessageBox, twcalc prints or collects, tests record.
+// A thread that calculates on its own (a worker of a batch) installs a sink for itself, which
+// takes precedence over the process-wide one on that thread only.
 
 #include <string>
 #include <string_view>
@@ -24,10 +26,15 @@ class MessageSink {
     virtual void beep() = 0;
 };
 
-// The sink currently installed (the stderr sink when no host installed one).
+// The sink of the calling thread: the one installed for this thread, else the process-wide
+// one, else the stderr sink.
 MessageSink& messageSink();
-// Installs `sink` (not owned; nullptr restores the default) and returns the previous one.
+// Installs the process-wide `sink` (not owned; nullptr restores the default) and returns the
+// previous one.
 MessageSink* setMessageSink(MessageSink* sink);
+// Installs `sink` for the calling thread only (not owned; nullptr falls back to the process-wide
+// sink) and returns the thread's previous one.
+MessageSink* setThreadMessageSink(MessageSink* sink) noexcept;
 
 // Shorthand for the common case: an OK box.
 void showMessage(std::string_view text, std::string_view caption,
@@ -53,7 +60,7 @@ struct RecordedMessage {
 };
 
 // Keeps every message in order and answers with a preset answer; used by twcalc's JSON mode
-// and by tests.
+// and by tests. One recorder serves one thread.
 class RecordingMessageSink final : public MessageSink {
   public:
     explicit RecordingMessageSink(MessageAnswer answer = MessageAnswer::OK) : answer_(answer) {}
@@ -75,13 +82,27 @@ class RecordingMessageSink final : public MessageSink {
     MessageAnswer answer_;
 };
 
-// Installs a sink for the lifetime of the guard and restores the previous one afterwards.
+// Installs a process-wide sink for the lifetime of the guard and restores the previous one
+// afterwards.
 class ScopedMessageSink {
   public:
     explicit ScopedMessageSink(MessageSink& sink) : previous_(setMessageSink(&sink)) {}
     ~ScopedMessageSink() { setMessageSink(previous_); }
     ScopedMessageSink(const ScopedMessageSink&) = delete;
     ScopedMessageSink& operator=(const ScopedMessageSink&) = delete;
+
+  private:
+    MessageSink* previous_;
+};
+
+// Installs a sink for the calling thread for the lifetime of the guard.
+class ScopedThreadMessageSink {
+  public:
+    explicit ScopedThreadMessageSink(MessageSink& sink) noexcept
+        : previous_(setThreadMessageSink(&sink)) {}
+    ~ScopedThreadMessageSink() { setThreadMessageSink(previous_); }
+    ScopedThreadMessageSink(const ScopedThreadMessageSink&) = delete;
+    ScopedThreadMessageSink& operator=(const ScopedThreadMessageSink&) = delete;
 
   private:
     MessageSink* previous_;

@@ -1,17 +1,32 @@
 #pragma once
 // Stable: the steam table of the common library. Saturation states, states fixed by two of
 // pressure, temperature, specific volume, enthalpy and entropy, and steam viscosity, all by
-// linear interpolation in the three table files that lie beside libTWCommon.so and are read on
-// every lookup. Values cross in the units chosen on the object; inside, everything is in the
-// base units kg/cm2 a, oC, m3/kg, kcal/kg, kcal/kg-K, cP and cSt.
+// linear interpolation in the three table files that lie beside libTWCommon.so. The files are
+// read once per process into tables that every Stable object shares; a file that goes missing,
+// becomes unreadable or is replaced is noticed at the next call. Values cross in the units
+// chosen on the object; inside, everything is in the base units kg/cm2 a, oC, m3/kg, kcal/kg,
+// kcal/kg-K, cP and cSt.
+//
+// Threads: a Stable object belongs to one thread at a time; objects on different threads may
+// look up at the same time (they share only the immutable tables). Messages go to the message
+// sink of the calling thread.
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "tw/Unit.h"
 
 namespace tw {
+
+namespace steam {
+class DataDirectory;
+struct TableSet;
+template <class Source>
+class Lookups;
+struct ReferenceAccess;
+}  // namespace steam
 
 enum enmStable : std::int32_t {
     ktoStable_PR = 1,
@@ -30,7 +45,7 @@ class Stable {
     // Uses the table files in the directory of libTWCommon.so.
     Stable();
     // Uses the table files in `dataDirectory` (tests, tools).
-    explicit Stable(std::filesystem::path dataDirectory);
+    explicit Stable(const std::filesystem::path& dataDirectory);
 
     // State results of STABLE, in the object's units.
     float ENTH() const noexcept { return ENTH_; }
@@ -56,7 +71,19 @@ class Stable {
     float ViscoXF() const noexcept { return sat_.ViscoXF; }
     float ViscoXG() const noexcept { return sat_.ViscoXG; }
 
-    // Code of the last lookup run (0 none; 7 a table file that cannot be read).
+    // Code of the last lookup run, which may be one made inside the viscosity or quality
+    // steps of a call:
+    //   0 none;
+    //   1 the two properties are the same; 2 a value outside the table's range;
+    //   3 a property code outside 1 to 5; 4 outside the table or undetermined;
+    //   5 a saturation value outside its range; 6 a saturation code other than 1 and 2;
+    //   7 a table file the lookup needs cannot be used: it cannot be read, or it is damaged
+    //     (not the size of the record layout, not the checksum of the manifest written beside
+    //     the files, or values no steam table holds), or it went missing after the object was
+    //     made;
+    //   8 a table file was missing when the object was made (the missing-files message);
+    //  10 an undetermined saturated state (pressure and temperature on the saturation line).
+    // On codes 1 to 8 the working values of the lookup are 9999999.
     float StableError() const noexcept { return static_cast<float>(error_); }
 
     // Saturation state at a pressure (AKSAT 1) or a temperature (AKSAT 2).
@@ -90,11 +117,13 @@ class Stable {
         language_ = language;
     }
 
-    const std::filesystem::path& dataDirectory() const noexcept {
-        return directory_;
-    }
+    const std::filesystem::path& dataDirectory() const noexcept;
 
   private:
+    template <class Source>
+    friend class steam::Lookups;
+    friend struct steam::ReferenceAccess;
+
     struct WorkingState {
         float pressure = 0, temperature = 0, volume = 0, enthalpy = 0, entropy = 0, quality = 0,
               viscosity = 0, kinematicViscosity = 0;
@@ -103,16 +132,15 @@ class Stable {
         float PSAT = 0, TSAT = 0, SVOLF = 0, SVOLG = 0, ENTHF = 0, ENTHG = 0, ENTROF = 0,
               ENTROG = 0, ViscoF = 0, ViscoG = 0, ViscoXF = 0, ViscoXG = 0;
     };
-    class StateSearch;
-
-    void satLookup(std::int32_t code, float value);
-    void stateLookup(std::int32_t kode, float arg, std::int32_t icode, float argl);
-    float steamViscosity(float P, float T, float X);
-    float toBase(std::int32_t code, float value) const;
-    float qualityOfWorkingState();
+    explicit Stable(std::shared_ptr<steam::DataDirectory> data);
+    // The tables as the files are now: `checked` the files whose presence the call needs,
+    // `read` those it looks up (bits 1 << file).
+    const steam::TableSet& currentTables(unsigned checked, unsigned read);
     void showMissingFiles() const;
 
-    std::filesystem::path directory_;
+    std::shared_ptr<steam::DataDirectory> data_;
+    std::shared_ptr<const steam::TableSet> tables_;
+    bool readsFiles_ = false;  // the tests' reference: every lookup reads the files
     std::string missingFiles_;
     Unit units_;
     std::int32_t language_ = 0;

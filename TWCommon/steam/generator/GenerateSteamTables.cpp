@@ -2,6 +2,8 @@
 //   TWSStb.twd  saturation table, 32-byte records (p, T, vf, vg, hf, hg, sf, sg)
 //   TWStbP.twd  pressure list, 4-byte records (p)
 //   TWStb.twd   state grid, 16-byte records (T, v, h, s), 185 rows of 72 slots
+// and beside them the manifest TWStbManifest.txt (size and CRC-32 of each), by which the library
+// tells its own files from damaged ones.
 // All values are little-endian 32-bit floats in kg/cm2 a, oC, m3/kg, kcal/kg, kcal/(kg K);
 // record numbers start at 1 and every table runs from the highest key down.
 //
@@ -43,9 +45,11 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "../SteamTableLayout.h"
 #include "tw/IF97.h"
 
 namespace {
@@ -56,9 +60,9 @@ constexpr double kMPaPerKgcm2 = 0.0980665;
 constexpr double kKJPerKcal = 4.1868;
 constexpr double kKelvinAt0C = 273.15;
 
-constexpr int kSaturationRecords = 376;
-constexpr int kRows = 185;
-constexpr int kSlots = 72;
+constexpr int kSaturationRecords = tw::steam::kSaturationRecords + 1;
+constexpr int kRows = tw::steam::kRows;
+constexpr int kSlots = tw::steam::kSlots;
 constexpr double kTopPressure = 250.0;      // kg/cm2 a
 constexpr double kBottomPressure = 0.0099;  // kg/cm2 a
 
@@ -222,6 +226,29 @@ bool writePressureListAndGrid(const std::filesystem::path& dir) {
     return plist.finish() && grid.finish();
 }
 
+// One line per table file: name, size, CRC-32.
+bool writeManifest(const std::filesystem::path& dir) {
+    std::string text =
+        "# Steam table files: name, size in bytes, CRC-32 (IEEE 802.3) in hexadecimal\n";
+    for (const tw::steam::TableFileLayout& layout : tw::steam::kTableFiles) {
+        std::ifstream in(dir / layout.name, std::ios::binary);
+        const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in),
+                                               std::istreambuf_iterator<char>()};
+        if (!in || bytes.size() != layout.bytes()) {
+            std::cerr << layout.name << " has " << bytes.size() << " bytes, not " << layout.bytes()
+                      << '\n';
+            return false;
+        }
+        text += tw::steam::manifestLine(layout.name, {bytes.size(), tw::steam::crc32(bytes)});
+        text += '\n';
+    }
+    std::ofstream out(dir / tw::steam::kManifestFile, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) std::cerr << "cannot write " << (dir / tw::steam::kManifestFile) << '\n';
+    return static_cast<bool>(out);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -232,6 +259,8 @@ int main(int argc, char** argv) {
     const std::filesystem::path dir(argv[1]);
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    if (!writeSaturationTable(dir) || !writePressureListAndGrid(dir)) return 1;
+    if (!writeSaturationTable(dir) || !writePressureListAndGrid(dir) || !writeManifest(dir)) {
+        return 1;
+    }
     return 0;
 }

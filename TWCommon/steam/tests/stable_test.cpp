@@ -210,8 +210,14 @@ TEST_F(DataDirectory, MissingFileIsReportedAtCreationAndAtEachLookup) {
     EXPECT_EQ(sink.messages()[0].text,
               "The following files are necessary at the directory having [TWCommon.dll] "
               "file.\n<TWStbP.twd>");
-    EXPECT_EQ(st.StableError(), 0);
-    EXPECT_EQ(st.TSAT(), 0.0f);  // no working value changed
+    // The lookups fail: nothing reads as a valid state.
+    EXPECT_EQ(st.StableError(), 8);
+    EXPECT_EQ(st.TSAT(), 9999999.0f);
+    EXPECT_EQ(st.ViscoF(), 0.0f);
+    for (const auto& m : sink.messages()) EXPECT_EQ(m.text, sink.messages()[0].text);
+    st.STABLE(1, 10.0f, 2, 300.0f);
+    EXPECT_EQ(st.StableError(), 8);
+    EXPECT_EQ(st.ENTH(), 9999999.0f);
 }
 
 TEST_F(DataDirectory, ShortFileIsNeverTakenAsData) {

@@ -66,14 +66,20 @@ struct CaseOutcome {
     FlueGasResults results;
     std::vector<RecordedMessage> messages;
 };
-// Fills a table for the case and calculates it, collecting the messages it shows.
+// Fills a table for the case and calculates it, collecting the messages it shows (through a
+// message sink of the calling thread). Several threads may calculate cases at once, each its
+// own; the program language TW_Language must not change meanwhile.
 CaseOutcome calculateCase(const FlueGasCase& flueGasCase);
 
 // The CSV batch: a header line of option names, then one case per line. Writes the input
 // columns, the result rows (8 and 11 to 16, as the table shows them) and the messages of each
 // case ("caption: text", one per line of the field). A case that fails reports why in its own
 // row; the batch goes on. Returns the number of cases. CaseError for an unusable header.
-std::size_t runFlueGasBatch(std::istream& in, std::ostream& out);
+// The input is read and the output written as the batch goes, a few hundred cases at a time,
+// so its memory does not grow with the number of cases. With `jobs` above 1 the cases are
+// calculated on that many threads and written in input order: the output is the same bytes
+// whatever the number of jobs. The batch stops early when `out` fails.
+std::size_t runFlueGasBatch(std::istream& in, std::ostream& out, unsigned jobs = 1);
 
 // What the batch writes for one case: its header line and its row, from the case's options
 // (names and values as parseFlueGasCase reads them), the table after the calculation and the

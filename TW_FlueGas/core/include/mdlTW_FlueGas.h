@@ -19,7 +19,7 @@
 //   then as it was before the call, so end the run there.
 // - trySO3ConversionRate, tryOkkesAcidDewPoint, tryVerhoffAcidDewPoint (automatic SO3 mode) and
 //   tryOkkesAcidDewPointAtConversion, tryVerhoffAcidDewPointAtConversion (user-input SO3 mode,
-//   both with the user's rate): nullopt means "N/A" in that row.
+//   both with the user's rate) and tryAirWaterDewPoint: nullopt means "N/A" in that row.
 // - An enthalpy past the single precision range (a PTC 4.4 or B&W temperature near 1e13 and
 //   above) raises tw::AutomationError 6 (Overflow), like every arithmetic fault of the suite.
 
@@ -58,9 +58,12 @@ struct FlueGasCompositionRecord {
     float wt(GasComponent c) const noexcept { return WtPercent[index(c)]; }
 };
 
-// Module-level state of the program (used by the user-interface thread only).
-extern FlueGasCompositionRecord FlueGasComposition;
-// The program-wide language of captions and messages; the window sets it at start.
+// Module-level state of the program. Each thread has its own record, so that the cases of a
+// batch can be calculated on several threads at once; the window uses that of its thread.
+extern thread_local FlueGasCompositionRecord FlueGasComposition;
+// The program-wide language of captions and messages; the window sets it at start. Every
+// calculation reads it: it must not be changed while calculations run on other threads (a
+// batch sets it before it starts its workers).
 extern enmLanguage TW_Language;
 
 // Normalises the composition to 100 percent, derives the other basis and the mole weight into
@@ -97,7 +100,10 @@ std::optional<float> tryFlueGasEnthbyBnW(const Unit& unit, float T, bool isVolum
 // Water dew point (AirWaterDewPoint.cpp).
 // Saturation temperature of water at the partial pressure of H2O (volume percent) in a gas at
 // total pressure P (the Unit's uPR), in the Unit's uTP; 0 with a warning below about 1 oC.
+// When the steam table cannot answer (a table file missing or damaged; it shows why), the try
+// variant gives nullopt ("N/A"); the published routine returns the table's TSAT as it is.
 float AirWaterDewPoint(const Unit& unit, float H2O, float P);
+std::optional<float> tryAirWaterDewPoint(const Unit& unit, float H2O, float P);
 
 // Equilibrium constant of SO2 + 1/2 O2 = SO3 at 1273 K (0.1722791).
 float SO3EquilibriumConstant();

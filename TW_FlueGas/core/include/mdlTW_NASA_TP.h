@@ -39,17 +39,19 @@ struct NasaProperties {
 // Universal gas constant of the NASA Glenn data, J/(mol K).
 inline constexpr double kNasaGasConstant = 8.31451;
 
-// Left by the last NASA_TP call; -999999999 in all three after a refused temperature.
-extern NasaProperties NasaResult;
+// Left by the last NASA_TP call of the thread; -999999999 in all three after a refused
+// temperature.
+extern thread_local NasaProperties NasaResult;
 
 // Species properties in the current units of the last Unit passed to a species routine (cp and
-// s in uENTRO, h in uENTH), in GasComponent order; all zero at start.
+// s in uENTRO, h in uENTH), in GasComponent order; all zero at start. Like NasaResult, one
+// record per thread.
 struct SpeciesPropertyValues {
     float cp = 0.0f;
     float h = 0.0f;
     float s = 0.0f;
 };
-extern std::array<SpeciesPropertyValues, kGasComponentCount> SpeciesProperties;
+extern thread_local std::array<SpeciesPropertyValues, kGasComponentCount> SpeciesProperties;
 
 // Evaluates the species at T kelvin into NasaResult. The first and last breakpoints are
 // accepted; outside them a message (caption "Function NASA_TP", English) is shown. A

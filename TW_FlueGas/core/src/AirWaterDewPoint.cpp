@@ -1,6 +1,7 @@
 // Water dew point of the flue gas: the saturation temperature of water at the partial pressure
 // of its water vapour, from a steam table object made for this one lookup.
 
+#include <optional>
 #include <string>
 
 #include "mdlTW_FlueGas.h"
@@ -32,9 +33,15 @@ void showLowDewPoint(const Unit& unit) {
     showMessage(text, "Sub-procedure AirWaterDewPoint", MessageIcon::Critical);
 }
 
-}  // namespace
+// The dew point, and whether the steam table answered: a lookup that failed (a missing or
+// damaged table file, a pressure out of its range) has shown why, and its temperature is no dew
+// point.
+struct DewPoint {
+    float temperature;
+    bool answered;
+};
 
-float AirWaterDewPoint(const Unit& unit, float H2O, float P) {
+DewPoint dewPoint(const Unit& unit, float H2O, float P) {
     Stable steam;
     steam.setTW_Language(TW_Language);
     // The partial pressure is a fraction of the absolute pressure: it is formed and looked up
@@ -45,10 +52,22 @@ float AirWaterDewPoint(const Unit& unit, float H2O, float P) {
     const float pw = static_cast<float>(H2O / 100.0 * pTotal);
     if (!(pw >= kLowestPartialPressure)) {  // NaN is refused as well
         showLowDewPoint(unit);
-        return 0.0f;
+        return {0.0f, true};
     }
     steam.SSTABLE(ktoSStable_PR, pw);
-    return steam.TSAT();
+    return {steam.TSAT(), steam.StableError() == 0};
+}
+
+}  // namespace
+
+std::optional<float> tryAirWaterDewPoint(const Unit& unit, float H2O, float P) {
+    const DewPoint d = dewPoint(unit, H2O, P);
+    if (!d.answered) return std::nullopt;
+    return d.temperature;
+}
+
+float AirWaterDewPoint(const Unit& unit, float H2O, float P) {
+    return dewPoint(unit, H2O, P).temperature;
 }
 
 }  // namespace tw

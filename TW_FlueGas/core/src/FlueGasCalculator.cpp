@@ -175,7 +175,7 @@ void calculateInto(const FlueGasInput& input, const Unit& unit, FlueGasResults& 
     // Step 10: water dew point at the standard atmosphere in the user's pressure unit.
     if (h2o != 0) {
         const float p = unit.CvtPR(ktounit_kgpercm2a, unit.uPR(), kStandardAtmosphereKgPerCm2);
-        results.waterDewPoint = AirWaterDewPoint(unit, h2o, p);
+        results.waterDewPoint = tryAirWaterDewPoint(unit, h2o, p);
     }
     results.complete = true;
 }

@@ -6,7 +6,7 @@
 
 namespace tw {
 
-FlueGasCompositionRecord FlueGasComposition;
+thread_local FlueGasCompositionRecord FlueGasComposition;
 enmLanguage TW_Language = TW_Korean;
 
 namespace {

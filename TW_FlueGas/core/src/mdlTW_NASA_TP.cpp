@@ -8,8 +8,8 @@
 
 namespace tw {
 
-NasaProperties NasaResult;
-std::array<SpeciesPropertyValues, kGasComponentCount> SpeciesProperties{};
+thread_local NasaProperties NasaResult;
+thread_local std::array<SpeciesPropertyValues, kGasComponentCount> SpeciesProperties{};
 
 namespace {
 
@@ -43,15 +43,18 @@ NasaProperties nasaPolynomials(const NasaInterval& c, double T, double M) {
     const auto& a = c.a;
     const auto& b = c.b;
     const double lnT = std::log(T);
-    // NASA/TP-2002-211556, eqs. 4 to 6: cp/R, H/RT and S/R; molar values times R, then per kg.
-    const double cpR = a[0] * std::pow(T, -2) + a[1] / T + a[2] + a[3] * T + a[4] * std::pow(T, 2) +
-                       a[5] * std::pow(T, 3) + a[6] * std::pow(T, 4);
-    const double hR = -a[0] / T + a[1] * lnT + a[2] * T + a[3] * std::pow(T, 2) / 2 +
-                      a[4] * std::pow(T, 3) / 3 + a[5] * std::pow(T, 4) / 4 +
-                      a[6] * std::pow(T, 5) / 5 + b[0];
-    const double sR = -a[0] * std::pow(T, -2) / 2 - a[1] / T + a[2] * lnT + a[3] * T +
-                      a[4] * std::pow(T, 2) / 2 + a[5] * std::pow(T, 3) / 3 +
-                      a[6] * std::pow(T, 4) / 4 + b[1];
+    const double inv = 1.0 / T;
+    // NASA/TP-2002-211556, eqs. 4 to 6, in Horner form: cp/R, H/R and S/R; molar values times
+    // R, then per kg.
+    //   cp/R = a1 T^-2 + a2 T^-1 + a3 + a4 T + a5 T^2 + a6 T^3 + a7 T^4
+    //   H/R  = -a1 T^-1 + a2 ln T + a3 T + a4 T^2/2 + a5 T^3/3 + a6 T^4/4 + a7 T^5/5 + b1
+    //   S/R  = -a1 T^-2/2 - a2 T^-1 + a3 ln T + a4 T + a5 T^2/2 + a6 T^3/3 + a7 T^4/4 + b2
+    const double cpR =
+        (a[0] * inv + a[1]) * inv + a[2] + T * (a[3] + T * (a[4] + T * (a[5] + T * a[6])));
+    const double hR = -a[0] * inv + a[1] * lnT + b[0] +
+                      T * (a[2] + T * (a[3] / 2 + T * (a[4] / 3 + T * (a[5] / 4 + T * a[6] / 5))));
+    const double sR = -(a[0] * inv / 2 + a[1]) * inv + a[2] * lnT + b[1] +
+                      T * (a[3] + T * (a[4] / 2 + T * (a[5] / 3 + T * a[6] / 4)));
     return {kNasaGasConstant * cpR / M, kNasaGasConstant * hR / M, kNasaGasConstant * sR / M};
 }
 

@@ -167,6 +167,24 @@ TEST_F(TwcalcFlueGasBatch, EachCaseReportsInItsOwnRow) {
     EXPECT_NE(rows[5][18].find("2 fields"), std::string::npos);
 }
 
+TEST_F(TwcalcFlueGasBatch, JobsChangeNothingInTheOutput) {
+    std::string cases = "n2,ar,o2,co2,co,so2,h2o,t,tref,formula\n";
+    for (int i = 0; i < 700; ++i) {
+        cases += "76,0.9,4,12,0,0.1,7," + std::to_string(100 + i) + ",25," + std::to_string(i % 3) +
+                 "\n";
+    }
+    const std::string in = write("in.csv", cases);
+    const TwcalcResult one = runTwcalc({"fluegas", "--csv", in, "--jobs", "1"});
+    ASSERT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(std::count(one.out.begin(), one.out.end(), '\n'), 701);
+    EXPECT_EQ(runTwcalc({"fluegas", "--csv", in, "--jobs", "3"}).out, one.out);
+    const std::string out = (dir / "out.csv").string();
+    ASSERT_EQ(runTwcalc({"fluegas", "--csv", in, "--out", out}).status, 0);  // all cores
+    EXPECT_EQ(read(out), one.out);
+    EXPECT_EQ(runTwcalc({"fluegas", "--csv", in, "--jobs", "0"}).status, 2);
+    EXPECT_EQ(runTwcalc(with(kTypicalArgs, {"--jobs", "2"})).status, 2);
+}
+
 TEST_F(TwcalcFlueGasBatch, AMisspeltHeaderStopsTheBatch) {
     const std::string in = write("in.csv", "n2,argon\n76,1\n");
     EXPECT_EQ(runTwcalc({"fluegas", "--csv", in}).status, 2);

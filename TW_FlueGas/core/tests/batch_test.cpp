@@ -1,0 +1,147 @@
+// The CSV batch: the same bytes whatever the number of threads, rows written while the input is
+// still being read, and cases calculated on several threads at once.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "FlueGasBatch.h"
+#include "mdlTW_FlueGas.h"
+#include "tw/MessageSink.h"
+
+namespace {
+
+namespace fg = tw::fluegas;
+
+class Batch : public ::testing::Test {
+  protected:
+    void SetUp() override { tw::TW_Language = tw::TW_English; }
+    void TearDown() override { tw::TW_Language = tw::TW_Korean; }
+};
+
+// Cases of every kind: formulas, units, SO3 modes, totals other than 100 (a message), refused
+// values, rows of the wrong length, quoted fields, blank lines.
+std::string mixedCases(int count) {
+    std::ostringstream csv;
+    csv << "\xEF\xBB\xBFn2, ar ,o2,co2,co,so2,h2o,t,tref,formula,so3,utp\r\n";
+    for (int i = 0; i < count; ++i) {
+        const int o2 = 2 + i % 7;
+        csv << 76 - o2 + i % 3 << ",0.9," << o2 << ",12,0,0." << i % 4 << ",7," << 120 + i % 600
+            << ",25," << i % 3 << ',' << (i % 11 == 0 ? "2.5" : "") << ','
+            << (i % 13 == 0 ? "oF" : "") << "\r\n";
+        if (i % 97 == 0) csv << "76,0.9,4,12,0,0.1,7\r\n";                 // too few fields
+        if (i % 89 == 0) csv << "\"7,5\",0.9,4,12,0,0.1,7,300,25,,,\r\n";  // a comma typed in
+        if (i % 83 == 0) csv << "\r\n";
+        if (i % 79 == 0) csv << "76,0.9,4,12,0,0.1,7,-500,25,0,,\r\n";  // below 200 K
+    }
+    return csv.str();
+}
+
+std::string runBatch(const std::string& input, unsigned jobs, std::size_t* cases = nullptr) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    const std::size_t n = fg::runFlueGasBatch(in, out, jobs);
+    if (cases) *cases = n;
+    return out.str();
+}
+
+TEST_F(Batch, TheSameBytesWhateverTheNumberOfThreads) {
+    const std::string input = mixedCases(3000);
+    std::size_t cases = 0;
+    const std::string one = runBatch(input, 1, &cases);
+    EXPECT_EQ(cases, 3000u + 31 + 34 + 38);
+    EXPECT_NE(one.find("the row has 7 fields, the header 12"), std::string::npos);
+    EXPECT_NE(one.find("Total of component percent"), std::string::npos);
+    for (unsigned jobs : {2U, 3U, 8U}) {
+        std::size_t n = 0;
+        EXPECT_TRUE(runBatch(input, jobs, &n) == one) << jobs << " jobs";
+        EXPECT_EQ(n, cases);
+    }
+    // A batch smaller than one hand-over, and one without cases.
+    const std::string few = mixedCases(3);
+    EXPECT_EQ(runBatch(few, 4), runBatch(few, 1));
+    EXPECT_EQ(runBatch("n2,o2\r\n", 4), runBatch("n2,o2\r\n", 1));
+}
+
+// An input that makes its cases as it is read, and notes how much output the batch had written
+// by the time the last case was read.
+class GeneratedCases : public std::streambuf {
+  public:
+    GeneratedCases(int cases, const std::ostringstream& out) : left_(cases), out_(out) {
+        line_ = "n2,ar,o2,co2,co,so2,h2o,t,tref\n";
+        setg(line_.data(), line_.data(), line_.data() + line_.size());
+    }
+    std::size_t writtenBeforeTheEnd = 0;
+
+  protected:
+    int_type underflow() override {
+        if (left_ == 0) {
+            writtenBeforeTheEnd = out_.view().size();
+            return traits_type::eof();
+        }
+        --left_;
+        line_ = "76,0.9,4,12,0,0.1,7," + std::to_string(100 + left_ % 500) + ",25\n";
+        setg(line_.data(), line_.data(), line_.data() + line_.size());
+        return traits_type::to_int_type(line_[0]);
+    }
+
+  private:
+    int left_;
+    const std::ostringstream& out_;
+    std::string line_;
+};
+
+TEST_F(Batch, RowsAreWrittenWhileTheInputIsStillRead) {
+    for (unsigned jobs : {1U, 2U}) {
+        std::ostringstream out;
+        GeneratedCases source(20000, out);
+        std::istream in(&source);
+        EXPECT_EQ(fg::runFlueGasBatch(in, out, jobs), 20000u);
+        // Most rows are out before the input ends: only the cases in hand are held back.
+        const std::size_t rowLength = out.view().size() / 20001;
+        EXPECT_GT(source.writtenBeforeTheEnd, rowLength * 10000) << jobs << " jobs";
+    }
+}
+
+TEST_F(Batch, CasesOnSeveralThreadsCollectTheirOwnMessages) {
+    // Totals of 100 (no message) and of 101 (the normalisation notice, twice).
+    auto caseWithTotal = [](int i) {
+        fg::FlueGasCase c;
+        c.cells = {i % 2 == 0 ? "76" : "77", "0.9", "4", "12", "0", "0.1", "7",
+                   std::to_string(150 + i),  "25"};
+        return c;
+    };
+    std::vector<fg::CaseOutcome> expected;
+    expected.reserve(200);
+    for (int i = 0; i < 200; ++i) expected.push_back(fg::calculateCase(caseWithTotal(i)));
+    tw::RecordingMessageSink processWide;
+    const tw::ScopedMessageSink guard(processWide);
+    std::vector<int> wrong(4, 0);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < wrong.size(); ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 3; ++round) {
+                for (int i = 0; i < 200; ++i) {
+                    const fg::CaseOutcome o = fg::calculateCase(caseWithTotal(i));
+                    const fg::CaseOutcome& e = expected[static_cast<std::size_t>(i)];
+                    if (o.messages.size() != e.messages.size() ||
+                        o.table.value(fg::rowGasEnthalpy) != e.table.value(fg::rowGasEnthalpy) ||
+                        o.table.value(fg::rowWaterDewPoint) !=
+                            e.table.value(fg::rowWaterDewPoint)) {
+                        ++wrong[t];
+                    }
+                }
+            }
+        });
+    }
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(wrong, std::vector<int>(4, 0));
+    EXPECT_EQ(expected[1].messages.size(), 2u);
+    EXPECT_TRUE(processWide.messages().empty());  // every case kept its own
+}
+
+}  // namespace

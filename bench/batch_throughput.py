@@ -1,0 +1,85 @@
+#!/usr/bin/python3
+"""Cases per second and peak memory of `twcalc fluegas --csv`.
+
+Writes plant-like batches of flue gas cases (a year of minute data is 525,600 of them), runs
+twcalc on one and on two threads, and reports the median cases per second of several runs and
+the peak resident memory of the process for batches of different sizes.
+
+    bench/batch_throughput.py [--twcalc build/bin/twcalc] [--cases 100000] [--runs 5]
+"""
+
+import argparse
+import os
+import random
+import statistics
+import subprocess
+import tempfile
+import time
+
+HEADER = "n2,ar,o2,co2,co,so2,h2o,t,tref\n"
+
+
+def write_cases(path, count, seed=1):
+    """Gases of a boiler over a day: O2 and H2O wander, the rest follows; about a third of the
+    totals are not exactly 100 (the calculator then notes that it normalised them)."""
+    r = random.Random(seed)
+    with open(path, "w", encoding="ascii") as f:
+        f.write(HEADER)
+        for i in range(count):
+            o2 = round(3.5 + 1.5 * r.random(), 2)
+            h2o = round(6 + 4 * r.random(), 2)
+            so2 = round(0.02 + 0.1 * r.random(), 3)
+            co2 = round(11 + 2 * r.random(), 2)
+            n2 = round(100 - 0.9 - o2 - h2o - so2 - co2, 3)
+            if i % 3 == 0:
+                n2 = round(n2 + 0.05, 3)
+            t = round(120 + 280 * r.random(), 1)
+            f.write(f"{n2},0.9,{o2},{co2},0,{so2},{h2o},{t},25\n")
+
+
+def run(twcalc, csv, jobs, out):
+    """Wall seconds and peak resident memory (KB) of one twcalc run. The peak is taken by
+    /usr/bin/time, a small process of its own: the resource usage of a child forked from this
+    interpreter would count the interpreter's memory from before the exec."""
+    with tempfile.NamedTemporaryFile("r") as peak:
+        start = time.perf_counter()
+        subprocess.run(["/usr/bin/time", "-f", "%M", "-o", peak.name, twcalc, "fluegas", "--csv",
+                        csv, "--jobs", str(jobs), "--out", out],
+                       check=True, stdout=subprocess.DEVNULL)
+        wall = time.perf_counter() - start
+        return wall, int(peak.read().split()[-1])
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--twcalc", default="build/bin/twcalc")
+    parser.add_argument("--cases", type=int, default=100000)
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--memory-sizes", default="10000,1000000",
+                        help="batch sizes whose peak memory is reported")
+    args = parser.parse_args()
+
+    with tempfile.TemporaryDirectory() as tmp:
+        csv = os.path.join(tmp, "cases.csv")
+        out = os.path.join(tmp, "results.csv")
+        write_cases(csv, args.cases)
+        rates = {}
+        for jobs in (1, 2):
+            run(args.twcalc, csv, jobs, out)  # warm the page cache
+            walls = [run(args.twcalc, csv, jobs, out)[0] for _ in range(args.runs)]
+            rates[jobs] = args.cases / statistics.median(walls)
+            print(f"--jobs {jobs}: {rates[jobs]:,.0f} cases/s "
+                  f"(median of {args.runs} runs of {args.cases:,} cases, "
+                  f"{min(walls):.3f} to {max(walls):.3f} s)")
+        print(f"speed-up with two threads: {rates[2] / rates[1]:.2f}x")
+        for size in (int(s) for s in args.memory_sizes.split(",")):
+            write_cases(csv, size, seed=2)
+            for jobs in (1, 2):
+                wall, rss = run(args.twcalc, csv, jobs, out)
+                print(f"{size:>9,} cases, --jobs {jobs}: peak RSS {rss / 1024:.1f} MB "
+                      f"({size / wall:,.0f} cases/s)")
+
+
+if __name__ == "__main__":
+    main()
