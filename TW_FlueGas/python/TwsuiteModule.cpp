@@ -6,12 +6,14 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -26,8 +28,9 @@ namespace fg = tw::fluegas;
 
 namespace {
 
-// The library's program language and message sink are process-wide: one run at a time, taken
-// in turn by Python threads, which give up the interpreter lock while they wait and run.
+// The library's program language and the message sink of a single call are process-wide: one
+// run at a time (a batch on its own threads), taken in turn by Python threads, which give up
+// the interpreter lock while they wait and run.
 std::mutex& libraryLock() {
     static std::mutex lock;
     return lock;
@@ -126,21 +129,46 @@ class MessageDicts {
   public:
     py::dict operator()(std::string_view caption, std::string_view text, tw::MessageIcon icon) {
         py::dict d;
-        d[captionKey_] = string(caption);
-        d[textKey_] = string(text);
-        d[iconKey_] = string(tw::iconName(icon));
+        set(d, captionKey_, string(caption));
+        set(d, textKey_, string(text));
+        set(d, iconKey_, string(tw::iconName(icon)));
         return d;
     }
 
   private:
-    py::str string(std::string_view text) {
-        auto [it, added] = strings_.try_emplace(std::string(text));
-        if (added) it->second = py::str(text.data(), text.size());
-        return it->second;
+    static void set(const py::dict& d, const py::str& key, const py::str& value) {
+        if (PyDict_SetItem(d.ptr(), key.ptr(), value.ptr()) != 0) throw py::error_already_set();
+    }
+
+    // Looked up by the text itself, without making a std::string of it first.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const noexcept {
+            return std::hash<std::string_view>{}(text);
+        }
+    };
+
+    const py::str& string(std::string_view text) {
+        if (const auto it = strings_.find(text); it != strings_.end()) return it->second;
+        return strings_.emplace(std::string(text), py::str(text.data(), text.size())).first->second;
     }
 
     py::str captionKey_{"caption"}, textKey_{"text"}, iconKey_{"icon"};
-    std::unordered_map<std::string, py::str> strings_;
+    std::unordered_map<std::string, py::str, TextHash, std::equal_to<>> strings_;
+};
+
+// Keeps Python's cycle collector off for its lifetime (unless it was off already).
+class PausedCycleCollector {
+  public:
+    PausedCycleCollector() : wasOn_(PyGC_Disable() != 0) {}
+    ~PausedCycleCollector() {
+        if (wasOn_) PyGC_Enable();
+    }
+    PausedCycleCollector(const PausedCycleCollector&) = delete;
+    PausedCycleCollector& operator=(const PausedCycleCollector&) = delete;
+
+  private:
+    bool wasOn_;
 };
 
 // One batch of flue gas cases: the columns of cell values, the settings every case shares, and
@@ -180,6 +208,8 @@ class FlueGasBatchRun {
         } catch (const tw::AutomationError& e) {
             messages_[c].refusal = e.messageText();
             messages_[c].automationError = true;
+        } catch (const std::exception& e) {
+            messages_[c].refusal = e.what();  // never past a thread of the batch
         }
     }
 
@@ -209,12 +239,38 @@ class FlueGasBatchRun {
     std::vector<CaseMessages>& messages_;
 };
 
+// Runs the cases of a batch on `jobs` threads, each taking the next few cases in turn. Every
+// case writes only its own results and messages; the calculator core keeps its records and
+// message sinks per thread.
+void calculateOnThreads(FlueGasBatchRun& run, std::size_t cases, unsigned jobs) {
+    constexpr std::size_t kCasesAtATime = 64;
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t first = next.fetch_add(kCasesAtATime); first < cases;
+             first = next.fetch_add(kCasesAtATime)) {
+            run.calculate(first, std::min(first + kCasesAtATime, cases));
+        }
+    };
+    const std::size_t useful = (cases + kCasesAtATime - 1) / kCasesAtATime;
+    std::vector<std::jthread> helpers;
+    for (std::size_t k = 1; k < std::min<std::size_t>(jobs, useful); ++k)
+        helpers.emplace_back(work);
+    work();
+}
+
 // `cells`: the table cells by option name (n2 ... tref), each an array of cases or a single
-// value for every case; `settings`: the other options as texts; `lang`: "en" or "ko".
-py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std::string& lang) {
+// value for every case; `settings`: the other options as texts; `lang`: "en" or "ko"; `jobs`:
+// the number of threads, None for one per core.
+py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std::string& lang,
+                      std::optional<long long> jobs) {
     if (lang != "en" && lang != "ko") {
         throw py::value_error("--lang '" + lang + "': give en or ko");
     }
+    if (jobs && (*jobs < 1 || *jobs > 256)) {
+        throw py::value_error("--jobs " + std::to_string(*jobs) + ": give 1 to 256 threads");
+    }
+    const unsigned threads =
+        jobs ? static_cast<unsigned>(*jobs) : std::max(1U, std::thread::hardware_concurrency());
     // The columns as numbers, and the number of cases: the length every array shares.
     std::vector<FlueGasBatchRun::Column> columns;
     py::ssize_t cases = -1;
@@ -263,7 +319,7 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
         py::gil_scoped_release released;
         const std::lock_guard<std::mutex> guard(libraryLock());
         tw::TW_Language = lang == "ko" ? tw::TW_Korean : tw::TW_English;
-        run->calculate(0, n);
+        calculateOnThreads(*run, n, threads);
     }
 
     py::dict batch;
@@ -271,17 +327,21 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
         const std::string_view name = fg::kResultColumns[i].second;
         batch[py::str(name.data(), name.size())] = results[i];
     }
+    // Hundreds of thousands of new dicts and lists would set off the cycle collector again and
+    // again, each time over all of them; none of them can be part of a cycle.
+    const PausedCycleCollector paused;
     MessageDicts messageDict;
     py::list perCase(n);
     for (std::size_t c = 0; c < n; ++c) {
         const CaseMessages& m = messages[c];
-        py::list list;
+        py::list list(m.shown.size() + (m.refusal.empty() ? 0 : 1));
+        std::size_t i = 0;
         for (const tw::RecordedMessage& shown : m.shown) {
-            list.append(messageDict(shown.caption, shown.text, shown.icon));
+            list[i++] = messageDict(shown.caption, shown.text, shown.icon);
         }
         if (!m.refusal.empty()) {
-            list.append(messageDict(m.automationError ? "AutomationError" : "ValueError", m.refusal,
-                                    tw::MessageIcon::Critical));
+            list[i] = messageDict(m.automationError ? "AutomationError" : "ValueError", m.refusal,
+                                  tw::MessageIcon::Critical);
         }
         perCase[c] = std::move(list);
     }
@@ -307,7 +367,9 @@ PYBIND11_MODULE(_twsuite, m) {
     m.def("number_text", &twcalc::numberText, py::arg("value"),
           "A number as the text that options and table cells read back to the same value.");
     m.def("fluegas_batch", &fluegasBatch, py::arg("cells"), py::arg("settings"), py::arg("lang"),
-          "Calculates one flue gas case per array element without the interpreter lock.");
+          py::arg("jobs"),
+          "Calculates one flue gas case per array element on `jobs` threads (None: one per core) "
+          "without the interpreter lock.");
     m.attr("CELL_OPTIONS") = names(fg::kCellOptionNames);
     m.attr("SETTING_OPTIONS") = names(fg::kSettingOptionNames);
     std::vector<std::string> resultColumns;

@@ -69,6 +69,17 @@ def test_a_batch_gives_the_numbers_and_messages_of_single_calls(settings):
     assert_same(batch, single_calls(columns, settings))
 
 
+def test_the_number_of_threads_changes_nothing_but_the_time():
+    columns = random_cases(np.random.default_rng(9), 1000)
+    columns["n2"][::7] = np.nan  # refused cases among the others
+    one = twsuite.fluegas_batch(**columns, jobs=1)
+    for jobs in (2, 3, 16):
+        many = twsuite.fluegas_batch(**columns, jobs=jobs)
+        for name in twsuite.RESULT_COLUMNS:
+            np.testing.assert_array_equal(many[name], one[name])
+        assert many["messages"] == one["messages"]
+
+
 def test_hostile_values_give_messages_per_case_and_never_crash():
     values = np.array([np.nan, np.inf, -np.inf, -5, 0, 1e30, 1e300, -1e-300, 5e-324,
                        3.4028235e38, 76])
@@ -109,6 +120,9 @@ def test_arrays_sequences_and_single_values_mix():
     (lambda: twsuite.fluegas_batch(n2=[1], utp="degC"), ValueError),
     (lambda: twsuite.fluegas_batch(n2=[1], lang="fr"), ValueError),
     (lambda: twsuite.fluegas_batch(n2=[1], nitrogen=[1]), TypeError),
+    (lambda: twsuite.fluegas_batch(n2=[1], jobs=0), ValueError),
+    (lambda: twsuite.fluegas_batch(n2=[1], jobs=1000), ValueError),
+    (lambda: twsuite.fluegas_batch(n2=[1], jobs="2"), TypeError),
 ])
 def test_a_batch_that_cannot_run_raises(call, kind):
     with pytest.raises(kind):

@@ -192,15 +192,17 @@ def fluegas_batch(**options):
 
     n2, ar, o2, co2, co, so2, h2o, t, tref: numpy arrays or sequences of numbers, one element
     per case, or a single number for every case; one left out is an empty cell. basis,
-    formula, so3, utp, uenth, upr, lang: as for fluegas(), the same for every case.
+    formula, so3, utp, uenth, upr, lang: as for fluegas(), the same for every case. jobs: the
+    number of threads to calculate on, as twcalc fluegas --jobs (default: one per core).
 
     Returns a dict of numpy arrays total, mole_weight, enthalpy, so3_rate, okkes_dew_point,
     verhoff_dew_point, water_dew_point (the numbers the table shows, NaN where it shows "N/A"
     or nothing) and "messages", a list per case of what the library showed (a value that
     fluegas() would refuse shows as a message with the caption "ValueError"). The cases run
-    without the interpreter lock; batches from several threads take turns.
+    without the interpreter lock; batches and calls from several Python threads take turns.
     """
     lang = options.pop("lang", None)
+    jobs = options.pop("jobs", None)
     cells = {name: options.pop(name) for name in CELL_OPTIONS
              if options.get(name) is not None}
     settings = {name: _text(name, options.pop(name)) for name in SETTING_OPTIONS
@@ -211,9 +213,12 @@ def fluegas_batch(**options):
     if options:
         raise TypeError(
             f"fluegas_batch() got an unexpected keyword argument '{next(iter(options))}'")
-    return _twsuite.fluegas_batch(cells, settings, "en" if lang is None else _text("lang", lang))
+    if jobs is not None and not isinstance(jobs, numbers.Integral):
+        raise TypeError(f"jobs: give a whole number of threads, not {type(jobs).__name__}")
+    return _twsuite.fluegas_batch(cells, settings, "en" if lang is None else _text("lang", lang),
+                                  None if jobs is None else int(jobs))
 
 
 fluegas_batch.__signature__ = inspect.Signature(
     [inspect.Parameter(name, inspect.Parameter.KEYWORD_ONLY, default=None)
-     for name in CELL_OPTIONS + SETTING_OPTIONS + ("lang",)])
+     for name in CELL_OPTIONS + SETTING_OPTIONS + ("lang", "jobs")])

@@ -66,6 +66,7 @@ def stubs():
     batch = ["*"] + [f"{n}: Optional[Numbers] = None" for n in twsuite.CELL_OPTIONS]
     batch += [f"{n}: Optional[Value] = None" for n in twsuite.SETTING_OPTIONS]
     batch.append("lang: Optional[str] = None")
+    batch.append("jobs: Optional[int] = None")
     out.append(_function("fluegas_batch", batch, "dict[str, Any]",
                          twsuite.fluegas_batch.__doc__))
     return "\n".join(out)
