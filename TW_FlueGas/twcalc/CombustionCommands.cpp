@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -15,7 +14,6 @@
 #include "FlueGasBatch.h"
 #include "FlueGasCalculator.h"
 #include "JsonWriter.h"
-#include "tw/AtomicFile.h"
 #include "tw/Format.h"
 
 namespace twcalc {
@@ -29,7 +27,7 @@ struct CombustionArgs {
     std::string humidity, rh, airTemperature, coPpm, hhv;
     bool calculate = false;
     std::string t, tref, basis, formula, so3, utp, uenth, upr;
-    std::string csv;
+    std::string csv, out;
 };
 
 // The options of one combustion case: on the command line "--" + name, in a CSV batch the
@@ -302,10 +300,8 @@ void flatten(const Json& value, const std::string& name,
 
 // The CSV batch: the input columns as given, the result columns (the JSON keys of a fuel gas,
 // which has them all) and the messages of each case; a case that fails says why in its row.
-void runBatch(const std::string& path, Session& session) {
+std::size_t runCases(std::ifstream& in, const std::string& path, std::ostream& out) {
     errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw tw::FileError("cannot read '" + path + "': " + std::strerror(errno));
     std::vector<std::string> header;
     if (!fg::readCsvRecord(in, header)) throw UsageError(path + ": no header line");
     if (!header.empty() && header[0].starts_with("\xEF\xBB\xBF")) header[0].erase(0, 3);
@@ -325,7 +321,6 @@ void runBatch(const std::string& path, Session& session) {
     std::vector<std::pair<std::string, std::string>> resultColumns;
     flatten(resultJson(every), "", resultColumns);
 
-    std::ostringstream out;
     const auto writeRecord = [&out](const std::vector<std::string>& fields) {
         for (std::size_t i = 0; i < fields.size(); ++i)
             out << (i ? "," : "") << fg::csvField(fields[i]);
@@ -373,7 +368,13 @@ void runBatch(const std::string& path, Session& session) {
         row.push_back(messages);
         writeRecord(row);
     }
-    session.emit({{"cases", cases}, {"csv", out.str()}}, out.str());
+    checkCsvInputRead(in, path);
+    return cases;
+}
+
+void runBatch(const CombustionArgs& args, Session& session) {
+    std::ifstream in = openCsvInput(args.csv);
+    session.emitCsvBatch(args.out, [&](std::ostream& out) { return runCases(in, args.csv, out); });
 }
 
 }  // namespace
@@ -404,6 +405,7 @@ void addCombustionCommands(CLI::App& app, Session& session) {
                     "Batch: one case per row; header of option names with '_' for '-' "
                     "(fuel_mass, fuel_gas, excess_air, o2_dry, o2_wet, humidity, rh, "
                     "air_temperature, co_ppm, hhv)");
+    sub->add_option("--out", args->out, "Batch: write the result CSV here instead of stdout");
     session.addCommonOptions(*sub);
     sub->callback([args, &session] {
         tw::TW_Language = static_cast<tw::enmLanguage>(session.language);
@@ -413,9 +415,10 @@ void addCombustionCommands(CLI::App& app, Session& session) {
                             [&](const CaseOption& o) { return !((*args).*o.field).empty(); });
             if (anyOption || args->calculate)
                 throw ArgumentsError("--csv takes every case from the file");
-            runBatch(args->csv, session);
+            runBatch(*args, session);
             return;
         }
+        if (!args->out.empty()) throw ArgumentsError("--out belongs to a --csv batch");
         const fg::CombustionInput input = inputFromArgs(*args);
         auto sink = session.installSink();
         const fg::FlueGasFromFuelOutcome outcome = fg::FlueGasFromFuel(input);

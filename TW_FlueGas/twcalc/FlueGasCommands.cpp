@@ -2,7 +2,6 @@
 // a CSV batch of cases.
 
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -13,7 +12,6 @@
 #include "FlueGasCalculator.h"
 #include "FlueGasOptions.h"
 #include "mdlTW_FlueGas.h"
-#include "tw/AtomicFile.h"
 
 namespace twcalc {
 namespace {
@@ -94,13 +92,6 @@ fg::FlueGasCase caseFromArgs(const FlueGasArgs& args) {
     return flueGasCaseFromOptions(options);
 }
 
-std::ifstream openInput(const std::string& path) {
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw tw::FileError("cannot read '" + path + "': " + std::strerror(errno));
-    return in;
-}
-
 // The cases of the CSV file `in` (read from `path`), written to `out`. A file that cannot be
 // read to its end is a FileError, an unusable header a usage error.
 std::size_t runCases(std::ifstream& in, const FlueGasArgs& args, std::ostream& out) {
@@ -111,31 +102,13 @@ std::size_t runCases(std::ifstream& in, const FlueGasArgs& args, std::ostream& o
     } catch (const fg::CaseError& e) {
         if (!in.bad()) throw UsageError(args.csv + ": " + e.what());
     }
-    if (in.bad()) {
-        throw tw::FileError("cannot read '" + args.csv +
-                            "': " + (errno != 0 ? std::strerror(errno) : "read error"));
-    }
+    checkCsvInputRead(in, args.csv);
     return cases;
 }
 
-// The result CSV is written as the cases are calculated: into the temporary that replaces the
-// --out file at the end, or straight to standard output. Only the JSON form, which holds the
-// whole CSV text in one object, keeps it in memory.
 void runBatch(const FlueGasArgs& args, Session& session) {
-    std::ifstream in = openInput(args.csv);
-    if (!args.out.empty()) {
-        tw::AtomicFile file(args.out);
-        const std::size_t cases = runCases(in, args, file.stream());
-        file.commit();
-        session.emit({{"cases", cases}, {"out", args.out}},
-                     std::to_string(cases) + " cases written to " + args.out);
-    } else if (session.json) {
-        std::ostringstream csv;
-        const std::size_t cases = runCases(in, args, csv);
-        session.emit({{"cases", cases}, {"csv", csv.str()}}, csv.str());
-    } else {
-        runCases(in, args, *session.out);
-    }
+    std::ifstream in = openCsvInput(args.csv);
+    session.emitCsvBatch(args.out, [&](std::ostream& out) { return runCases(in, args, out); });
 }
 
 }  // namespace

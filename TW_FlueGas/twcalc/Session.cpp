@@ -1,8 +1,13 @@
 #include "Session.h"
 
+#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstring>
+#include <sstream>
+
+#include "tw/AtomicFile.h"
 
 namespace twcalc {
 
@@ -43,6 +48,37 @@ void Session::emit(Json object, const std::string& plain, bool withMessages) {
         result = std::move(object);
     } else if (!plain.empty()) {
         *out << plain << (plain.back() == '\n' ? "" : "\n");
+    }
+}
+
+void Session::emitCsvBatch(const std::string& outPath,
+                           const std::function<std::size_t(std::ostream&)>& run) {
+    if (!outPath.empty()) {
+        tw::AtomicFile file(outPath);
+        const std::size_t cases = run(file.stream());
+        file.commit();
+        emit({{"cases", cases}, {"out", outPath}},
+             std::to_string(cases) + " cases written to " + outPath);
+    } else if (json) {
+        std::ostringstream csv;
+        const std::size_t cases = run(csv);
+        emit({{"cases", cases}, {"csv", csv.str()}}, csv.str());
+    } else {
+        run(*out);
+    }
+}
+
+std::ifstream openCsvInput(const std::string& path) {
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw tw::FileError("cannot read '" + path + "': " + std::strerror(errno));
+    return in;
+}
+
+void checkCsvInputRead(const std::ifstream& in, const std::string& path) {
+    if (in.bad()) {
+        throw tw::FileError("cannot read '" + path +
+                            "': " + (errno != 0 ? std::strerror(errno) : "read error"));
     }
 }
 

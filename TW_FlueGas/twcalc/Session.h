@@ -3,6 +3,9 @@
 // library showed, and the exit status rules.
 
 #include <CLI/CLI.hpp>
+#include <cstddef>
+#include <fstream>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
@@ -61,7 +64,19 @@ struct Session {
     // `plain`.
     void emit(Json object, const std::string& plain, bool withMessages = false);
     Json messagesJson() const;
+
+    // Hands over a CSV batch that `run` writes (returning its number of cases) as the cases
+    // are calculated: into the temporary that replaces the `outPath` file at the end, or
+    // straight to standard output. Only the JSON form, which holds the whole CSV text in one
+    // object ("cases", "csv"), keeps it in memory.
+    void emitCsvBatch(const std::string& outPath,
+                      const std::function<std::size_t(std::ostream&)>& run);
 };
+
+// Opens the CSV file of a batch; tw::FileError when it cannot be read.
+std::ifstream openCsvInput(const std::string& path);
+// A tw::FileError when the batch input `in` (read from `path`) failed before its end.
+void checkCsvInputRead(const std::ifstream& in, const std::string& path);
 
 // Parses a decimal number (an optional sign, digits with an optional point, an optional
 // exponent) into a finite float; anything else, "nan" and "inf" included, and a number beyond

@@ -239,6 +239,19 @@ TEST(TwcalcCombustion, CsvBatchOneCasePerRow) {
               2);
     EXPECT_EQ(runTwcalc({"combustion", "--csv", path, "--excess-air", "3"}).status, 2);
     EXPECT_EQ(runTwcalc({"combustion", "--csv", testing::TempDir() + "missing.csv"}).status, 3);
+
+    // --out replaces its file whole with what standard output would show; it belongs to a batch.
+    const std::string out = testing::TempDir() + "combustion_results.csv";
+    std::ofstream(out, std::ios::binary) << "an older result";
+    const TwcalcResult written = runTwcalc({"combustion", "--csv", path, "--out", out});
+    ASSERT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(written.out, "4 cases written to " + out + "\n");
+    std::ifstream file(out, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), r.out);
+    EXPECT_EQ(runTwcalc({"combustion", "--fuel-gas", "CH4=100", "--excess-air", "10", "--out", out})
+                  .status,
+              2);
+    EXPECT_EQ(runTwcalc({"combustion", "--csv", path, "--out", testing::TempDir()}).status, 3);
 }
 
 }  // namespace
