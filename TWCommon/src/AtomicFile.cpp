@@ -114,7 +114,8 @@ Target resolveTarget(const fs::path& requested) {
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0) {
             if (errno == ENOENT) return {path, std::nullopt};
-            throw FileError("cannot write " + quoted(requested) + ": " + reasonOf(errno));
+            const int error = errno;
+            throw FileError("cannot write " + quoted(requested) + ": " + reasonOf(error), error);
         }
         if (S_ISREG(st.st_mode)) return {path, st};
         if (!S_ISLNK(st.st_mode)) {
@@ -124,10 +125,12 @@ Target resolveTarget(const fs::path& requested) {
         }
         std::error_code ec;
         const fs::path next = fs::read_symlink(path, ec);
-        if (ec) throw FileError("cannot write " + quoted(requested) + ": " + ec.message());
+        if (ec) {
+            throw FileError("cannot write " + quoted(requested) + ": " + ec.message(), ec.value());
+        }
         path = next.is_absolute() ? next : path.parent_path() / next;
     }
-    throw FileError("cannot write " + quoted(requested) + ": " + reasonOf(ELOOP));
+    throw FileError("cannot write " + quoted(requested) + ": " + reasonOf(ELOOP), ELOOP);
 }
 
 std::string randomSuffix() {
@@ -220,8 +223,9 @@ AtomicFile::Opened AtomicFile::open(const fs::path& path) {
             ::open(temporary.c_str(),
                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
         if (fd < 0) {
-            if (errno == EEXIST) continue;
-            throw FileError("cannot write " + quoted(path) + ": " + reasonOf(errno));
+            const int error = errno;
+            if (error == EEXIST) continue;
+            throw FileError("cannot write " + quoted(path) + ": " + reasonOf(error), error);
         }
         // The lock tells other programs cleaning up stale temporaries that this one is alive.
         ::flock(fd, LOCK_EX | LOCK_NB);
@@ -235,7 +239,7 @@ AtomicFile::Opened AtomicFile::open(const fs::path& path) {
         }
         return {std::move(target.path), std::move(temporary), fd};
     }
-    throw FileError("cannot write " + quoted(path) + ": " + reasonOf(EEXIST));
+    throw FileError("cannot write " + quoted(path) + ": " + reasonOf(EEXIST), EEXIST);
 }
 
 AtomicFile::AtomicFile(const fs::path& path) : AtomicFile(path, open(path)) {}
@@ -258,21 +262,22 @@ void AtomicFile::discard() noexcept {
     ::close(fd_);
 }
 
-void AtomicFile::fail(const std::string& reason) {
+void AtomicFile::fail(int systemError, const std::string& reason) {
     discard();
-    throw FileError("cannot write " + quoted(requested_) + ": " + reason);
+    throw FileError("cannot write " + quoted(requested_) + ": " + reason, systemError);
 }
 
 void AtomicFile::commit() {
     if (!open_) throw FileError("cannot write " + quoted(requested_) + ": already closed");
     if (!stream_.flush()) {
-        fail(stream_.error() != 0 ? reasonOf(stream_.error()) : "the output stream failed");
+        fail(stream_.error(),
+             stream_.error() != 0 ? reasonOf(stream_.error()) : "the output stream failed");
     }
-    if (::fsync(fd_) != 0) fail(reasonOf(errno));
+    if (::fsync(fd_) != 0) fail(errno, reasonOf(errno));
     // Whatever took the target's place meanwhile must still be a file we may replace.
     struct stat st {};
-    if (::lstat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) fail("not a regular file");
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) fail(reasonOf(errno));
+    if (::lstat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) fail(0, "not a regular file");
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) fail(errno, reasonOf(errno));
     open_ = false;
     ::close(fd_);
     // The rename itself reaches the disk with the directory.

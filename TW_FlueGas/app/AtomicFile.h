@@ -11,12 +11,14 @@
 
 namespace tw::fluegas {
 
-// The platform's file errors: 70 "Permission denied" for a refused access, 75
-// "Path/File access error" otherwise; 57 "Device I/O error" for a failed write.
+// The platform's file error for a system error number: 70 "Permission denied" for a refused
+// access, 57 "Device I/O error" when the disk or a size limit stops a write, 75
+// "Path/File access error" otherwise.
 AutomationError fileAccessError(int errorNumber);
-AutomationError deviceIoError();
 
-// A temporary file name beside `path`: its name, ".tmp" and up to six hexadecimal digits.
+// A temporary file name beside `path`: its name, ".tmp" and up to six hexadecimal digits. The
+// settings folder's probe takes such names, and earlier versions of the program saved through
+// them.
 std::filesystem::path temporaryBeside(const std::filesystem::path& path);
 // Whether `name` is such a temporary file name for a file named `target`.
 bool isTemporaryOf(std::string_view name, std::string_view target);
@@ -25,9 +27,10 @@ bool isTemporaryOf(std::string_view name, std::string_view target);
 // device), which a save must not replace.
 bool nameTakenByNonFile(const std::filesystem::path& path);
 
-// Writes `text` as the whole content of `path`. The temporary file is removed on every
-// failure; a name taken by something other than a regular file is not replaced (error 75).
-// Returns the error on failure.
+// Writes `text` as the whole content of `path` through the library's atomic file writer (a
+// link is followed to its file; the temporary file is removed on every failure); a name taken
+// by something other than a regular file is not replaced (error 75). Returns the error on
+// failure.
 std::optional<AutomationError> writeFileAtomically(const std::filesystem::path& path,
                                                    std::string_view text);
 

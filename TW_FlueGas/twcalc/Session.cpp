@@ -71,14 +71,19 @@ void Session::emitCsvBatch(const std::string& outPath,
 std::ifstream openCsvInput(const std::string& path) {
     errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw tw::FileError("cannot read '" + path + "': " + std::strerror(errno));
+    if (!in) {
+        const int error = errno;
+        throw tw::FileError("cannot read '" + path + "': " + std::strerror(error), error);
+    }
     return in;
 }
 
 void checkCsvInputRead(const std::ifstream& in, const std::string& path) {
     if (in.bad()) {
-        throw tw::FileError("cannot read '" + path +
-                            "': " + (errno != 0 ? std::strerror(errno) : "read error"));
+        const int error = errno;
+        throw tw::FileError(
+            "cannot read '" + path + "': " + (error != 0 ? std::strerror(error) : "read error"),
+            error);
     }
 }
 

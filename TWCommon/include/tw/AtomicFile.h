@@ -7,15 +7,23 @@
 #include <ostream>
 #include <stdexcept>
 #include <streambuf>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace tw {
 
-// A file that could not be read or written; the text names the file and the system's reason.
+// A file that could not be read or written; the text names the file and the system's reason,
+// `systemError` is that reason's error number (0 where the refusal is our own, such as a target
+// that is not a regular file).
 class FileError : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    explicit FileError(const std::string& what, int systemError = 0)
+        : std::runtime_error(what), systemError_(systemError) {}
+    int systemError() const noexcept { return systemError_; }
+
+  private:
+    int systemError_;
 };
 
 // A buffered output stream over an open POSIX file descriptor (not owned). A failed write puts
@@ -89,7 +97,7 @@ class AtomicFile {
     AtomicFile(const std::filesystem::path& path, Opened opened);
     static Opened open(const std::filesystem::path& path);
     void discard() noexcept;
-    [[noreturn]] void fail(const std::string& reason);
+    [[noreturn]] void fail(int systemError, const std::string& reason);
 
     std::filesystem::path requested_;
     std::filesystem::path target_;

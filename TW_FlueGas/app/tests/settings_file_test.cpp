@@ -271,6 +271,10 @@ TEST(SettingsFile, OnlyARegularFileIsReadAndNothingElseIsReplaced) {
     fs::create_symlink(dir.path() / "real.twn", dir.path() / "link.twn");
     EXPECT_FALSE(nameTakenByNonFile(dir.path() / "link.twn"));
     EXPECT_EQ(loadWithin(dir.path() / "link.twn").units.uTP(), ktounit_degF);
+    // Saving through the link replaces the file it names; the link stays a link.
+    ASSERT_FALSE(saveSettingsFile(dir.path() / "link.twn", Unit{}));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.twn"));
+    EXPECT_EQ(readAll(dir.path() / "real.twn"), settingsText(Unit{}));
 }
 
 TEST(SettingsFile, TemporariesOfAnInterruptedSaveAreRemovedAtTheNextSave) {
