@@ -4,6 +4,7 @@
 #include "tw/Stable.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -184,7 +185,8 @@ class DataDirectory : public StableTest {
   protected:
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
-              ("tw_steam_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+              ("tw_steam_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
         const auto source = Stable().dataDirectory();
         for (const char* f : {"TWSStb.twd", "TWStbP.twd", "TWStb.twd"}) {

@@ -2,6 +2,7 @@
 // A calculator window on Qt's offscreen platform, with its settings in a folder of its own and
 // its messages recorded; helpers that type and click like a user.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -30,8 +31,9 @@ class WindowTest : public ::testing::Test {
     void SetUp() override {
         qtApp();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() /
-               (std::string("tw_window_") + info->test_suite_name() + "_" + info->name());
+        // The process number keeps apart runs of the same test in other build trees.
+        dir_ = fs::temp_directory_path() / (std::string("tw_window_") + info->test_suite_name() +
+                                            "_" + info->name() + "_" + std::to_string(::getpid()));
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "bin");
     }
@@ -44,6 +46,8 @@ class WindowTest : public ::testing::Test {
         return {dir_ / "bin", dir_ / "config", language};
     }
     fs::path settingsFile() const { return dir_ / "bin" / "TW_FlueGas.twn"; }
+    // The test's own folder, removed after it.
+    const fs::path& testFolder() const { return dir_; }
 
     // Opens the window as the program does and waits until it can take keys.
     frmTW_FlueGas& open(std::int32_t language = TW_Korean) {

@@ -37,9 +37,7 @@ std::string readFile(const fs::path& p) {
 
 class ResultsWindow : public WindowTest {
   protected:
-    QString path(const char* name) const {
-        return QString::fromStdString((fs::temp_directory_path() / name).string());
-    }
+    QString path(const char* name) const { return QString::fromStdString((testFolder() / name).string()); }
     void calculate(const std::vector<QString>& rows) {
         goToRow(rowN2);
         typeRows(rows);
