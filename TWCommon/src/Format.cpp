@@ -1,9 +1,12 @@
 #include "tw/Format.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <system_error>
 
 namespace tw {
@@ -84,10 +87,51 @@ std::string fixedFromDecimal(bool negative, const Decimal& d, int decimals) {
     return out;
 }
 
+// The fixed-point text by arithmetic, where that gives what rounding the shortest decimal text
+// gives. That text lies within half a unit in the last place of the value, so the two can round
+// differently only when a rounding boundary (a 5 just past the last kept decimal) lies that
+// close to the value; there, and for values too large to scale exactly, nothing is returned and
+// the digits of the text decide.
+template <class T>
+std::optional<std::string> fixedByArithmetic(T value, int decimals) {
+    constexpr std::array<double, 7> kScale{1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    const T magnitude = std::fabs(value);
+    if (decimals >= static_cast<int>(kScale.size()) || !(magnitude < T(1e9))) return std::nullopt;
+    const double scale = kScale[static_cast<std::size_t>(decimals)];
+    const double scaled = static_cast<double>(magnitude) * scale;
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    const double halfUlp =
+        (static_cast<double>(std::nextafter(magnitude, std::numeric_limits<T>::infinity())) -
+         static_cast<double>(magnitude)) *
+        scale / 2;
+    // Scaling adds at most one rounding of the double product.
+    const double margin = halfUlp + scaled * std::numeric_limits<double>::epsilon();
+    if (std::fabs(fraction - 0.5) <= margin) return std::nullopt;
+    const auto units = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    const auto divisor = static_cast<std::uint64_t>(scale);
+
+    char buf[40];
+    char* p = buf;
+    if (std::signbit(value) && units != 0) *p++ = '-';
+    p = std::to_chars(p, buf + sizeof buf, units / divisor).ptr;
+    if (decimals > 0) {
+        *p++ = '.';
+        const std::uint64_t fractionDigits = units % divisor;
+        char digits[8];
+        const char* end = std::to_chars(digits, digits + sizeof digits, fractionDigits).ptr;
+        const auto written = static_cast<int>(end - digits);
+        for (int i = written; i < decimals; ++i) *p++ = '0';
+        for (const char* d = digits; d < end; ++d) *p++ = *d;
+    }
+    return std::string(buf, p);
+}
+
 template <class T>
 std::string fixedImpl(T value, int decimals) {
     if (!std::isfinite(value)) return nonFinite(static_cast<double>(value));
     if (decimals < 0) decimals = 0;
+    if (auto text = fixedByArithmetic(value, decimals)) return *std::move(text);
     if (value == 0) {
         Decimal zero;
         zero.digits[0] = '0';

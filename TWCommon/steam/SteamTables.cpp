@@ -409,6 +409,7 @@ std::filesystem::path libraryDirectory() {
 }  // namespace
 
 DataDirectory::DataDirectory(std::filesystem::path directory) : path_(std::move(directory)) {
+    for (std::size_t f = 0; f < kTableFileCount; ++f) filePaths_[f] = path_ / kTableFiles[f].name;
     const std::lock_guard lock(mutex_);
     lookAgainLocked(kAllFiles);
 }
@@ -447,7 +448,7 @@ void DataDirectory::startWatching() {
     // taken of them once more, now that every later change will be reported.
     unsigned differ = 0;
     for (std::size_t f = 0; f < kTableFileCount; ++f) {
-        if (identityOf(path_ / kTableFiles[f].name) !=
+        if (identityOf(filePaths_[f]) !=
             current_->file(static_cast<TableFile>(f)).identity) {
             differ |= 1U << f;
         }
@@ -541,7 +542,7 @@ void DataDirectory::refreshByIdentity(std::shared_ptr<const TableSet>& held, uns
     unsigned differ = changed_.load();
     for (std::size_t f = 0; f < kTableFileCount; ++f) {
         if (((checked | read) & (1U << f)) == 0) continue;
-        now[f] = identityOf(path_ / kTableFiles[f].name);
+        now[f] = identityOf(filePaths_[f]);
         if (now[f] != held->file(static_cast<TableFile>(f)).identity) differ |= 1U << f;
     }
     if (differ == 0 && unread(*held, read) == 0) return;

@@ -116,6 +116,8 @@ class DataDirectory {
     void refreshByIdentity(std::shared_ptr<const TableSet>& held, unsigned checked, unsigned read);
 
     std::filesystem::path path_;
+    // The path of each table file, made once: a refresh without the watch stats them per call.
+    std::array<std::filesystem::path, kTableFileCount> filePaths_;
     std::shared_ptr<ChangeWatch> watch_;  // set with watched_, before it turns true
     int watchId_ = -1;
     std::atomic<unsigned> calls_{0};

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
 #include <clocale>
 #include <cmath>
+#include <random>
+#include <string>
 
 using namespace tw;
 
@@ -54,6 +58,84 @@ TEST(FixedDecimalPatterns, RoundHalfAwayFromZeroOnTheDecimalValue) {
     EXPECT_EQ(fixedDecimals(2.675, 2), "2.68");
     EXPECT_EQ(fixedDecimals(1e20, 1), "100000000000000000000.0");
     EXPECT_EQ(format00(-1969.904f), "-1969.90");
+}
+
+// The fixed-point text as a clerk would write it: the digits of the shortest decimal text of
+// the value (std::to_chars, scientific), rounded half away from zero by those digits.
+template <class T>
+std::string fixedByDigits(T value, int decimals) {
+    char buf[64];
+    const auto r =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
+    const std::string text(buf, r.ptr);  // d.ddddde+XX
+    const std::size_t e = text.find('e');
+    std::string significant = text.substr(0, e);
+    significant.erase(std::remove(significant.begin(), significant.end(), '.'), significant.end());
+    const int exponent = std::stoi(text.substr(e + 1));
+    // The plain digits, with `point` of them before the decimal point.
+    std::string digits = significant;
+    std::size_t point = 0;
+    if (exponent >= 0) {
+        const auto intDigits = static_cast<std::size_t>(exponent) + 1;
+        if (digits.size() < intDigits) digits.resize(intDigits, '0');
+        point = intDigits;
+    } else {
+        digits.insert(0, static_cast<std::size_t>(-exponent), '0');
+        point = 1;
+    }
+    digits.append(static_cast<std::size_t>(decimals) + 1, '0');
+    const std::size_t keep = point + static_cast<std::size_t>(decimals);
+    const bool up = digits[keep] >= '5';
+    digits.resize(keep);
+    for (std::size_t i = keep; up;) {
+        if (i == 0) {
+            digits.insert(digits.begin(), '1');
+            break;
+        }
+        --i;
+        if (digits[i] == '9') {
+            digits[i] = '0';
+        } else {
+            ++digits[i];
+            break;
+        }
+    }
+    const std::size_t intDigits = digits.size() - static_cast<std::size_t>(decimals);
+    std::string whole = digits.substr(0, intDigits);
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size() - 1));
+    if (whole.empty()) whole = "0";
+    std::string out = whole + (decimals > 0 ? "." + digits.substr(intDigits) : "");
+    const bool zero = out.find_first_not_of("0.") == std::string::npos;
+    return (std::signbit(value) && !zero ? "-" : "") + out;
+}
+
+TEST(FixedDecimalPatterns, AgreeWithRoundingTheShortestTextByItsDigits) {
+    std::mt19937_64 random(20261208);
+    std::uniform_real_distribution<double> exponent(-12, 12);
+    std::uniform_int_distribution<int> places(0, 4);
+    std::size_t checked = 0;
+    const auto check = [&](float f, int decimals) {
+        ASSERT_EQ(fixedDecimals(f, decimals), fixedByDigits(f, decimals)) << f << " " << decimals;
+        const double d = static_cast<double>(f) * 1.0000001;
+        ASSERT_EQ(fixedDecimals(d, decimals), fixedByDigits(d, decimals)) << d << " " << decimals;
+        ++checked;
+    };
+    // Values of every size, both signs.
+    for (int i = 0; i < 300000; ++i) {
+        const auto f = static_cast<float>(std::pow(10.0, exponent(random)));
+        check(i % 2 ? -f : f, places(random));
+    }
+    // Values at and around the rounding boundaries (a 5 just past the last kept decimal),
+    // where the shortest text and the value itself may round apart.
+    std::uniform_int_distribution<int> whole(0, 9999999);
+    for (int i = 0; i < 100000; ++i) {
+        const int decimals = places(random);
+        const double tie = (whole(random) + 0.5) / std::pow(10.0, decimals);
+        float f = static_cast<float>(tie);
+        for (int step = 0; step < 3; ++step) f = std::nextafter(f, 0.0f);
+        for (int step = 0; step < 6; ++step, f = std::nextafter(f, 1e30f)) check(f, decimals);
+    }
+    EXPECT_EQ(checked, 900000u);
 }
 
 TEST(LeadingNumberRule, TakesTheLongestLeadingNumber) {
