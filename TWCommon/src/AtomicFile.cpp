@@ -14,6 +14,8 @@
 #include <optional>
 #include <random>
 
+#include "tw/FileDescriptor.h"
+
 namespace tw {
 namespace fs = std::filesystem;
 
@@ -59,20 +61,6 @@ bool writtenBeforeProgramStart(const struct stat& st) {
                                                         st.st_mtim.tv_nsec < kProgramStart.tv_nsec);
 }
 
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const noexcept { return fd_; }
-
-  private:
-    int fd_;
-};
-
 // Removes temporaries of `targetName` in `directory` that a writer left behind when it died:
 // the name pattern, a regular file of this user with one link, written before this program
 // started, and no writer holding its lock. Anything else is left alone; failures are ignored,
@@ -90,7 +78,7 @@ void removeStaleTemporaries(const fs::path& directory, const std::string& target
             st.st_nlink != 1 || !writtenBeforeProgramStart(st)) {
             continue;
         }
-        const Descriptor fd(
+        const FileDescriptor fd(
             ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
         struct stat opened {};
         if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || opened.st_dev != st.st_dev ||
@@ -282,7 +270,7 @@ void AtomicFile::commit() {
     ::close(fd_);
     // The rename itself reaches the disk with the directory.
     const fs::path directory = target_.parent_path().empty() ? "." : target_.parent_path();
-    const Descriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) ::fsync(dir.get());
 }
 

@@ -28,7 +28,6 @@
 #include "SteamTables.h"
 
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -39,6 +38,8 @@
 #include <cmath>
 #include <map>
 #include <string>
+
+#include "tw/FileDescriptor.h"
 
 namespace tw::steam {
 namespace {
@@ -60,33 +61,16 @@ FileIdentity identityOfStat(const struct stat& st) {
             nanoseconds(st.st_ctim)};
 }
 
-// A file descriptor closed with its owner.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) noexcept : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const noexcept { return fd_; }
-
-  private:
-    int fd_;
-};
-
 // Up to `limit` bytes of a regular file; nullopt when it cannot be opened or read, or is not a
 // regular file (a named pipe would block, a directory cannot be read).
 std::optional<std::vector<unsigned char>> readRegularFile(const std::filesystem::path& path,
                                                           std::size_t limit) {
-    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (fd.get() < 0) return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    const RegularFileForReading file = openRegularFileForReading(path);
+    if (!file.fd.valid()) return std::nullopt;
     std::vector<unsigned char> bytes(limit);
     std::size_t filled = 0;
     while (filled < limit) {
-        const ssize_t n = ::read(fd.get(), bytes.data() + filled, limit - filled);
+        const ssize_t n = ::read(file.fd.get(), bytes.data() + filled, limit - filled);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return std::nullopt;
         if (n == 0) break;
@@ -103,12 +87,10 @@ struct TableBytes {
     bool whole = false;
 };
 std::optional<TableBytes> readTableFile(const std::filesystem::path& path, std::size_t floats) {
-    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (fd.get() < 0) return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    const RegularFileForReading file = openRegularFileForReading(path);
+    if (!file.fd.valid()) return std::nullopt;
     TableBytes table;
-    if (static_cast<std::uint64_t>(st.st_size) != floats * 4) return table;  // not the layout's
+    if (file.size != floats * 4) return table;  // not the layout's
     table.values.resize(floats);
     auto* bytes = reinterpret_cast<unsigned char*>(table.values.data());
     std::size_t filled = 0;
@@ -116,7 +98,7 @@ std::optional<TableBytes> readTableFile(const std::filesystem::path& path, std::
         unsigned char extra = 0;  // one byte past the end tells a file that grew meanwhile
         unsigned char* at = filled < floats * 4 ? bytes + filled : &extra;
         const std::size_t want = filled < floats * 4 ? floats * 4 - filled : 1;
-        const ssize_t n = ::read(fd.get(), at, want);
+        const ssize_t n = ::read(file.fd.get(), at, want);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return std::nullopt;
         if (n == 0) break;
@@ -448,8 +430,7 @@ void DataDirectory::startWatching() {
     // taken of them once more, now that every later change will be reported.
     unsigned differ = 0;
     for (std::size_t f = 0; f < kTableFileCount; ++f) {
-        if (identityOf(filePaths_[f]) !=
-            current_->file(static_cast<TableFile>(f)).identity) {
+        if (identityOf(filePaths_[f]) != current_->file(static_cast<TableFile>(f)).identity) {
             differ |= 1U << f;
         }
     }

@@ -1,13 +1,13 @@
 #include "SettingsFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <fstream>
 #include <system_error>
+
+#include "tw/FileDescriptor.h"
 
 namespace tw::fluegas {
 namespace {
@@ -69,34 +69,6 @@ void removeStaleTemporaries(const fs::path& path, fs::file_time_type startedAt) 
         if (entryError || written >= startedAt) continue;
         fs::remove(it->path(), entryError);
     }
-}
-
-// A file opened for reading without waiting on a named pipe or a device: the descriptor only
-// when it is a regular file, the error number otherwise.
-struct OpenedFile {
-    int fd = -1;
-    int error = 0;
-    bool regular = false;
-};
-
-OpenedFile openRegularForReading(const fs::path& path) {
-    OpenedFile file;
-    file.fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (file.fd < 0) {
-        file.error = errno;
-        return file;
-    }
-    struct stat st {};
-    if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        file.error = EISDIR;  // anything but a regular file counts as a damaged settings file
-        ::close(file.fd);
-        file.fd = -1;
-        return file;
-    }
-    // Reads of a regular file never wait; clear the flag all the same.
-    ::fcntl(file.fd, F_SETFL, ::fcntl(file.fd, F_GETFL) & ~O_NONBLOCK);
-    file.regular = true;
-    return file;
 }
 
 // Whether new files can be made in `dir`: a probe file is created and removed.
@@ -175,8 +147,9 @@ SettingsRead loadSettingsFile(const fs::path& path) {
         if (!createEmptyFile(path)) created.error = fileAccessError(errno);
         return created;
     }
-    const OpenedFile file = openRegularForReading(path);
-    if (!file.regular) {
+    // Anything but a regular file (a named pipe would hang the start) counts as damaged.
+    const tw::RegularFileForReading file = tw::openRegularFileForReading(path);
+    if (!file.fd.valid()) {
         SettingsRead unreadable;
         unreadable.origin = SettingsOrigin::Unreadable;
         unreadable.error = fileAccessError(file.error);
@@ -186,12 +159,11 @@ SettingsRead loadSettingsFile(const fs::path& path) {
     SettingsLines lines;
     char buffer[4096];
     while (!lines.full()) {
-        const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(file.fd.get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         lines.feed(std::string_view(buffer, static_cast<std::size_t>(n)));
     }
-    ::close(file.fd);
     return parseSettings(lines.text());
 }
 
