@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev qt6-charts-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   fonts-nanum fonts-liberation fontconfig
@@ -14,6 +14,8 @@ packages=(
   librsvg2-bin dpkg-dev file desktop-file-utils man-db lintian
   # the Python package twsuite and its tests
   pybind11-dev python3-dev python3-numpy python3-pytest
+  # the comparison benchmarks against a pure-Python IAPWS-IF97
+  python3-iapws
 )
 
 missing=()

@@ -361,6 +361,7 @@ PYBIND11_MODULE(_twsuite, m) {
     m.attr("AUTOMATION_ERROR") = static_cast<int>(twcalc::kAutomationError);
     m.attr("USAGE_ERROR") = static_cast<int>(twcalc::kUsageError);
     m.attr("FILE_ERROR") = static_cast<int>(twcalc::kFileError);
+    m.attr("INPUT_REFUSED") = static_cast<int>(twcalc::kInputRefused);
     m.def("commands", &commands, "Every command with its arguments, from the command table.");
     m.def("evaluate", &evaluate, py::arg("arguments"),
           "Runs one twcalc command line in JSON mode: (status, value, error, malformed call).");

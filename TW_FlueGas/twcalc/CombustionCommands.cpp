@@ -423,7 +423,7 @@ void addCombustionCommands(CLI::App& app, Session& session) {
         auto sink = session.installSink();
         const fg::FlueGasFromFuelOutcome outcome = fg::FlueGasFromFuel(input);
         if (!outcome.result) {
-            session.emit(Json::object(), "", /*withMessages=*/true);
+            session.refuse();
             return;
         }
         Json result = resultJson(*outcome.result);

@@ -49,7 +49,8 @@ struct Application {
         "Every command takes --json (one JSON object on standard output) and --lang en|ko.\n"
         "Exit status: 0 success (also when a calculation showed a message), 1 the library "
         "raised an automation error, 2 usage error, 3 could not read or write a file "
-        "(standard output included).",
+        "(standard output included), 4 the input was refused; nothing was calculated (a "
+        "single case of combustion, efficiency, gas-properties or line; its messages say why).",
         "twcalc"};
     Session session;
 
@@ -147,6 +148,10 @@ Execution execute(int argc, const char* const* argv, std::ostream& out, std::ost
     try {
         application.app.parse(argc, argv);
         if (session.result) run.outcome.value = std::move(*session.result);
+        if (session.refused) {
+            run.outcome.status = kInputRefused;
+            run.outcome.error = kInputRefusedText;
+        }
     } catch (const CLI::CallForHelp&) {
         run.help = application.app.help();
     } catch (const CLI::CallForAllHelp&) {

@@ -13,12 +13,16 @@
 namespace twcalc {
 
 // What one command line gave, as values. (A null JSON value allocates nothing.)
+// What twcalc says of an input it refused, after its messages.
+inline constexpr const char* kInputRefusedText = "the input was refused; nothing was calculated";
+
 struct Outcome {  // NOLINT(bugprone-exception-escape)
     ExitStatus status = kSuccess;
     // kSuccess: the object that --json prints. kAutomationError: {"error": {"number",
     // "description"}} with "messages" when the library showed any.
     Json value;
-    // kUsageError and kFileError: what twcalc prints after "twcalc: ".
+    // kInputRefused: {"messages": [...]}, the reasons.
+    // kUsageError, kFileError and kInputRefused: what twcalc prints after "twcalc: ".
     std::string error;
     // A usage error in the shape of the call (an unknown option, a missing or surplus argument,
     // options that exclude each other) rather than in a value.

@@ -34,6 +34,13 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         case kFileError:
             err << "twcalc: " << outcome.error << '\n';
             break;
+        case kInputRefused:
+            if (run.json) {
+                out << writeJson(outcome.value) << '\n';
+            } else {
+                err << "twcalc: " << outcome.error << '\n';
+            }
+            break;
     }
     // What was printed counts only once it has reached standard output: a full disk or a
     // closed pipe there is a failed run, whatever the command itself returned.

@@ -51,6 +51,11 @@ void Session::emit(Json object, const std::string& plain, bool withMessages) {
     }
 }
 
+void Session::refuse() {
+    refused = true;
+    result = Json{{"messages", messagesJson()}};
+}
+
 void Session::emitCsvBatch(const std::string& outPath,
                            const std::function<std::size_t(std::ostream&)>& run) {
     if (!outPath.empty()) {

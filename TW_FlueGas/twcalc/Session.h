@@ -19,7 +19,14 @@ namespace twcalc {
 using Json = nlohmann::ordered_json;
 
 // 3: a file named on the command line, or standard output, could not be read or written.
-enum ExitStatus { kSuccess = 0, kAutomationError = 1, kUsageError = 2, kFileError = 3 };
+// 4: the input of a single case was refused (its messages say why); nothing was calculated.
+enum ExitStatus {
+    kSuccess = 0,
+    kAutomationError = 1,
+    kUsageError = 2,
+    kFileError = 3,
+    kInputRefused = 4
+};
 
 // A usage error found after parsing (an unknown unit name, a value out of range).
 struct UsageError : CLI::ValidationError {
@@ -63,6 +70,11 @@ struct Session {
     // there are any, or always when `withMessages`) for the front end; plain mode prints
     // `plain`.
     void emit(Json object, const std::string& plain, bool withMessages = false);
+    // Ends a single case whose input the calculation refused: nothing is printed on standard
+    // output (the messages went to standard error as they came), JSON mode keeps only the
+    // messages, and the run exits with kInputRefused.
+    void refuse();
+    bool refused = false;
     Json messagesJson() const;
 
     // Hands over a CSV batch that `run` writes (returning its number of cases) as the cases

@@ -53,3 +53,11 @@ def test_messages_come_back_as_values_and_nothing_is_printed(capfd):
         twsuite.convert("Mass", 0, 2, 3e38)
     assert raised.value.messages == []
     assert capfd.readouterr() == ("", "")
+
+
+def test_a_refused_single_case_raises_input_refused_with_its_messages():
+    with pytest.raises(twsuite.InputRefused) as raised:
+        twsuite.combustion(fuel_gas="CH4=90,N2=9", excess_air=10)
+    assert isinstance(raised.value, ValueError)
+    assert [m["caption"] for m in raised.value.messages] == ["Function FlueGasFromFuel"]
+    assert "adds up to 99 %" in str(raised.value)

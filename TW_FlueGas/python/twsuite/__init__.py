@@ -12,7 +12,9 @@ The functions are made from twcalc's own command table, so a new command of twca
 function here. Messages the library would show in a box come back under "messages", never
 printed. An automation error of the library raises AutomationError; a call that twcalc would
 refuse as a usage error raises TypeError (the shape of the call) or ValueError (a value) with
-twcalc's text; a file that cannot be read or written raises OSError.
+twcalc's text; a file that cannot be read or written raises OSError. A single case whose input
+the calculation refuses (twcalc's exit status 4) raises InputRefused, a ValueError carrying the
+messages that say why.
 
 fluegas_batch(**arrays) calculates many flue gas cases at once into numpy arrays.
 """
@@ -23,7 +25,7 @@ import os
 
 from . import _twsuite
 
-__all__ = ["AutomationError", "fluegas_batch"]
+__all__ = ["AutomationError", "InputRefused", "fluegas_batch"]
 
 
 class AutomationError(Exception):
@@ -42,6 +44,18 @@ class AutomationError(Exception):
 
     def __str__(self):
         return f"Error #{self.number}: {self.description}"
+
+
+class InputRefused(ValueError):
+    """The input of a single case was refused; nothing was calculated.
+
+    messages: the messages of the calculation that say why (dicts of caption, text, icon).
+    """
+
+    def __init__(self, messages):
+        self.messages = list(messages or [])
+        super().__init__("the input was refused; nothing was calculated: " +
+                         "; ".join(m["text"] for m in self.messages))
 
 
 def _text(keyword, value):
@@ -125,6 +139,8 @@ def _evaluate(line):
             value["error"]["number"], value["error"]["description"], value.get("messages"))
     if status == _twsuite.USAGE_ERROR:
         raise (TypeError if malformed else ValueError)(error)
+    if status == _twsuite.INPUT_REFUSED:
+        raise InputRefused(value.get("messages"))
     raise OSError(error)
 
 

@@ -130,21 +130,22 @@ TEST(TwcalcCombustion, ARefusedInputPrintsItsMessageAndNoResults) {
     const std::vector<std::string> refused = {"combustion", "--fuel-gas", "CH4=90,N2=9",
                                               "--excess-air", "10"};
     const TwcalcResult j = runTwcalc(with(refused, {"--json"}));
-    EXPECT_EQ(j.status, 0);
+    EXPECT_EQ(j.status, 4);
     EXPECT_EQ(json::parse(j.out),
               json::parse(R"({"messages": [{"caption": "Function FlueGasFromFuel", "text": "The )"
                           R"(fuel analysis adds up to 99 %; it must add up to 100 % within )"
                           R"(0.05 %.", "icon": "critical"}]})"));
     const TwcalcResult plain = runTwcalc(with(refused, {"--lang", "ko"}));
-    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.status, 4);
     EXPECT_TRUE(plain.out.empty());
     EXPECT_EQ(plain.err,
               "Function FlueGasFromFuel: 연료 분석의 합계가 99 % 입니다. 합계는 100 % (허용 "
-              "오차 0.05 %) 이어야 합니다.\n");
+              "오차 0.05 %) 이어야 합니다.\n"
+              "twcalc: the input was refused; nothing was calculated\n");
     // A value the calculation cannot take is refused the same way.
     const TwcalcResult negative =
         runTwcalc({"combustion", "--fuel-gas", "CH4=100", "--excess-air", "-3", "--json"});
-    EXPECT_EQ(negative.status, 0);
+    EXPECT_EQ(negative.status, 4);
     EXPECT_EQ(keys(json::parse(negative.out)), std::vector<std::string>{"messages"});
 }
 
