@@ -68,6 +68,10 @@ inline constexpr double kLowestDataTemperatureK = 200.0;
 inline constexpr double kHighestDataTemperatureK = 6000.0;
 // Air moisture when none is given, kg water per kg dry air.
 inline constexpr double kDefaultAirHumidity = 0.013;
+// The most water the combustion air may carry, kg per kg dry air: saturated air at the standard
+// atmosphere holds 5 kg/kg at about 97 oC. Beyond it the "air" is mostly steam, and the balance
+// of its oxygen loses every digit to the water's.
+inline constexpr double kMaxAirHumidity = 5.0;
 // An analysis must add up to 100 percent within this.
 inline constexpr double kAnalysisSumTolerance = 0.05;
 

@@ -56,7 +56,9 @@ struct Refused {
     CombustionMessage message;
 };
 
-FuelUnit fuelUnit(const FuelAnalysis& fuel) {
+// The analysis checked and scaled to a total of exactly 100 %, so that every result (per kg and
+// per Nm3, and the heating value from the analysis) comes from the same fuel.
+FuelAnalysis normalisedAnalysis(const FuelAnalysis& fuel) {
     const auto keys = fuelKeys(fuel.kind);
     double sum = 0;
     for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -76,6 +78,14 @@ FuelUnit fuelUnit(const FuelAnalysis& fuel) {
             "The fuel analysis adds up to " + number(sum) + " %; it must add up to 100 % within " +
                 number(kAnalysisSumTolerance) + " %.")};
     }
+    FuelAnalysis normalised = fuel;
+    for (std::size_t i = 0; i < keys.size(); ++i) normalised.percent[i] *= 100 / sum;
+    return normalised;
+}
+
+// `fuel` adds up to 100 %.
+FuelUnit fuelUnit(const FuelAnalysis& fuel) {
+    const auto keys = fuelKeys(fuel.kind);
     FuelUnit unit;
     unit.massKg = fuel.kind == FuelKind::Solid ? 1.0 : 0.0;
     for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -148,9 +158,11 @@ void checkAirTemperature(double tC) {
 double airHumidity(const CombustionInput& input) {
     const double value = input.moistureValue;
     if (input.moisture == AirMoisture::Ratio) {
-        if (std::isfinite(value) && value >= 0) return value;
-        throw Refused{message("공기 습도는 0 kg/kg 이상의 수이어야 합니다.",
-                              "The air humidity must be a number of 0 kg/kg or more.")};
+        if (std::isfinite(value) && value >= 0 && value <= kMaxAirHumidity) return value;
+        throw Refused{message("공기 습도는 0 kg/kg 에서 " + number(kMaxAirHumidity) +
+                                  " kg/kg 사이의 수이어야 합니다.",
+                              "The air humidity must be a number from 0 kg/kg to " +
+                                  number(kMaxAirHumidity) + " kg/kg.")};
     }
     if (!(value >= 0 && value <= 100)) {
         throw Refused{message("상대 습도는 0 % 에서 100 % 사이이어야 합니다.",
@@ -181,7 +193,16 @@ double airHumidity(const CombustionInput& input) {
             "The steam table gives no saturation pressure of water at " + number(tC) + " oC.")};
     }
     const double vapour = value / 100 * saturation;
-    return kWaterToAirMoleWeight * vapour / (kStandardAtmosphereKPa - vapour);
+    const double humidity = kWaterToAirMoleWeight * vapour / (kStandardAtmosphereKPa - vapour);
+    if (humidity > kMaxAirHumidity) {
+        throw Refused{message("상대 습도 " + number(value) + " %, " + number(tC) +
+                                  " oC 의 공기 습도는 " + number(humidity) + " kg/kg 으로 " +
+                                  number(kMaxAirHumidity) + " kg/kg 을 넘습니다.",
+                              "A relative humidity of " + number(value) + " % at " + number(tC) +
+                                  " oC gives an air humidity of " + number(humidity) +
+                                  " kg/kg, beyond " + number(kMaxAirHumidity) + " kg/kg.")};
+    }
+    return humidity;
 }
 
 // Molar enthalpy above 25 oC, kJ/kmol, and molar heat capacity, kJ/(kmol K).
@@ -347,7 +368,9 @@ std::optional<double> flameTemperature(const std::array<double, kGasComponentCou
     return T;
 }
 
-FlueGasFromFuelResult calculate(const CombustionInput& input) {
+FlueGasFromFuelResult calculate(const CombustionInput& given) {
+    CombustionInput input = given;
+    input.fuel = normalisedAnalysis(given.fuel);
     const FuelUnit unit = fuelUnit(input.fuel);
     Balance b;
     b.atoms = unit.atoms;
@@ -402,6 +425,17 @@ FlueGasFromFuelResult calculate(const CombustionInput& input) {
     const double fuelWaterKg = b.w0 * moleWeight(GC::H2O) / kg;
     r.hhvKJPerKg = hhv;
     r.lhvKJPerKg = hhv - kLatentHeatOfWater * fuelWaterKg;
+    if (!(r.lhvKJPerKg > 0)) {
+        throw Refused{message(
+            "고위발열량 " + number(hhv) +
+                " kJ/kg 에서 연료의 수분과 수소가 만드는 물의 증발열을 "
+                "빼면 저위발열량이 " +
+                number(r.lhvKJPerKg) + " kJ/kg 으로 0 보다 크지 않습니다. 발열량을 확인하십시오.",
+            "A higher heating value of " + number(hhv) + " kJ/kg leaves a lower heating value of " +
+                number(r.lhvKJPerKg) +
+                " kJ/kg, not above 0, once the water of the fuel and of its hydrogen is "
+                "evaporated; check the heating value.")};
+    }
     r.stoichiometricAirKgPerKg = b.stoichiometric * kAirMoleWeight / kg;
     r.airKgPerKg = air * kAirMoleWeight / kg;
     r.airNm3PerKg = air * kNormalMolarVolume / kg;
@@ -452,7 +486,12 @@ FlueGasFromFuelResult calculate(const CombustionInput& input) {
     if (!std::all_of(std::begin(checks), std::end(checks),
                      [](double v) { return std::isfinite(v); }) ||
         !std::all_of(r.wetVolPercent.begin(), r.wetVolPercent.end(),
-                     [](double v) { return std::isfinite(v); })) {
+                     [](double v) { return std::isfinite(v); }) ||
+        !std::all_of(r.dryVolPercent.begin(), r.dryVolPercent.end(),
+                     [](double v) { return std::isfinite(v); }) ||
+        !std::all_of(r.wetWtPercent.begin(), r.wetWtPercent.end(),
+                     [](double v) { return std::isfinite(v); }) ||
+        !std::isfinite(r.co2MaxDryPercent) || !std::isfinite(r.excessAirPercent)) {
         throw Refused{message(
             "계산 결과가 계산할 수 있는 수의 범위를 벗어났습니다. 공기량과 습도를 확인하십시오.",
             "The result lies beyond the range of calculation; check the air quantity and the "

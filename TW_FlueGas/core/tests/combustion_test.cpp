@@ -265,9 +265,9 @@ TEST_F(Combustion, RelativeHumidityUsesTheSteamTableSaturationPressure) {
     EXPECT_NEAR(calculated(in).humidityKgPerKg, 18.015 / kAir * vapour / (101.325 - vapour), 2e-5);
     in.moistureValue = 0;
     EXPECT_EQ(calculated(in).humidityKgPerKg, 0);
-    in.airTemperatureC = 99;
+    in.airTemperatureC = 90;
     in.moistureValue = 100;
-    EXPECT_GT(calculated(in).humidityKgPerKg, 10);  // nearly pure steam at the boiling point
+    EXPECT_GT(calculated(in).humidityKgPerKg, 1.3);  // saturated at 90 oC: more steam than air
 }
 
 TEST_F(Combustion, RefusedInputsGiveNoResultAndOneMessage) {
@@ -302,6 +302,21 @@ TEST_F(Combustion, RefusedInputsGiveNoResultAndOneMessage) {
          "air temperature"},
         {"negative humidity", [](CombustionInput& in) { in.moistureValue = -0.001; },
          "humidity must be"},
+        {"humidity beyond the bound", [](CombustionInput& in) { in.moistureValue = 1e14; },
+         "from 0 kg/kg to 5 kg/kg"},
+        {"RH whose humidity is beyond the bound",
+         [](CombustionInput& in) {
+             in.moisture = AirMoisture::RelativeHumidity;
+             in.moistureValue = 100;
+             in.airTemperatureC = 99;
+         },
+         "beyond 5 kg/kg"},
+        {"HHV below the latent heat of the fuel's water",
+         [](CombustionInput& in) {
+             in.fuel = fuel(FuelKind::Solid, {{"C", 80}, {"H", 5}, {"O", 5}, {"Ash", 10}});
+             in.measuredHhvKJPerKg = 5;
+         },
+         "not above 0, once the water"},
         {"RH above 100",
          [](CombustionInput& in) {
              in.moisture = AirMoisture::RelativeHumidity;
@@ -386,6 +401,37 @@ TEST_F(Combustion, AnAnalysisWithinTheToleranceOfHundredIsTaken) {
     }
 }
 
+// One normalisation for every result: an analysis within the tolerance is the fuel scaled to
+// 100 %, per kg and per Nm3 alike.
+TEST_F(Combustion, AnAnalysisWithinTheToleranceIsScaledToHundredForEveryResult) {
+    const FlueGasFromFuelResult pure = calculated(input(kMethane, 20, 0.01));
+    const FlueGasFromFuelResult near =
+        calculated(input(fuel(FuelKind::Gas, {{"CH4", 99.96}}), 20, 0.01));
+    const std::pair<const char*, double FlueGasFromFuelResult::*> perKg[] = {
+        {"hhv", &FlueGasFromFuelResult::hhvKJPerKg},
+        {"lhv", &FlueGasFromFuelResult::lhvKJPerKg},
+        {"air", &FlueGasFromFuelResult::airKgPerKg},
+        {"flue gas", &FlueGasFromFuelResult::flueGasKgPerKg}};
+    for (const auto& [what, field] : perKg)
+        EXPECT_NEAR(near.*field, pure.*field, 1e-9 * pure.*field) << what;
+    ASSERT_TRUE(near.hhvKJPerNm3 && pure.hhvKJPerNm3);
+    EXPECT_NEAR(*near.hhvKJPerNm3, *pure.hhvKJPerNm3, 1e-9 * *pure.hhvKJPerNm3);
+    EXPECT_NEAR(*near.airNm3PerNm3, *pure.airNm3PerNm3, 1e-12);
+    EXPECT_NEAR(*near.flueGasNm3PerNm3, *pure.flueGasNm3PerNm3, 1e-12);
+    // A solid: the correlation's heating value is the scaled analysis's.
+    const FuelAnalysis coal = fuel(FuelKind::Solid, {{"C", 65.4},
+                                                     {"H", 4.2},
+                                                     {"O", 7.8},
+                                                     {"N", 1.3},
+                                                     {"S", 0.8},
+                                                     {"H2O", 10.5},
+                                                     {"Ash", 9.96}});
+    FuelAnalysis scaled = coal;
+    for (double& p : scaled.percent) p *= 100 / 99.96;
+    EXPECT_NEAR(calculated(input(coal, 20)).hhvKJPerKg, calculated(input(scaled, 20)).hhvKJPerKg,
+                1e-8);
+}
+
 TEST_F(Combustion, RefusalsAreShownInTheProgramLanguage) {
     tw::TW_Language = tw::TW_Korean;
     FlueGasFromFuel(input(fuel(FuelKind::Gas, {{"CH4", 90}})));
@@ -400,7 +446,10 @@ TEST_F(Combustion, RefusalsAreShownInTheProgramLanguage) {
 
 // Outside the enthalpy data the result stands without a flame temperature, with a note.
 TEST_F(Combustion, FlameTemperatureOutsideTheDataIsANote) {
-    CombustionInput wet = input(fuel(FuelKind::Solid, {{"C", 3}, {"H2O", 97}}), 20);
+    // A fuel that is mostly water, burnt with much cold air: the air takes more heat to warm
+    // than the fuel gives.
+    CombustionInput wet = input(fuel(FuelKind::Solid, {{"C", 10}, {"H2O", 90}}), 2000);
+    wet.airTemperatureC = -70;
     CombustionInput hot = input(kMethane);
     hot.airTemperatureC = 5000;
     struct Case {
@@ -418,7 +467,7 @@ TEST_F(Combustion, FlameTemperatureOutsideTheDataIsANote) {
         ASSERT_EQ(messages().size(), 1u);
         EXPECT_EQ(messages()[0].icon, tw::MessageIcon::Information);
     }
-    EXPECT_LT(calculated(wet).lhvKJPerKg, 0);
+    EXPECT_GT(calculated(wet).lhvKJPerKg, 0);
 }
 
 TEST_F(Combustion, FuelKeysAreFoundWithoutRegardToCase) {
