@@ -128,6 +128,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(file.data()), file.size());
     const steam::ManifestRecord record = steam::findInManifest(text, kNames[data[0] % 3]);
     if (record.entry && !record.named) std::abort();
+    // A manifest that is not well formed names no file usably.
+    const steam::Manifest asManifest{steam::Manifest::State::Present, std::string(text)};
+    if (!steam::wellFormedManifest(text) &&
+        steam::manifestRecord(asManifest, kNames[data[0] % 3]).entry) {
+        std::abort();
+    }
 
     writeAll(dir.path / kNames[which], file);
     if (!keepManifest && which != 3) fs::remove(dir.path / kNames[3]);
@@ -144,9 +150,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)st.StmVisco(50.0f, 20.0f, -1.0f);
         // A refused saturation table fails every saturation lookup with code 7, and one the
         // loader takes never does.
-        const std::vector<unsigned char> manifest = readAll(dir.path / kNames[3]);
-        const steam::LoadedFile loaded = steam::loadTableFile(
-            dir.path, steam::kSaturationFile, std::string(manifest.begin(), manifest.end()));
+        const steam::LoadedFile loaded =
+            steam::loadTableFile(dir.path, steam::kSaturationFile, steam::readManifest(dir.path));
         if (watched && loaded.ready() != (satError != 7)) std::abort();
         // The record reader on the same files.
         tw::Stable reference(dir.path);

@@ -6,6 +6,7 @@
 #include "tw/Stable.h"
 
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <optional>
 
@@ -97,6 +98,11 @@ constexpr std::array<BilingualText, 3> kAllFailed{{
 constexpr BilingualText kMissingFiles{
     "[TWCommon.dll] 파일이 있는 디렉토리에",
     "The following files are necessary at the directory having [TWCommon.dll] file."};
+constexpr BilingualText kWithoutManifest{
+    "증기표 폴더에 TWStbManifest.txt 가 없어, 증기표 파일을 체크섬 없이 값의 타당성만 확인하고 "
+    "사용합니다.",
+    "The steam table folder holds no TWStbManifest.txt: the steam table files are used after a "
+    "check of their values alone, without checksums."};
 constexpr BilingualText kUnreadableFile{
     "증기표 파일을 읽을 수 없습니다(파일이 짧거나 손상됨): ",
     "A steam table file cannot be read (too short or damaged): "};
@@ -803,6 +809,18 @@ const std::filesystem::path& Stable::dataDirectory() const noexcept {
 
 const steam::TableSet& Stable::currentTables(unsigned checked, unsigned read) {
     data_->refresh(tables_, checked, read);
+    // Files taken without checksums are said so once per process, at the first lookup in them.
+    static std::atomic<bool> withoutManifestShown{false};
+    if (!withoutManifestShown.load(std::memory_order_relaxed)) {
+        bool without = false;
+        for (std::size_t f = 0; f < steam::kTableFileCount; ++f) {
+            without |= (read & (1U << f)) != 0 &&
+                       tables_->file(static_cast<steam::TableFile>(f)).withoutChecksum;
+        }
+        if (without && knownLanguage(language_) && !withoutManifestShown.exchange(true)) {
+            showMessage(kWithoutManifest.in(language_), "", MessageIcon::Information);
+        }
+    }
     return *tables_;
 }
 

@@ -62,4 +62,20 @@ struct ManifestRecord {
 };
 ManifestRecord findInManifest(std::string_view manifest, std::string_view name);
 
+// A manifest as its directory holds it. Only an absent manifest means "no checksums" (the
+// values are then checked for plausibility alone); one that is there but cannot be read (a
+// directory, a named pipe, a read error, beyond 64 KiB) or is not well formed fails the
+// checksum of every file.
+struct Manifest {
+    enum class State { Absent, Unusable, Present };
+    State state = State::Absent;
+    std::string text;  // Present only
+};
+// Well formed: each line blank, a comment ('#') or "name size crc32" naming one of the table
+// files, and each table file named exactly once.
+bool wellFormedManifest(std::string_view text);
+// What `manifest` says about the table file `name`: nothing when it is absent, an unusable
+// line when it is unusable or not well formed.
+ManifestRecord manifestRecord(const Manifest& manifest, std::string_view name);
+
 }  // namespace tw::steam

@@ -1,5 +1,6 @@
 // CRC-32 and the manifest lines of the steam table files.
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <vector>
@@ -99,6 +100,36 @@ ManifestRecord findInManifest(std::string_view manifest, std::string_view name) 
         record.entry = parseEntry(w);
     }
     return record;
+}
+
+bool wellFormedManifest(std::string_view text) {
+    std::array<int, kTableFileCount> named{};
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const std::vector<std::string_view> w = words(line);
+        if (w.empty() || w[0].front() == '#') continue;
+        const auto file = std::find_if(kTableFiles.begin(), kTableFiles.end(),
+                                       [&](const TableFileLayout& f) { return w[0] == f.name; });
+        if (file == kTableFiles.end() || !parseEntry(w)) return false;
+        ++named[static_cast<std::size_t>(file - kTableFiles.begin())];
+    }
+    return std::all_of(named.begin(), named.end(), [](int n) { return n == 1; });
+}
+
+ManifestRecord manifestRecord(const Manifest& manifest, std::string_view name) {
+    switch (manifest.state) {
+        case Manifest::State::Absent:
+            return {};
+        case Manifest::State::Present:
+            if (wellFormedManifest(manifest.text)) return findInManifest(manifest.text, name);
+            break;
+        case Manifest::State::Unusable:
+            break;
+    }
+    return {true, std::nullopt};
 }
 
 }  // namespace tw::steam

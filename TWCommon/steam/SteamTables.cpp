@@ -212,6 +212,16 @@ LoadedFile checkTableFile(TableFile which, std::span<const unsigned char> bytes,
     return checkValues(which, std::move(values), bytes, manifest);
 }
 
+Manifest readManifest(const std::filesystem::path& directory) {
+    const std::filesystem::path path = directory / kManifestFile;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) return {};
+    // One byte beyond the largest manifest tells one that is too large.
+    const auto bytes = readRegularFile(path, kLargestManifest + 1);
+    if (!bytes || bytes->size() > kLargestManifest) return {Manifest::State::Unusable, {}};
+    return {Manifest::State::Present, std::string(bytes->begin(), bytes->end())};
+}
+
 LoadedFile lookAtTableFile(const std::filesystem::path& directory, TableFile which) {
     LoadedFile file;
     file.identity = identityOf(directory / kTableFiles[which].name);
@@ -220,7 +230,7 @@ LoadedFile lookAtTableFile(const std::filesystem::path& directory, TableFile whi
 }
 
 LoadedFile loadTableFile(const std::filesystem::path& directory, TableFile which,
-                         std::string_view manifest) {
+                         const Manifest& manifest) {
     const TableFileLayout& layout = kTableFiles[which];
     const std::filesystem::path path = directory / layout.name;
     // The identity is taken before the content: a change while reading shows at the next check.
@@ -245,7 +255,8 @@ LoadedFile loadTableFile(const std::filesystem::path& directory, TableFile which
                 }
             }
             file = checkValues(which, std::move(table->values), bytes,
-                               findInManifest(manifest, layout.name));
+                               manifestRecord(manifest, layout.name));
+            file.withoutChecksum = file.ready() && manifest.state == Manifest::State::Absent;
         }
     } else {
         file.state = FileState::Unreadable;
@@ -374,11 +385,6 @@ std::shared_ptr<ChangeWatch> changeWatch() {
     return watch;
 }
 
-std::string readManifest(const std::filesystem::path& directory) {
-    const auto bytes = readRegularFile(directory / kManifestFile, kLargestManifest);
-    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
-}
-
 std::filesystem::path libraryDirectory() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<const void*>(&libraryDirectory), &info) != 0 &&
@@ -479,7 +485,7 @@ unsigned unread(const TableSet& tables, unsigned files) {
 void DataDirectory::readLocked(unsigned files) {
     const unsigned toRead = unread(*current_, files);
     if (toRead == 0) return;
-    const std::string manifest = readManifest(path_);
+    const Manifest manifest = readManifest(path_);
     auto next = std::make_shared<TableSet>(*current_);
     for (std::size_t f = 0; f < kTableFileCount; ++f) {
         if ((toRead & (1U << f)) != 0) {

@@ -43,6 +43,8 @@ struct LoadedFile {
     FileState state = FileState::Missing;
     FileIdentity identity;
     std::vector<float> values;  // the records' floats in file order (Ready only)
+    // Taken without a manifest: checked for plausibility, not against a checksum.
+    bool withoutChecksum = false;
     bool ready() const noexcept { return state == FileState::Ready; }
 };
 
@@ -58,9 +60,11 @@ struct LoadedFile {
 LoadedFile checkTableFile(TableFile which, std::span<const unsigned char> bytes,
                           const ManifestRecord& manifest);
 
-// Reads and checks a table file of `directory` (the manifest text is empty when there is none).
+// Reads and checks a table file of `directory` against the directory's manifest.
 LoadedFile loadTableFile(const std::filesystem::path& directory, TableFile which,
-                         std::string_view manifest);
+                         const Manifest& manifest);
+// The manifest of `directory` as it is there now.
+Manifest readManifest(const std::filesystem::path& directory);
 // Only whether the file is there: NotRead or Missing, with its identity.
 LoadedFile lookAtTableFile(const std::filesystem::path& directory, TableFile which);
 
