@@ -7,7 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -33,6 +36,8 @@ const timespec kProgramStart = [] {
 
 constexpr std::string_view kTemporaryInfix = ".tmp-";
 constexpr std::size_t kRandomLength = 6;
+// The longest name of a directory entry on the file systems in use (NAME_MAX).
+constexpr std::size_t kNameMax = 255;
 constexpr std::string_view kRandomAlphabet =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 // Links followed at most, as the system does for a path.
@@ -47,13 +52,57 @@ std::string quoted(const fs::path& path) {
 }
 
 bool isOurTemporaryName(std::string_view name, std::string_view targetName) {
-    if (name.size() != targetName.size() + kTemporaryInfix.size() + kRandomLength) return false;
-    if (!name.starts_with(targetName)) return false;
-    name.remove_prefix(targetName.size());
-    if (!name.starts_with(kTemporaryInfix)) return false;
-    name.remove_prefix(kTemporaryInfix.size());
+    const std::string stem = temporaryStem(targetName);
+    if (name.size() != stem.size() + kRandomLength || !name.starts_with(stem)) return false;
+    name.remove_prefix(stem.size());
     return std::all_of(name.begin(), name.end(),
                        [](char c) { return kRandomAlphabet.find(c) != std::string_view::npos; });
+}
+
+// The temporaries this process holds, for removal when it ends on a signal: the paths' texts
+// stay valid while their AtomicFile lives, and a slot is cleared before its path goes.
+constexpr std::size_t kSignalSlots = 64;
+std::array<std::atomic<const char*>, kSignalSlots> gTemporaries{};
+
+int registerTemporary(const char* path) noexcept {
+    for (std::size_t i = 0; i < kSignalSlots; ++i) {
+        const char* expected = nullptr;
+        if (gTemporaries[i].compare_exchange_strong(expected, path)) return static_cast<int>(i);
+    }
+    return -1;  // more files open at once than slots: that one is not cleaned on a signal
+}
+
+void unregisterTemporary(int& slot) noexcept {
+    if (slot >= 0) gTemporaries[static_cast<std::size_t>(slot)].store(nullptr);
+    slot = -1;
+}
+
+// A file without a name in the system's folder for temporaries, for contents that are copied
+// into a target written in place.
+int unnamedTemporary() {
+    const char* env = std::getenv("TMPDIR");
+    const std::string directory = env != nullptr && *env != '\0' ? env : "/tmp";
+    int fd = ::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0) return fd;
+    std::string name = directory + "/tw-write-XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) ::unlink(name.c_str());
+    return fd;
+}
+
+// A plain write of the existing file would be refused: the error number, else 0.
+int writeRefused(const fs::path& target) {
+    return ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+// A sticky folder (such as /tmp) lets only the owners of a file or of the folder rename over
+// the file.
+bool stickyFolderRefusesRename(const fs::path& directory, const struct stat& target) {
+    struct stat folder {};
+    const fs::path dir = directory.empty() ? fs::path(".") : directory;
+    if (::stat(dir.c_str(), &folder) != 0 || (folder.st_mode & S_ISVTX) == 0) return false;
+    const uid_t me = ::geteuid();
+    return me != 0 && target.st_uid != me && folder.st_uid != me;
 }
 
 bool writtenBeforeProgramStart(const struct stat& st) {
@@ -199,21 +248,54 @@ DescriptorOutput::~DescriptorOutput() {
 
 // ---------------------------------------------------------------------------------------------
 
+std::string temporaryStem(std::string_view targetName) {
+    constexpr std::size_t kLongest = kNameMax - kTemporaryInfix.size() - kRandomLength;
+    std::size_t keep = std::min(targetName.size(), kLongest);
+    // Not within a character of UTF-8: back to the first byte of the one cut.
+    if (keep < targetName.size()) {
+        while (keep > 0 && (static_cast<unsigned char>(targetName[keep]) & 0xC0U) == 0x80U) --keep;
+    }
+    return std::string(targetName.substr(0, keep)) + std::string(kTemporaryInfix);
+}
+
+void removeTemporariesOnSignal() noexcept {
+    for (auto& slot : gTemporaries) {
+        if (const char* path = slot.load()) ::unlink(path);
+    }
+}
+
 AtomicFile::Opened AtomicFile::open(const fs::path& path) {
     Target target = resolveTarget(path);
     const fs::path directory = target.path.parent_path();
     const std::string name = target.path.filename().string();
+    const auto refuse = [&path](int error) {
+        throw FileError("cannot write " + quoted(path) + ": " + reasonOf(error), error);
+    };
+    if (target.existing) {
+        if (const int error = writeRefused(target.path); error != 0) refuse(error);
+    }
+    const auto inPlace = [&]() -> Opened {
+        const int fd = unnamedTemporary();
+        if (fd < 0) refuse(errno);
+        return {std::move(target.path), {}, fd, true};
+    };
+    if (target.existing &&
+        (target.existing->st_nlink > 1 || stickyFolderRefusesRename(directory, *target.existing))) {
+        return inPlace();
+    }
     removeStaleTemporaries(directory, name);
 
+    const std::string stem = temporaryStem(name);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path temporary = directory / (name + std::string(kTemporaryInfix) + randomSuffix());
-        const int fd =
-            ::open(temporary.c_str(),
-                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+        fs::path temporary = directory / (stem + randomSuffix());
+        const int fd = ::open(temporary.c_str(),
+                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
         if (fd < 0) {
             const int error = errno;
             if (error == EEXIST) continue;
-            throw FileError("cannot write " + quoted(path) + ": " + reasonOf(error), error);
+            // A folder that takes no new file: a target that may be written is written in place.
+            if ((error == EACCES || error == EPERM) && target.existing) return inPlace();
+            refuse(error);
         }
         // The lock tells other programs cleaning up stale temporaries that this one is alive.
         ::flock(fd, LOCK_EX | LOCK_NB);
@@ -237,7 +319,10 @@ AtomicFile::AtomicFile(const fs::path& path, Opened opened)
       target_(std::move(opened.target)),
       temporary_(std::move(opened.temporary)),
       fd_(opened.fd),
-      stream_(fd_) {}
+      inPlace_(opened.inPlace),
+      stream_(fd_) {
+    if (!temporary_.empty()) slot_ = registerTemporary(temporary_.c_str());
+}
 
 AtomicFile::~AtomicFile() {
     discard();
@@ -246,8 +331,34 @@ AtomicFile::~AtomicFile() {
 void AtomicFile::discard() noexcept {
     if (!open_) return;
     open_ = false;
-    ::unlink(temporary_.c_str());
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    unregisterTemporary(slot_);
     ::close(fd_);
+}
+
+void AtomicFile::copyIntoTarget() {
+    const FileDescriptor out(
+        ::open(target_.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    struct stat st {};
+    if (!out.valid()) fail(errno, reasonOf(errno));
+    if (::fstat(out.get(), &st) != 0 || !S_ISREG(st.st_mode)) fail(0, "not a regular file");
+    std::vector<char> block(std::size_t{1} << 16);
+    off_t at = 0;
+    while (true) {
+        const ssize_t n = ::pread(fd_, block.data(), block.size(), at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) fail(errno, reasonOf(errno));
+        if (n == 0) break;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::pwrite(out.get(), block.data() + done,
+                                       static_cast<std::size_t>(n - done), at + done);
+            if (w < 0 && errno == EINTR) continue;
+            if (w < 0) fail(errno, reasonOf(errno));
+            done += w;
+        }
+        at += n;
+    }
+    if (::ftruncate(out.get(), at) != 0 || ::fsync(out.get()) != 0) fail(errno, reasonOf(errno));
 }
 
 void AtomicFile::fail(int systemError, const std::string& reason) {
@@ -261,11 +372,27 @@ void AtomicFile::commit() {
         fail(stream_.error(),
              stream_.error() != 0 ? reasonOf(stream_.error()) : "the output stream failed");
     }
+    if (inPlace_) {
+        copyIntoTarget();
+        discard();
+        return;
+    }
     if (::fsync(fd_) != 0) fail(errno, reasonOf(errno));
     // Whatever took the target's place meanwhile must still be a file we may replace.
     struct stat st {};
-    if (::lstat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) fail(0, "not a regular file");
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) fail(errno, reasonOf(errno));
+    const bool exists = ::lstat(target_.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) fail(0, "not a regular file");
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        const int error = errno;
+        // A folder that refuses the rename over a file this user may write: in place.
+        if ((error == EACCES || error == EPERM) && exists && writeRefused(target_) == 0) {
+            copyIntoTarget();
+            discard();
+            return;
+        }
+        fail(error, reasonOf(error));
+    }
+    unregisterTemporary(slot_);
     open_ = false;
     ::close(fd_);
     // The rename itself reaches the disk with the directory.

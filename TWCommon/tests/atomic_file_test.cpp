@@ -1,17 +1,20 @@
 // Files written whole through a temporary beside them.
 
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "tw/AtomicFile.h"
@@ -222,6 +225,160 @@ TEST_F(AtomicFileTest, StaleTemporariesOfTheSameFileAreRemovedAndNothingElse) {
     expected.emplace_back("out.csv");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(names(), expected);
+}
+
+TEST_F(AtomicFileTest, ALongNameKeepsItsTemporariesWithinTheNameLimit) {
+    const std::string name(250, 'n');
+    const std::string stem = tw::temporaryStem(name);
+    EXPECT_EQ(stem.size() + 6, 255u);
+    EXPECT_EQ(tw::temporaryStem("쉼표.csv"), "쉼표.csv.tmp-");
+    // Cut at a character boundary: "가" is three bytes, the cut falls in the middle of one.
+    std::string korean;
+    while (korean.size() < 250) korean += "가";
+    EXPECT_EQ(tw::temporaryStem(korean).size(), 243u + 5);
+    // A stale temporary of the cut name is recognised and removed at the next save.
+    write(dir / (stem + "AbC123"), "stale");
+    makeOld(dir / (stem + "AbC123"));
+    tw::writeFileAtomically(dir / name, "new");
+    EXPECT_EQ(read(dir / name), "new");
+    EXPECT_EQ(names(), std::vector<std::string>{name});
+}
+
+// What an ordinary user's save does to files that a plain write would treat in its own way:
+// refused where the write would be refused, written in place where only the replacement
+// would fail or would part hard links. Run as that user (here: nobody, when the tests run as
+// root; as the user running them otherwise, where the cases needing another owner skip).
+class AtomicFileAsUser : public AtomicFileTest {
+  protected:
+    static constexpr uid_t kNobody = 65534;
+    static constexpr gid_t kNogroup = 65534;
+    bool root() const { return ::geteuid() == 0; }
+    // Gives the path to the user who runs the saves.
+    void own(const fs::path& path) const {
+        if (root()) {
+            ASSERT_EQ(::lchown(path.c_str(), kNobody, kNogroup), 0);
+        }
+    }
+    // Runs `save` as that user in a child process; what it returns (empty for success, else
+    // the failure's text) comes back through a pipe.
+    std::string asUser(const std::function<std::string()>& save) const {
+        int channel[2];
+        if (::pipe(channel) != 0) return "pipe";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(channel[0]);
+            std::string result;
+            if (root() &&
+                (::setgroups(0, nullptr) != 0 || ::setresgid(kNogroup, kNogroup, kNogroup) != 0 ||
+                 ::setresuid(kNobody, kNobody, kNobody) != 0)) {
+                result = "SKIP";
+            } else {
+                result = save();
+            }
+            [[maybe_unused]] const auto n = ::write(channel[1], result.data(), result.size());
+            ::_exit(0);
+        }
+        ::close(channel[1]);
+        std::string result;
+        char buffer[512];
+        for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+            result.append(buffer, static_cast<std::size_t>(n));
+        ::close(channel[0]);
+        ::waitpid(child, nullptr, 0);
+        return result;
+    }
+    static std::string trySave(const fs::path& path, const std::string& text) {
+        try {
+            tw::writeFileAtomically(path, text);
+            return "";
+        } catch (const tw::FileError& e) {
+            return e.what();
+        }
+    }
+};
+
+TEST_F(AtomicFileAsUser, SavesHonourTheTargetsOwnPermissions) {
+    own(dir);
+    struct Case {
+        const char* what;
+        bool needsAnotherOwner;
+        std::function<fs::path()> make;  // the target, made as root (or the user)
+        const char* refusal;             // nullptr: the save goes through
+        bool inPlace;                    // the file keeps its inode
+    };
+    const std::vector<Case> cases = {
+        {"a read-only file", false,
+         [&] {
+             write(dir / "ro.csv", "old");
+             own(dir / "ro.csv");
+             fs::permissions(dir / "ro.csv", fs::perms(0444));
+             return dir / "ro.csv";
+         },
+         "Permission denied", false},
+        {"another user's file in the user's folder", true,
+         [&] {
+             write(dir / "root.csv", "old");
+             fs::permissions(dir / "root.csv", fs::perms(0644));
+             return dir / "root.csv";
+         },
+         "Permission denied", false},
+        {"a file with two hard links", false,
+         [&] {
+             write(dir / "linked.csv", "old");
+             own(dir / "linked.csv");
+             fs::permissions(dir / "linked.csv", fs::perms(0640));
+             fs::create_hard_link(dir / "linked.csv", dir / "other-name.csv");
+             return dir / "linked.csv";
+         },
+         nullptr, true},
+        {"a writable file in a read-only folder", false,
+         [&] {
+             fs::create_directory(dir / "ro-folder");
+             write(dir / "ro-folder" / "out.csv", "old");
+             own(dir / "ro-folder" / "out.csv");
+             own(dir / "ro-folder");
+             fs::permissions(dir / "ro-folder", fs::perms(0555));
+             return dir / "ro-folder" / "out.csv";
+         },
+         nullptr, true},
+        {"another user's writable file in a sticky folder", true,
+         [&] {
+             fs::create_directory(dir / "sticky");
+             fs::permissions(dir / "sticky", fs::perms(01777));
+             write(dir / "sticky" / "shared.csv", "old");
+             fs::permissions(dir / "sticky" / "shared.csv", fs::perms(0666));
+             return dir / "sticky" / "shared.csv";
+         },
+         nullptr, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.needsAnotherOwner && !root()) continue;  // only root can give a file away
+        const fs::path target = c.make();
+        struct stat before {};
+        ASSERT_EQ(::stat(target.c_str(), &before), 0);
+        const std::string result = asUser([&] { return trySave(target, "new contents"); });
+        if (result == "SKIP") GTEST_SKIP() << "cannot become an unprivileged user here";
+        struct stat after {};
+        ASSERT_EQ(::stat(target.c_str(), &after), 0);
+        if (c.refusal != nullptr) {
+            EXPECT_NE(result.find(c.refusal), std::string::npos) << result;
+            EXPECT_EQ(read(target), "old");
+        } else {
+            EXPECT_EQ(result, "");
+            EXPECT_EQ(read(target), "new contents");
+        }
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        if (c.inPlace) {
+            EXPECT_EQ(after.st_ino, before.st_ino);
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+            EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos);
+        }
+    }
+    EXPECT_EQ(read(dir / "other-name.csv"), "new contents");  // the hard link sees the save
+    fs::permissions(dir / "ro-folder", fs::perms(0755));
 }
 
 TEST(DescriptorOutput, AFailedWriteKeepsTheSystemsReason) {
