@@ -1,6 +1,7 @@
 #include "LastCase.h"
 
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 
 #include "CalculationRecord.h"
@@ -87,6 +88,17 @@ bool writeLastCase(const std::filesystem::path& file, const FlueGasCase& flueGas
     settings.sync();
     // A damaged file read before the write reports a format error; only access counts here.
     return settings.status() != QSettings::AccessError;
+}
+
+bool lastCaseLockFree(const std::filesystem::path& file, int waitMs) {
+    QLockFile lock(pathText(file) + QStringLiteral(".lock"));
+    if (lock.tryLock(waitMs)) {
+        lock.unlock();
+        return true;
+    }
+    // Only a lock that someone holds counts; a folder that cannot take the lock file (one not
+    // made yet, one without write permission) is for the write itself to find.
+    return lock.error() != QLockFile::LockFailedError;
 }
 
 }  // namespace tw::fluegas

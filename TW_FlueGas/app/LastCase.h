@@ -25,4 +25,9 @@ std::optional<FlueGasCase> readLastCase(const std::filesystem::path& file);
 // regular file in its place is left alone. False when the file could not be written.
 bool writeLastCase(const std::filesystem::path& file, const FlueGasCase& flueGasCase);
 
+// Whether the file's lock ("NAME.lock", which the write takes) can be had within `waitMs`
+// milliseconds. A lock left by a program on another computer counts as held until it is half a
+// minute old; an exit should not wait that long for a convenience file.
+bool lastCaseLockFree(const std::filesystem::path& file, int waitMs);
+
 }  // namespace tw::fluegas

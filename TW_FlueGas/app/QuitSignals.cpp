@@ -70,6 +70,8 @@ void QuitSignals::readPipe() {
         last = byte;
     }
     if (!any) return;
+    if (!toStderr_) toStderr_ = std::make_unique<tw::ScopedMessageSink>(stderrSink_);
+    signalNumber_ = last;
     emit received(last);
     if (window_) window_->close();
 }

@@ -13,12 +13,15 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <cmath>
+#include <iostream>
 
 #include "AtomicFile.h"
 #include "CalculationReport.h"
 #include "CalculatorGrid.h"
 #include "CaptionButton.h"
+#include "CellPaste.h"
 #include "FlueGasCalculator.h"
 #include "LastCase.h"
 #include "LicenceAgreement.h"
@@ -222,6 +225,13 @@ void frmTW_FlueGas::RestoreLastCase() {
 
 void frmTW_FlueGas::SaveLastCase() {
     if (lastCasePath_.empty()) return;
+    // The exit waits a second at most for another program's lock on the file.
+    if (!lastCaseLockFree(lastCasePath_, 1000)) {
+        std::cerr << "TW_FlueGas: " << lastCasePath_.string()
+                  << " is locked by another program; the case shown was not kept for the next "
+                     "start\n";
+        return;
+    }
     if (!writeLastCase(lastCasePath_, caseOfTable(table_))) {
         const std::string text =
             messageText(kLastCaseNotSavedMessage, language_, {{"path", lastCasePath_.string()}});
@@ -258,6 +268,10 @@ void frmTW_FlueGas::createControls() {
     txtInput_->setObjectName(QStringLiteral("txtInput"));
     txtInput_->setAlignment(Qt::AlignCenter);
     txtInput_->setFrame(false);
+    // Installed first, so that the window's own paste of a whole composition comes before it.
+    new CellPaste(
+        *txtInput_, [this](const QString& text) { statusBar()->showMessage(text, 10000); },
+        [this] { return language_; });
     txtInput_->installEventFilter(this);
 
     const auto makeButton = [&](const ButtonCaption& caption) {

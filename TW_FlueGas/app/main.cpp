@@ -20,5 +20,6 @@ int main(int argc, char* argv[]) {
     // A logout, kill or Ctrl+C closes the window as Exit does, so the settings are kept.
     tw::fluegas::QuitSignals quitSignals(&window);
     window.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    return quitSignals.exitStatus().value_or(status);
 }
