@@ -189,7 +189,7 @@ class DataDirectory : public StableTest {
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
         const auto source = Stable().dataDirectory();
-        for (const char* f : {"TWSStb.twd", "TWStbP.twd", "TWStb.twd"}) {
+        for (const char* f : {"TWSStb.twd", "TWStbP.twd", "TWStb.twd", "TWStbManifest.txt"}) {
             std::filesystem::copy_file(source / f, dir / f,
                                        std::filesystem::copy_options::overwrite_existing);
         }
