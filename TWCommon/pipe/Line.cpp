@@ -308,8 +308,11 @@ class Calculation {
             };
             const std::string unit =
                 units::quantity(QuantityId::Vel).units[line_.units.uvel].display;
-            refuse(text::kSonic, " (" + generalNumberNoBlank(vel(velocity)) + " / " +
-                                     generalNumberNoBlank(vel(sonic)) + " " + unit + ").");
+            const std::string a = generalNumberNoBlank(vel(velocity)) + " " + unit;
+            const std::string b = generalNumberNoBlank(vel(sonic)) + " " + unit;
+            refuse(text::kSonic, language_ == TW_Korean
+                                     ? " (유속 " + a + ", 음속 " + b + ")."
+                                     : " (velocity " + a + ", sonic velocity " + b + ").");
         }
     }
 
