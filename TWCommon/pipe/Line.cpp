@@ -275,9 +275,11 @@ class Calculation {
             case Kind::Water:
                 break;
         }
+        // The outlet of one segment is the inlet of the next: one lookup serves both.
+        const auto pressure = static_cast<float>(p);
+        if (cached_ && cachedPressure_ == pressure) return cachedState_;
         Stable& st = steamTable();
-        st.STABLE(ktoStable_PR, static_cast<float>(p), ktoStable_ENTH,
-                  static_cast<float>(enthalpy_));
+        st.STABLE(ktoStable_PR, pressure, ktoStable_ENTH, static_cast<float>(enthalpy_));
         drain();
         refuseIf(st.StableError() != 0, text::kSteamTable);
         const double x = st.Quality();
@@ -287,9 +289,12 @@ class Calculation {
         if (kind_ == Kind::Water) {
             refuseIf(x > 0 && x <= 1, text::kFlashing);
             s.liquid = true;
-            return s;
+        } else {
+            s.k = x >= 0 && x < 1 ? kWetSteamK : kSuperheatedSteamK;
         }
-        s.k = x >= 0 && x < 1 ? kWetSteamK : kSuperheatedSteamK;
+        cached_ = true;
+        cachedPressure_ = pressure;
+        cachedState_ = s;
         return s;
     }
 
@@ -550,6 +555,9 @@ class Calculation {
     double inletPressure_ = 0, massFlow_ = 0, enthalpy_ = 0, stepShare_ = 0.01;
     State gas_;  // a gas or typed fluid at the inlet
     bool automatic_ = false;
+    bool cached_ = false;
+    float cachedPressure_ = 0;
+    State cachedState_;
 };
 
 }  // namespace
