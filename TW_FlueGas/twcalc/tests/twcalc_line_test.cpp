@@ -90,6 +90,31 @@ TEST(TwcalcLine, ExitStatusesTellRefusedLinesFromDamagedFiles) {
     EXPECT_EQ(runTwcalc({"line", refused.path.string(), "--sizes"}).status, 2);
 }
 
+// Dry air named by its composition: the inlet density is that of the ideal gas of its mole
+// weight, and the wet and dry bases name the same gas.
+TEST(TwcalcLine, GasLineTakesItsMoleWeightFromTheComposition) {
+    const std::string body = R"(, "pressure": 2, "temperature": 20, "viscosity": 0.018,
+           "isentropic_exponent": 1.4},
+ "mass_flow": 1000, "segments": [{"nps": "4", "schedule": "40", "length": 100}]})";
+    LineFile vol(R"({"format": "twline", "fluid": {"kind": "gas", "basis": "vol",
+           "composition": {"N2": 78.084, "O2": 20.946, "Ar": 0.934, "CO2": 0.036})" +
+                     body,
+                 "twcalc_line_air_vol.twline");
+    LineFile wt(R"({"format": "twline", "fluid": {"kind": "gas", "basis": "wt",
+           "composition": {"N2": 75.52, "O2": 23.14, "Ar": 1.29, "CO2": 0.055})" +
+                    body,
+                "twcalc_line_air_wt.twline");
+    const TwcalcResult a = runTwcalc({"line", vol.path.string(), "--json"});
+    const TwcalcResult b = runTwcalc({"line", wt.path.string(), "--json"});
+    ASSERT_EQ(a.status, 0) << a.err;
+    ASSERT_EQ(b.status, 0) << b.err;
+    const double v = Json::parse(a.out)["segments"][0]["specific_volume"].get<double>();
+    // R T / (M p): 8314.46 J/(kmol K) x 293.15 K / (28.965 kg/kmol x 2 x 98066.5 Pa).
+    EXPECT_NEAR(v, 8314.46 * 293.15 / (28.965 * 2 * 98066.5), 1e-4 * v);
+    EXPECT_NEAR(Json::parse(b.out)["segments"][0]["specific_volume"].get<double>(), v, 1e-3 * v);
+    EXPECT_GT(Json::parse(a.out)["segments"][0]["substeps"].get<int>(), 1);
+}
+
 TEST(TwcalcLine, SizesListTheScheduleTable) {
     const TwcalcResult sizes = runTwcalc({"line", "--sizes", "--json"});
     ASSERT_EQ(sizes.status, 0);
