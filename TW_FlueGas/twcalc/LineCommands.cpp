@@ -65,8 +65,30 @@ Json messagesJson(const tw::line::LineResult& result) {
     return list;
 }
 
-std::string messageLine(const tw::line::LineMessage& m) {
-    return (m.segment == 0 ? std::string("line") : "segment " + std::to_string(m.segment)) + ": " +
+// The words of the plain output in both languages.
+struct Words {
+    const char* line;
+    const char* segment;
+    const char* changeOfSize;
+    const char* pressuresIn;
+    const char* dropsIn;
+    const char* velocityIn;
+    const char* totalDrop;
+    const char* outletPressure;
+};
+constexpr Words kEnglish{"line",          "segment ",          " (for the change of size)",
+                         "Pressures in ", ", drops in ",       ", velocity in ",
+                         "Total dP ",     ", outlet pressure "};
+constexpr Words kKorean{
+    "배관",         "구간 ",           " (치수 변경)", "압력 단위 ", ", 압력 강하 단위 ",
+    ", 유속 단위 ", "전체 압력 강하 ", ", 출구 압력 "};
+const Words& words(int language) {
+    return language == tw::TW_Korean ? kKorean : kEnglish;
+}
+
+std::string messageLine(const tw::line::LineMessage& m, int language) {
+    const Words& w = words(language);
+    return (m.segment == 0 ? std::string(w.line) : w.segment + std::to_string(m.segment)) + ": " +
            m.text;
 }
 
@@ -107,7 +129,9 @@ std::string fixed(double value, int decimals) {
     return tw::fixedDecimals(value, decimals);
 }
 
-std::string resultText(const tw::line::LineResult& result, const tw::line::LineUnits& units) {
+std::string resultText(const tw::line::LineResult& result, const tw::line::LineUnits& units,
+                       int language) {
+    const Words& w = words(language);
     const std::string p = unitText(tw::QuantityId::PR, units.upr);
     const std::string dp = unitText(tw::QuantityId::dP, units.upr);
     const std::string vel = unitText(tw::QuantityId::Vel, units.uvel);
@@ -136,14 +160,14 @@ std::string resultText(const tw::line::LineResult& result, const tw::line::LineU
         for (const tw::line::FittingResult& f : s.fittings) {
             out << "      " << f.quantity << " x "
                 << tw::kFittingCatalogue[static_cast<std::size_t>(f.kind)].displayName
-                << (f.automatic ? " (for the change of size)" : "") << ": K " << number(f.K)
-                << ", dP " << fixed(f.dP, 5) << '\n';
+                << (f.automatic ? w.changeOfSize : "") << ": K " << number(f.K) << ", dP "
+                << fixed(f.dP, 5) << '\n';
         }
     }
-    out << "Pressures in " << p << ", drops in " << dp << ", velocity in " << vel << ".\n";
-    out << "Total dP " << fixed(result.totalDP, 5) << " " << dp << ", outlet pressure "
+    out << w.pressuresIn << p << w.dropsIn << dp << w.velocityIn << vel << ".\n";
+    out << w.totalDrop << fixed(result.totalDP, 5) << " " << dp << w.outletPressure
         << fixed(result.outletPressure, 4) << " " << p << '\n';
-    for (const tw::line::LineMessage& m : result.messages) out << messageLine(m) << '\n';
+    for (const tw::line::LineMessage& m : result.messages) out << messageLine(m, language) << '\n';
     return out.str();
 }
 
@@ -185,13 +209,14 @@ void addLineCommands(CLI::App& app, Session& session) {
         if (result.refused) {
             if (!session.json) {
                 for (const tw::line::LineMessage& m : result.messages)
-                    *session.err << messageLine(m) << '\n';
+                    *session.err << messageLine(m, session.language) << '\n';
             }
             session.refuse();
             session.result = Json{{"messages", messagesJson(result)}};
             return;
         }
-        session.emit(resultJson(result, line.units), resultText(result, line.units));
+        session.emit(resultJson(result, line.units),
+                     resultText(result, line.units, session.language));
     });
 }
 
