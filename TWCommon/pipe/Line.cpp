@@ -4,6 +4,7 @@
 
 #include "tw/Line.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -390,7 +391,11 @@ class Calculation {
                 hasReducer = true;
             }
         }
-        if (previousDiameter != 0 && d != previousDiameter && !hasReducer) {
+        // A bore typed in the line's units and the same bore from the size table differ only in
+        // the last digits of a single.
+        const bool sameBore =
+            std::abs(d - previousDiameter) <= 1e-5 * std::max(d, previousDiameter);
+        if (previousDiameter != 0 && !sameBore && !hasReducer) {
             FittingGroup automatic;
             automatic.kind = d < previousDiameter ? Reducer : Increaser;
             automatic.quantity = 1;

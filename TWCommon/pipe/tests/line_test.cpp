@@ -124,8 +124,12 @@ TEST(LineCalculation, SteamOutletBarelyMovesWhenTheSubstepLimitIsHalved) {
 }
 
 TEST(LineCalculation, ChangeOfSizeGetsASuddenReducerOrIncreaser) {
-    Line line = waterLine({pipeRun("4", "40", 10), pipeRun("2", "40", 10), pipeRun("4", "40", 10),
-                           pipeRun("4", "40", 10)});
+    Segment typed;  // the bore of NPS 4 Sch 40, typed in inches: no change of size
+    typed.insideDiameter = 4.026f;
+    typed.route = LengthAndRise{10, 0};
+    Line line =
+        waterLine({pipeRun("4", "40", 10), pipeRun("2", "40", 10), pipeRun("4", "40", 10), typed});
+    line.units.updia = ktounit_inch_PDia;
     const LineResult result = calculate(line);
     ASSERT_FALSE(result.refused);
     ASSERT_EQ(result.segments.size(), 4u);
