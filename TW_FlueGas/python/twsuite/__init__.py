@@ -238,3 +238,32 @@ def fluegas_batch(**options):
 fluegas_batch.__signature__ = inspect.Signature(
     [inspect.Parameter(name, inspect.Parameter.KEYWORD_ONLY, default=None)
      for name in CELL_OPTIONS + SETTING_OPTIONS + ("lang", "jobs")])
+
+
+def _line_accepting_documents(from_file):
+    """line(path or dict): a dict is the line file's document, written to a temporary file
+    for the command that reads it."""
+    import functools
+    import json
+    import tempfile
+
+    @functools.wraps(from_file)
+    def line(*args, **kwargs):
+        document = kwargs.get("file", args[0] if args else None)
+        if not isinstance(document, dict):
+            return from_file(*args, **kwargs)
+        with tempfile.TemporaryDirectory(prefix="twsuite-line-") as folder:
+            path = os.path.join(folder, "line.twline")
+            with open(path, "w", encoding="utf-8") as out:
+                json.dump(document, out, allow_nan=False)
+            if args:
+                return from_file(path, *args[1:], **kwargs)
+            return from_file(**dict(kwargs, file=path))
+
+    line.__doc__ = (from_file.__doc__ or "") + (
+        "\n\nfile may also be a dict: the document of a line file.")
+    return line
+
+
+if "line" in globals():
+    line = _line_accepting_documents(globals()["line"])
