@@ -19,6 +19,9 @@
 
 namespace tw::fluegas {
 
+// Caption of the messages of the calculation.
+inline constexpr const char* kBoilerEfficiencyCaption = "Function BoilerEfficiency";
+
 // The losses, in the order they are reported.
 enum class Loss : int {
     DryFlueGas = 0,
@@ -120,7 +123,7 @@ struct EfficiencyResult {
     std::optional<std::array<double, kLossCount>> lossKW;
     std::optional<double> flueGasKgPerH;
     std::optional<double> flueGasM3PerHAtStack;  // wet, at the stack and 101.325 kPa
-    // Notes of the calculation (the flame note of the combustion first), in both languages.
+    // Notes of the calculation in both languages (the combustion's flame note stays with it).
     std::vector<CombustionMessage> messages;
 };
 
@@ -154,5 +157,16 @@ struct EfficiencySweepOutcome {
 // whole sweep is refused.
 EfficiencySweepOutcome sweepBoilerEfficiency(const EfficiencyInput& input, SweepVariable variable,
                                              const SweepRange& range);
+
+// One line of the results as they are shown (the window, twcalc's text output), empty where
+// the line does not apply (no analyser fuel, no fuel flow, a dew point "N/A").
+struct EfficiencyResultLine {
+    BilingualText caption;
+    BilingualText unit;
+    int decimals;
+    std::optional<double> (*value)(const EfficiencyResult&);
+};
+inline constexpr std::size_t kEfficiencyResultLineCount = 14;
+const std::array<EfficiencyResultLine, kEfficiencyResultLineCount>& efficiencyResultLines();
 
 }  // namespace tw::fluegas

@@ -194,7 +194,6 @@ Prepared prepare(const EfficiencyInput& input) {
         p.combustion = std::move(asFired);
     }
     const FlueGasFromFuelResult& r = p.combustion;
-    if (r.flameNote) p.notes.insert(p.notes.begin(), *r.flameNote);
 
     // The air's moisture and, the rest of the flue gas water, what the fuel brings and forms.
     p.airWaterKmol = r.humidityKgPerKg * r.airKgPerKg / kWaterMoleWeight;
