@@ -154,19 +154,10 @@ FlueGasFromFuelResult combust(const CombustionInput& input) {
 // the fuel with that carbon counted as refuse, at the heating value of the fuel as fired.
 Prepared prepare(const EfficiencyInput& input) {
     Prepared p;
-    FlueGasFromFuelResult asFired = combust(input.combustion);
-    p.hhv = asFired.hhvKJPerKg;
-    p.lhv = asFired.lhvKJPerKg;
     p.airTemperatureC = input.combustion.airTemperatureC;
-    if (!(p.lhv > 0)) {
-        refuse("저위발열량이 " + number(p.lhv) +
-                   " kJ/kg 으로 0 보다 크지 않아 효율을 구할 수 없습니다.",
-               "The lower heating value is " + number(p.lhv) +
-                   " kJ/kg, not above 0; no efficiency can be given.");
-    }
-    if (input.carbonInRefusePercent > 0) {
-        const auto& percent = input.combustion.fuel.percent;
-        const double uc = input.carbonInRefusePercent;
+    const double uc = input.carbonInRefusePercent;
+    const auto& percent = input.combustion.fuel.percent;
+    if (uc > 0) {
         p.unburntCarbonKg = percent[kAshKey] / 100 * uc / (100 - uc);
         if (p.unburntCarbonKg * 100 > percent[kCarbonKey]) {
             refuse("회분 중 탄소 " + number(uc) + " % 는 연료 1 kg 당 미연 탄소 " +
@@ -184,14 +175,28 @@ Prepared prepare(const EfficiencyInput& input) {
         }
     }
     if (p.unburntCarbonKg > 0) {
+        // The heating value stays that of the fuel as fired; the hydrogen and the water, and so
+        // the latent heat between HHV and LHV, are the same in both.
         CombustionInput burnt = input.combustion;
+        if (!burnt.measuredHhvKJPerKg) {
+            const double hhv = correlatedHhvKJPerKg(input.combustion.fuel);
+            // The calculation of the fuel as fired says why it cannot take the correlation.
+            if (!(hhv > 0)) combust(input.combustion);
+            burnt.measuredHhvKJPerKg = hhv;
+        }
         burnt.fuel.percent[kCarbonKey] -= p.unburntCarbonKg * 100;
         burnt.fuel.percent[kAshKey] += p.unburntCarbonKg * 100;
-        burnt.measuredHhvKJPerKg = p.hhv;
         p.combustion = combust(burnt);
-        p.combustion.lhvKJPerKg = p.lhv;
     } else {
-        p.combustion = std::move(asFired);
+        p.combustion = combust(input.combustion);
+    }
+    p.hhv = p.combustion.hhvKJPerKg;
+    p.lhv = p.combustion.lhvKJPerKg;
+    if (!(p.lhv > 0)) {
+        refuse("저위발열량이 " + number(p.lhv) +
+                   " kJ/kg 으로 0 보다 크지 않아 효율을 구할 수 없습니다.",
+               "The lower heating value is " + number(p.lhv) +
+                   " kJ/kg, not above 0; no efficiency can be given.");
     }
     const FlueGasFromFuelResult& r = p.combustion;
 
@@ -256,28 +261,32 @@ std::optional<double> celsius(const std::optional<float>& value) {
     return static_cast<double>(*value);
 }
 
-// The flue gas calculator on the wet composition as the calculator table takes it (volume
-// percent, three decimals adding up to 100.000), at the stack temperature, SO3 automatic.
-void addDewPoints(const EfficiencyInput& input, EfficiencyResult& r) {
-    FlueGasInput gas;
+// The dew points of the flue gas calculator for the wet composition as the calculator table
+// takes it (volume percent, three decimals adding up to 100.000), SO3 automatic: the
+// calculator's own routines in its order, without the gas enthalpy that the calculator works
+// out first and that is of no use here.
+void addDewPoints(EfficiencyResult& r) {
     const auto texts = flueGasCompositionTexts(r.combustion, CompositionBasis::Volume);
-    for (std::size_t i = 0; i < texts.size(); ++i) gas.composition[i] = cellNumber(texts[i]);
-    gas.basis = CompositionBasis::Volume;
-    gas.gasTemperature = static_cast<float>(input.stackTemperatureC);
-    gas.referenceTemperature = static_cast<float>(kReferenceTemperatureK - kKelvinAtZeroCelsius);
-    gas.formula = NasaGlenn;
-    gas.so3Mode = So3Mode::Automatic;
-    Unit unit;
-    unit.setuTP(ktounit_degC);
-    // The calculator's own notices (its total, a dew point below the steam table) concern the
-    // table, not this case: kept out of the way.
+    std::array<float, kSpeciesCount> c{};
+    for (std::size_t i = 0; i < texts.size(); ++i) c[i] = cellNumber(texts[i]);
+    // The calculator's notices (a dew point below the steam table's range) concern its table,
+    // not this case: kept out of the way.
     RecordingMessageSink quiet;
     const ScopedThreadMessageSink guard(quiet);
-    const FlueGasResults results = CalculateFlueGas(gas, unit);
-    if (!results.complete) return;
-    r.okkesDewPointC = celsius(results.okkesDewPoint);
-    r.verhoffDewPointC = celsius(results.verhoffDewPoint);
-    r.waterDewPointC = celsius(results.waterDewPoint);
+    if (!tryFlueGasMoleWeight(true, c[0], c[1], c[2], c[3], c[4], c[5], c[6])) return;
+    Unit unit;
+    unit.setuTP(ktounit_degC);
+    const float o2 = FlueGasComposition.vol(GC::O2);
+    const float so2 = FlueGasComposition.vol(GC::SO2);
+    const float h2o = FlueGasComposition.vol(GC::H2O);
+    if (o2 != 0 && so2 != 0 && h2o != 0 && trySO3ConversionRate(so2, o2)) {
+        r.okkesDewPointC = celsius(tryOkkesAcidDewPoint(unit, so2, h2o, o2));
+        r.verhoffDewPointC = celsius(tryVerhoffAcidDewPoint(unit, so2, h2o, o2));
+    }
+    if (h2o != 0) {
+        const float p = unit.CvtPR(ktounit_kgpercm2a, unit.uPR(), kStandardAtmosphereKgPerCm2);
+        r.waterDewPointC = celsius(tryAirWaterDewPoint(unit, h2o, p));
+    }
 }
 
 EfficiencyResult calculate(const EfficiencyInput& input) {
@@ -302,27 +311,29 @@ EfficiencyResult calculate(const EfficiencyInput& input) {
     r.combustion = std::move(p.combustion);
     r.messages = std::move(p.notes);
 
-    addDewPoints(input, r);
+    addDewPoints(r);
     const double stack = input.stackTemperatureC;
     if (r.waterDewPointC && stack < *r.waterDewPointC) {
+        const std::string dew = number(*r.waterDewPointC);
         r.messages.push_back(
-            {"배기가스 온도가 배기가스의 수분 이슬점 " + number(*r.waterDewPointC) +
+            {"배기가스 온도가 배기가스의 수분 이슬점 " + dew +
                  " oC 보다 낮습니다. 응축열은 계산에 넣지 않았습니다.",
-             "The stack temperature lies below the water dew point of the flue gas, " +
-                 number(*r.waterDewPointC) + " oC: the heat of condensation is not counted."});
+             "The stack temperature lies below the water dew point of the flue gas, " + dew +
+                 " oC: the heat of condensation is not counted."});
     }
     if (r.okkesDewPointC || r.verhoffDewPointC) {
         const double acid =
             std::max(r.okkesDewPointC.value_or(-HUGE_VAL), r.verhoffDewPointC.value_or(-HUGE_VAL));
         r.acidDewPointMarginK = stack - acid;
         if (*r.acidDewPointMarginK < kAcidDewPointMarginWarningK) {
+            const std::string dew = number(acid);
+            const std::string margin = number(*r.acidDewPointMarginK);
+            const std::string limit = number(kAcidDewPointMarginWarningK);
             r.messages.push_back(
-                {"배기가스 온도가 산 이슬점 " + number(acid) + " oC 보다 " +
-                     number(*r.acidDewPointMarginK) + " K 높을 뿐입니다(" +
-                     number(kAcidDewPointMarginWarningK) + " K 미만). 저온 부식에 주의하십시오.",
-                 "The stack temperature lies only " + number(*r.acidDewPointMarginK) +
-                     " K above the acid dew point of " + number(acid) + " oC (less than " +
-                     number(kAcidDewPointMarginWarningK) + " K): mind cold-end corrosion."});
+                {"배기가스 온도가 산 이슬점 " + dew + " oC 보다 " + margin + " K 높을 뿐입니다(" +
+                     limit + " K 미만). 저온 부식에 주의하십시오.",
+                 "The stack temperature lies only " + margin + " K above the acid dew point of " +
+                     dew + " oC (less than " + limit + " K): mind cold-end corrosion."});
         }
     }
 

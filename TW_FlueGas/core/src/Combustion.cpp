@@ -120,9 +120,7 @@ double higherHeatingValue(const CombustionInput& input, const FuelUnit& unit) {
         }
         return hhv;
     }
-    const auto& p = input.fuel.percent;
-    const auto& k = kChanniwalaParikh;
-    const double mj = k.C * p[0] + k.H * p[1] + k.O * p[2] + k.N * p[3] + k.S * p[4] + k.Ash * p[6];
+    const double mj = correlatedHhvKJPerKg(input.fuel) / 1000;
     if (!(mj > 0)) {
         throw Refused{message(
             "원소 분석으로 구한 고위발열량(Channiwala-Parikh)이 " + number(mj) +
@@ -457,6 +455,12 @@ MolarSensibleHeat molarSensibleHeat(GasComponent species, double T) {
     const double M = nasaGlennSpecies()[index(species)].M;
     const NasaProperties p = nasaSpeciesProperties(species, T);
     return {p.h * M - kAtReference[index(species)], p.cp * M};
+}
+
+double correlatedHhvKJPerKg(const FuelAnalysis& fuel) noexcept {
+    const auto& p = fuel.percent;
+    const auto& k = kChanniwalaParikh;
+    return (k.C * p[0] + k.H * p[1] + k.O * p[2] + k.N * p[3] + k.S * p[4] + k.Ash * p[6]) * 1000;
 }
 
 double analysisTotal(const FuelAnalysis& fuel) noexcept {

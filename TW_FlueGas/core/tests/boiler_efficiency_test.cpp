@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "BoilerEfficiency.h"
+#include "FlueGasCalculator.h"
 #include "FlueGasTestSupport.h"
 
 namespace {
@@ -176,6 +177,15 @@ TEST_F(BoilerEfficiency, UnburntCarbonTakesNoPartInTheCombustion) {
     EXPECT_EQ(loss(clean, Loss::UnburntCarbon), 0);
 }
 
+TEST_F(BoilerEfficiency, CarbonInTheRefuseOfAFuelWithoutAshIsANote) {
+    EfficiencyInput in = input(fuel(FuelKind::Solid, {{"C", 86}, {"H", 14}}), 200);
+    in.carbonInRefusePercent = 10;
+    const EfficiencyResult r = calculated(in);
+    EXPECT_EQ(loss(r, Loss::UnburntCarbon), 0);
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_NE(r.messages[0].english.find("holds no ash"), std::string::npos);
+}
+
 TEST_F(BoilerEfficiency, GrossAndNetEfficiencyAddUpTheLossesAndTheCredit) {
     EfficiencyInput in = input(kCoal, 160, 25, 0.013, 35);
     in.combustion.coPpm = 200;
@@ -216,6 +226,31 @@ TEST_F(BoilerEfficiency, DewPointsMarginAndTheirMessages) {
     ASSERT_EQ(wet.messages.size(), 1u);
     EXPECT_NE(wet.messages[0].english.find("the heat of condensation is not counted"),
               std::string::npos);
+}
+
+// The dew points are those the calculator shows for the composition typed into its table.
+TEST_F(BoilerEfficiency, DewPointsAreTheCalculatorsForTheTypedComposition) {
+    const FuelAnalysis sourGas =
+        fuel(FuelKind::Gas, {{"H2", 40}, {"CO", 20}, {"CH4", 30}, {"H2S", 5}, {"N2", 5}});
+    const FuelAnalysis dry = fuel(FuelKind::Solid, {{"C", 95}, {"S", 5}});
+    for (const FuelAnalysis& f : {kCoal, kFuelOil, kNaturalGas, sourGas, dry}) {
+        const EfficiencyResult r = calculated(input(f, 150, 20, 0));
+        FlueGasInput gas;
+        const auto texts = flueGasCompositionTexts(r.combustion, CompositionBasis::Volume);
+        for (std::size_t i = 0; i < texts.size(); ++i) gas.composition[i] = cellNumber(texts[i]);
+        gas.gasTemperature = 150;
+        gas.referenceTemperature = 25;
+        tw::Unit unit;
+        unit.setuTP(tw::ktounit_degC);
+        const FlueGasResults table = CalculateFlueGas(gas, unit);
+        ASSERT_TRUE(table.complete);
+        const auto same = [](std::optional<double> a, std::optional<float> b) {
+            return a.has_value() == b.has_value() && (!a || *a == static_cast<double>(*b));
+        };
+        EXPECT_TRUE(same(r.okkesDewPointC, table.okkesDewPoint));
+        EXPECT_TRUE(same(r.verhoffDewPointC, table.verhoffDewPoint));
+        EXPECT_TRUE(same(r.waterDewPointC, table.waterDewPoint));
+    }
 }
 
 TEST_F(BoilerEfficiency, FuelFlowGivesKilowattsAndTheFlueGasFlow) {
@@ -284,6 +319,14 @@ TEST_F(BoilerEfficiency, RefusesWhatCannotBeCalculated) {
              in.analyser = AnalyserCoefficients{nan, 0.01};
          },
          "A2 and B"},
+        {"lower heating value not above 0",
+         [](auto& in) { in.combustion.measuredHhvKJPerKg = 1000; }, "lower heating value is"},
+        {"refuse carbon of a fuel whose correlation fails",
+         [](auto& in) {
+             in.combustion.fuel = fuel(FuelKind::Solid, {{"C", 2}, {"Ash", 98}});
+             in.carbonInRefusePercent = 1;
+         },
+         "Channiwala and Parikh"},
         {"combustion refusal", [](auto& in) { in.combustion.airQuantityPercent = -5; },
          "excess air"},
     };
