@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "CalculationReport.h"
 #include "Combustion.h"
 #include "tw/Language.h"
 
@@ -168,5 +169,24 @@ struct EfficiencyResultLine {
 };
 inline constexpr std::size_t kEfficiencyResultLineCount = 14;
 const std::array<EfficiencyResultLine, kEfficiencyResultLineCount>& efficiencyResultLines();
+
+// The ranges of the efficiency charts: the stack temperature from the water dew point (the air
+// temperature where that is higher, or where there is none) to 150 K above the measured stack,
+// and the dry O2 from 1 % to 5 % above the measured one (10 % at least, 18 % at most), 100
+// steps each.
+struct EfficiencyChartRanges {
+    SweepRange stackTemperature;
+    SweepRange o2Dry;
+};
+inline constexpr double kChartStackSpanAboveK = 150;
+EfficiencyChartRanges efficiencyChartRanges(const EfficiencyInput& input,
+                                            const EfficiencyResult& result);
+
+// The calculation sheet of one case in `language` (Korean, or English for any other value):
+// the fuel, the stack measurement, the results, the losses and the notes. `dateTime` and
+// `program` fill the lines under the title.
+CalculationReport buildEfficiencyReport(const EfficiencyInput& input,
+                                        const EfficiencyResult& result, std::string_view dateTime,
+                                        std::string_view program, std::int32_t language);
 
 }  // namespace tw::fluegas
