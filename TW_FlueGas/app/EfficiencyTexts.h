@@ -74,8 +74,10 @@ inline constexpr std::array<BilingualText, 3> kLossColumns{{
     {"고위발열량의 %", "% of HHV"},
     {"kW", "kW"},
 }};
-inline constexpr BilingualText kCreditRow{"연소 공기 열 (공제)", "Credit of the combustion air"};
+inline constexpr BilingualText kCreditRow{"연소 공기 열 (공제, 25 oC 기준)",
+                                          "Credit of the combustion air (above 25 oC)"};
 inline constexpr BilingualText kDewPointsCaption{"이슬점", "Dew points"};
+inline constexpr BilingualText kMarginCaption{"산 이슬점 여유", "margin"};
 inline constexpr BilingualText kNotAvailableText{"N/A", "N/A"};
 inline constexpr BilingualText kNotANumberField{" 값을 수로 읽을 수 없습니다.",
                                                 " cannot be read as a number."};

@@ -424,7 +424,8 @@ void frmEfficiency::showResult() {
         r ? text(kDewPointsCaption, language_) + QStringLiteral(":  Okkes ") +
                 temperature(r->okkesDewPointC, "oC") + QStringLiteral(",  Verhoff ") +
                 temperature(r->verhoffDewPointC, "oC") + QStringLiteral(",  H2O ") +
-                temperature(r->waterDewPointC, "oC") + QStringLiteral(",  ΔT ") +
+                temperature(r->waterDewPointC, "oC") + QStringLiteral(",  ") +
+                text(kMarginCaption, language_) + QLatin1Char(' ') +
                 temperature(r->acidDewPointMarginK, "K")
           : QString());
 
@@ -439,7 +440,7 @@ void frmEfficiency::showResult() {
     const int credit = static_cast<int>(kLossDefinitions.size());
     msfLosses_->setItem(credit, 0, cell(text(kCreditRow, language_)));
     msfLosses_->setItem(credit, 1,
-                        cell(r ? fixed(-r->combustionAirCreditPercentOfHhv, 2) : QString()));
+                        cell(r ? fixed(r->combustionAirCreditPercentOfHhv, 2) : QString()));
     msfLosses_->setItem(credit, 2, cell(QString()));
     for (int row = 0; row < msfLosses_->rowCount(); ++row) {
         for (int c = 1; c < 3; ++c)
@@ -493,6 +494,7 @@ void frmEfficiency::showCharts() {
             x->setTitleText(text(*plot.axis, language_));
             const SweepRange& range = byStack ? ranges.stackTemperature : ranges.o2Dry;
             x->setRange(range.from, range.to);
+            x->setLabelFormat(QString::fromLatin1(byStack ? "%.0f" : "%.1f"));
             auto* y = new QValueAxis;
             y->setTitleText(text(kEfficiencyAxis, language_));
             y->setRange(low, high);
