@@ -314,7 +314,8 @@ EfficiencyResult calculate(const EfficiencyInput& input) {
     addDewPoints(r);
     const double stack = input.stackTemperatureC;
     if (r.waterDewPointC && stack < *r.waterDewPointC) {
-        const std::string dew = number(*r.waterDewPointC);
+        // The dew points come rounded to 0.1 oC.
+        const std::string dew = fixedDecimals(*r.waterDewPointC, 1);
         r.messages.push_back(
             {"배기가스 온도가 배기가스의 수분 이슬점 " + dew +
                  " oC 보다 낮습니다. 응축열은 계산에 넣지 않았습니다.",
@@ -326,9 +327,9 @@ EfficiencyResult calculate(const EfficiencyInput& input) {
             std::max(r.okkesDewPointC.value_or(-HUGE_VAL), r.verhoffDewPointC.value_or(-HUGE_VAL));
         r.acidDewPointMarginK = stack - acid;
         if (*r.acidDewPointMarginK < kAcidDewPointMarginWarningK) {
-            const std::string dew = number(acid);
-            const std::string margin = number(*r.acidDewPointMarginK);
-            const std::string limit = number(kAcidDewPointMarginWarningK);
+            const std::string dew = fixedDecimals(acid, 1);
+            const std::string margin = fixedDecimals(*r.acidDewPointMarginK, 1);
+            const std::string limit = fixedDecimals(kAcidDewPointMarginWarningK, 0);
             r.messages.push_back(
                 {"배기가스 온도가 산 이슬점 " + dew + " oC 보다 " + margin + " K 높을 뿐입니다(" +
                      limit + " K 미만). 저온 부식에 주의하십시오.",
