@@ -9,6 +9,7 @@
 #include "BoilerEfficiency.h"
 #include "FlueGasCalculator.h"
 #include "FlueGasTestSupport.h"
+#include "tw/Format.h"
 
 namespace {
 
@@ -372,6 +373,56 @@ TEST_F(BoilerEfficiency, RefusesASweepWithABadRangeOrAPointOutsideTheValidRange)
                                     {100, 100 + 9999 * 0.1, 0.1})
                   .points.size(),
               kMaxSweepPoints);
+}
+
+TEST_F(BoilerEfficiency, ChartRangesRunFromTheWaterDewPointAndCoverTheMeasuredO2) {
+    struct Case {
+        const char* name;
+        EfficiencyInput in;
+        double stackFrom, o2To;
+    };
+    EfficiencyInput dryAir = input(fuel(FuelKind::Solid, {{"C", 100}}), 200, 20, 0, 60);
+    EfficiencyInput lean = input(kNaturalGas, 150, 200);  // about 14 % O2
+    for (const Case& c : {Case{"gas", input(kNaturalGas, 150), 0, 10},
+                          Case{"no water, warm air", dryAir, 60, 10}, Case{"lean", lean, 0, 18}}) {
+        SCOPED_TRACE(c.name);
+        const EfficiencyResult r = calculated(c.in);
+        const EfficiencyChartRanges ranges = efficiencyChartRanges(c.in, r);
+        EXPECT_DOUBLE_EQ(ranges.stackTemperature.from,
+                         c.stackFrom ? c.stackFrom : r.waterDewPointC.value_or(-1));
+        EXPECT_DOUBLE_EQ(ranges.stackTemperature.to, c.in.stackTemperatureC + 150);
+        EXPECT_EQ(ranges.o2Dry.to, c.o2To);
+        // Every point of both ranges is a valid case.
+        EXPECT_EQ(
+            sweepBoilerEfficiency(c.in, SweepVariable::StackTemperature, ranges.stackTemperature)
+                .points.size(),
+            101u);
+        EXPECT_EQ(sweepBoilerEfficiency(c.in, SweepVariable::O2Dry, ranges.o2Dry).points.size(),
+                  101u);
+    }
+}
+
+TEST_F(BoilerEfficiency, TheCalculationSheetHoldsTheFiguresAndWhatIsNotCounted) {
+    EfficiencyInput in = input(kCoal, 150);
+    in.fuelFlow = FuelFlow{FuelFlowBasis::KgPerH, 1000};
+    const EfficiencyResult r = calculated(in);
+    for (const auto language : {tw::TW_English, tw::TW_Korean}) {
+        const CalculationReport sheet =
+            buildEfficiencyReport(in, r, "2026-12-09 03:30:00", "TW_FlueGas", language);
+        ASSERT_EQ(sheet.sections.size(), 5u);
+        const auto& results = sheet.sections[2].rows;
+        ASSERT_FALSE(results.empty());
+        EXPECT_EQ(results[0].value, tw::fixedDecimals(r.efficiencyHhvPercent, 2));
+        EXPECT_EQ(sheet.sections[3].rows.size(), kLossCount);
+        EXPECT_NE(sheet.sections[3].rows[0].unit.find("kW"), std::string::npos);
+        // The note on what is not counted, then the margin note of this case.
+        ASSERT_EQ(sheet.sections[4].lines.size(), 2u);
+    }
+    EXPECT_NE(buildEfficiencyReport(in, r, "", "", tw::TW_English)
+                  .sections[4]
+                  .lines[0]
+                  .find("sensible heat of the ash are not counted"),
+              std::string::npos);
 }
 
 TEST_F(BoilerEfficiency, AnalyserFuelsAreFoundWithoutRegardToCase) {
