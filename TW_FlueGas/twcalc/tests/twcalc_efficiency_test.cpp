@@ -2,6 +2,7 @@
 // sweep and the CSV batch.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -175,8 +176,9 @@ TEST(TwcalcEfficiency, PlainTextListsTheResultsInTheLanguageChosen) {
     EXPECT_NE(ko.out.find("총효율 (고위발열량 기준)"), std::string::npos);
 }
 
+// Files carry the process number, so that runs in other build trees never share one.
 std::string writeFile(const std::string& name, const std::string& text) {
-    std::string path = testing::TempDir() + name;
+    std::string path = testing::TempDir() + std::to_string(::getpid()) + "_" + name;
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
