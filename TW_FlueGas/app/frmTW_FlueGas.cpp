@@ -27,6 +27,7 @@
 #include "LicenceAgreement.h"
 #include "SettingsFile.h"
 #include "TableClipboard.h"
+#include "frmEfficiency.h"
 #include "frmFuelGas.h"
 #include "frmReport.h"
 #include "frmTW_UnitSel.h"
@@ -356,6 +357,7 @@ void frmTW_FlueGas::createMenus() {
     command(so3, "mnuSO3UI", true, [this] { SelectSo3Mode(So3Mode::UserInput); });
     set->addSeparator();
     command(set, "mnuFuelGas", false, [this] { OpenFlueGasFromFuel(); });
+    command(set, "mnuEfficiency", false, [this] { showBoilerEfficiency(this, language_); });
 
     QMenu* info = submenu(nullptr, "mnuInfo");
     command(info, "mnuInfoEULA", false, [this] { ShowLicenceAgreement(); });

@@ -30,6 +30,9 @@ struct FuelAnalysis {
 
 // The sum of the analysis, percent.
 double analysisTotal(const FuelAnalysis& fuel) noexcept;
+// The higher heating value of an ultimate analysis by the correlation of Channiwala and Parikh,
+// kJ/kg as fired: what the calculation takes for a solid or liquid fuel without a measured one.
+double correlatedHhvKJPerKg(const FuelAnalysis& fuel) noexcept;
 
 // How the air quantity is given: excess air in percent of stoichiometric, or the O2 volume
 // percent of the dry or the wet flue gas.

@@ -130,9 +130,7 @@ double higherHeatingValue(const CombustionInput& input, const FuelUnit& unit) {
         }
         return hhv;
     }
-    const auto& p = input.fuel.percent;
-    const auto& k = kChanniwalaParikh;
-    const double mj = k.C * p[0] + k.H * p[1] + k.O * p[2] + k.N * p[3] + k.S * p[4] + k.Ash * p[6];
+    const double mj = correlatedHhvKJPerKg(input.fuel) / 1000;
     if (!(mj > 0)) {
         throw Refused{message(
             "원소 분석으로 구한 고위발열량(Channiwala-Parikh)이 " + number(mj) +
@@ -203,24 +201,6 @@ double airHumidity(const CombustionInput& input) {
                                   " kg/kg, beyond " + number(kMaxAirHumidity) + " kg/kg.")};
     }
     return humidity;
-}
-
-// Molar enthalpy above 25 oC, kJ/kmol, and molar heat capacity, kJ/(kmol K).
-struct Sensible {
-    double h, cp;
-};
-Sensible sensible(GC species, double T) {
-    static const std::array<double, kGasComponentCount> kAtReference = [] {
-        std::array<double, kGasComponentCount> h{};
-        for (std::size_t i = 0; i < h.size(); ++i) {
-            h[i] = nasaSpeciesProperties(static_cast<GC>(i), kReferenceTemperatureK).h *
-                   nasaGlennSpecies()[i].M;
-        }
-        return h;
-    }();
-    const double M = nasaGlennSpecies()[index(species)].M;
-    const NasaProperties p = nasaSpeciesProperties(species, T);
-    return {p.h * M - kAtReference[index(species)], p.cp * M};
 }
 
 // The flue gas of one unit of fuel at an air quantity A (kmol dry air), kmol by species, and the
@@ -323,7 +303,7 @@ std::optional<double> flameTemperature(const std::array<double, kGasComponentCou
         double cp = 0;
         for (std::size_t i = 0; i < n.size(); ++i) {
             if (n[i] == 0) continue;
-            const Sensible s = sensible(static_cast<GC>(i), T);
+            const MolarSensibleHeat s = molarSensibleHeat(static_cast<GC>(i), T);
             h += n[i] * s.h;
             cp += n[i] * s.cp;
         }
@@ -475,8 +455,8 @@ FlueGasFromFuelResult calculate(const CombustionInput& given) {
     const double airK = input.airTemperatureC + kKelvinAtZeroCelsius;
     double heat = r.lhvKJPerKg * kg - kCarbonMonoxideHhv * 1000 * products.coKmol;
     for (GC c : {GC::N2, GC::O2, GC::CO2, GC::Ar})
-        heat += airFraction(c) * air * sensible(c, airK).h;
-    heat += b.w * air * sensible(GC::H2O, airK).h;
+        heat += airFraction(c) * air * molarSensibleHeat(c, airK).h;
+    heat += b.w * air * molarSensibleHeat(GC::H2O, airK).h;
     if (const auto T = flameTemperature(n, heat, r.flameNote)) {
         r.adiabaticFlameTemperatureC = *T - kKelvinAtZeroCelsius;
     }
@@ -501,6 +481,26 @@ FlueGasFromFuelResult calculate(const CombustionInput& given) {
 }
 
 }  // namespace
+
+MolarSensibleHeat molarSensibleHeat(GasComponent species, double T) {
+    static const std::array<double, kGasComponentCount> kAtReference = [] {
+        std::array<double, kGasComponentCount> h{};
+        for (std::size_t i = 0; i < h.size(); ++i) {
+            h[i] = nasaSpeciesProperties(static_cast<GC>(i), kReferenceTemperatureK).h *
+                   nasaGlennSpecies()[i].M;
+        }
+        return h;
+    }();
+    const double M = nasaGlennSpecies()[index(species)].M;
+    const NasaProperties p = nasaSpeciesProperties(species, T);
+    return {p.h * M - kAtReference[index(species)], p.cp * M};
+}
+
+double correlatedHhvKJPerKg(const FuelAnalysis& fuel) noexcept {
+    const auto& p = fuel.percent;
+    const auto& k = kChanniwalaParikh;
+    return (k.C * p[0] + k.H * p[1] + k.O * p[2] + k.N * p[3] + k.S * p[4] + k.Ash * p[6]) * 1000;
+}
 
 double analysisTotal(const FuelAnalysis& fuel) noexcept {
     double total = 0;

@@ -30,3 +30,14 @@ inline float single(double v) noexcept {
 }
 
 }  // namespace tw::detail
+
+namespace tw::fluegas {
+
+// Molar enthalpy above 25 oC, kJ/kmol, and molar heat capacity, kJ/(kmol K), of one flue gas
+// species at T kelvin (NASA Glenn coefficients, double precision; T within 200 K to 6000 K).
+struct MolarSensibleHeat {
+    double h, cp;
+};
+MolarSensibleHeat molarSensibleHeat(GasComponent species, double T);
+
+}  // namespace tw::fluegas

@@ -61,3 +61,11 @@ def test_a_refused_single_case_raises_input_refused_with_its_messages():
     assert isinstance(raised.value, ValueError)
     assert [m["caption"] for m in raised.value.messages] == ["Function FlueGasFromFuel"]
     assert "adds up to 99 %" in str(raised.value)
+
+
+def test_a_refused_efficiency_raises_input_refused_with_its_messages():
+    with pytest.raises(twsuite.InputRefused) as raised:
+        twsuite.efficiency(fuel_gas="CH4=100", o2_dry=3, stack_temperature=150,
+                           sweep=["o2-dry", "1:5:0"])
+    assert [m["caption"] for m in raised.value.messages] == ["Function BoilerEfficiency"]
+    assert "STEP greater than 0" in str(raised.value)

@@ -42,6 +42,13 @@ CASES = [
                             o2_dry=3, rh=60, air_temperature=20)),
     ("combustion", (), dict(fuel_mass="C=65.4,H=4.2,O=7.8,N=1.3,S=0.8,H2O=10.5,Ash=10",
                             excess_air=20, calculate=True, t=300, tref=25, lang="ko")),
+    ("efficiency", (), dict(fuel_gas="CH4=100", o2_dry=3, humidity=0, air_temperature=20,
+                            stack_temperature=180, analyser="gas", fuel_flow_nm3=100,
+                            sweep=["stack-temperature", "100:300:50"])),
+    ("efficiency", (), dict(fuel_mass="C=65.4,H=4.2,O=7.8,N=1.3,S=0.8,H2O=10.5,Ash=10",
+                            excess_air=20, stack_temperature=150, carbon_in_refuse=5,
+                            radiation_loss=0.8, fuel_flow=10000, sweep=["o2-dry", "2:8:0.5"],
+                            lang="ko")),
 ]
 
 
