@@ -51,4 +51,9 @@ CalculatorTable resultTable(const CalculationRecord& record);
 // row), UTF-8 with a byte order mark so that spreadsheets show Korean text.
 std::string resultsCsv(const CalculationRecord& record);
 
+// The record as a table for a spreadsheet: one header row of the quantity names in `language`
+// with their units ("N2 [Volume %]"), one row of their numbers; a cell that holds no number
+// ("N/A") stays empty. Comma separated with a decimal point, UTF-8 with a byte order mark.
+std::string resultsSpreadsheetCsv(const CalculationRecord& record, std::int32_t language);
+
 }  // namespace tw::fluegas

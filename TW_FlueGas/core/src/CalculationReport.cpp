@@ -26,6 +26,15 @@ struct ReportTexts {
     BilingualText results{"계산 결과", "Results"};
     BilingualText notes{"참고", "Notes"};
     BilingualText messages{"계산 중에 표시된 메시지", "Messages shown by the calculation"};
+    BilingualText project{"프로젝트", "Project"};
+    BilingualText caseName{"케이스", "Case"};
+    BilingualText preparedBy{"작성", "Prepared by"};
+    BilingualText checkedBy{"검토", "Checked by"};
+    BilingualText date{"일자", "Date"};
+    BilingualText normalisedFrom{
+        "가스 성분의 합계({total} {unit})를 100 %로 환산하여 계산했습니다.",
+        "The composition was normalised to 100 % from a total of "
+        "{total} {unit}."};
 };
 constexpr ReportTexts kTexts;
 
@@ -59,10 +68,40 @@ void appendLines(std::vector<std::string>& lines, std::string_view text) {
     }
 }
 
+std::string replaced(std::string text, std::string_view marker, const std::string& value) {
+    for (std::size_t at = text.find(marker); at != std::string::npos;
+         at = text.find(marker, at + value.size())) {
+        text.replace(at, marker.size(), value);
+    }
+    return text;
+}
+
+// The unit of a result row on the sheet; the mole weight, which the table shows without one,
+// in kg/kmol.
+std::string resultUnit(const CalculatorTable& table, int row) {
+    if (row == rowMoleWeight) return "kg/kmol";
+    return sheetUnit(table.text(row, colUnit));
+}
+
 }  // namespace
 
+std::string sheetUnit(std::string_view unit) {
+    if (unit.size() == 2 && unit[0] == 'o' &&
+        (unit[1] == 'C' || unit[1] == 'F' || unit[1] == 'R')) {
+        return std::string("\xC2\xB0") + unit[1];
+    }
+    return std::string(unit);
+}
+
+std::array<const char*, 5> reportHeaderLabels(std::int32_t requested) {
+    const std::int32_t language = requested == TW_Korean ? TW_Korean : TW_English;
+    return {kTexts.project.in(language), kTexts.caseName.in(language),
+            kTexts.preparedBy.in(language), kTexts.checkedBy.in(language),
+            kTexts.date.in(language)};
+}
+
 CalculationReport buildCalculationReport(const CalculationRecord& record, std::string_view program,
-                                         std::int32_t requested) {
+                                         std::int32_t requested, const ReportHeader& header) {
     const std::int32_t language = requested == TW_Korean ? TW_Korean : TW_English;
     const auto text = [language](const BilingualText& t) { return std::string(t.in(language)); };
     const auto caption = [language](int row) { return std::string(rowCaption(row, language)); };
@@ -72,8 +111,14 @@ CalculationReport buildCalculationReport(const CalculationRecord& record, std::s
 
     CalculationReport report;
     report.title = text(kTexts.title);
-    report.about = {{text(kTexts.dateTime), record.dateTime, {}},
-                    {text(kTexts.program), std::string(program), {}}};
+    const std::array<const char*, 5> labels = reportHeaderLabels(language);
+    const std::array<const std::string*, 5> fields{
+        &header.project, &header.caseName, &header.preparedBy, &header.checkedBy, &header.date};
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        report.about.push_back({labels[i], *fields[i], {}});
+    }
+    report.about.push_back({text(kTexts.dateTime), record.dateTime, {}});
+    report.about.push_back({text(kTexts.program), std::string(program), {}});
 
     ReportSection composition{text(kTexts.composition), {}, {}};
     composition.rows.push_back({text(kTexts.basis), compositionUnit, {}});
@@ -91,12 +136,17 @@ CalculationReport buildCalculationReport(const CalculationRecord& record, std::s
         for (int row = kFirstCompositionRow; row <= rowComponentTotal; ++row) {
             scaled.rows.push_back({caption(row), table.value(row), compositionUnit});
         }
+        if (total) {
+            scaled.lines.push_back(
+                replaced(replaced(text(kTexts.normalisedFrom), "{total}", format000(*total)),
+                         "{unit}", compositionUnit));
+        }
         report.sections.push_back(std::move(scaled));
     }
 
     ReportSection temperatures{text(kTexts.temperatures), {}, {}};
     for (int row : {rowGasTemperature, rowReferenceTemperature}) {
-        temperatures.rows.push_back({caption(row), table.value(row), table.text(row, colUnit)});
+        temperatures.rows.push_back({caption(row), table.value(row), resultUnit(table, row)});
     }
     report.sections.push_back(std::move(temperatures));
 
@@ -111,7 +161,7 @@ CalculationReport buildCalculationReport(const CalculationRecord& record, std::s
 
     ReportSection results{text(kTexts.results), {}, {}};
     for (int row : kResultRows) {
-        results.rows.push_back({caption(row), table.value(row), table.text(row, colUnit)});
+        results.rows.push_back({caption(row), table.value(row), resultUnit(table, row)});
     }
     report.sections.push_back(std::move(results));
 
