@@ -660,7 +660,10 @@ int frmTW_FlueGas::nextInputRow(int from, int delta, bool wrap) const {
         } else if (row < kFixedRows || row >= kTableRows) {
             return 0;
         }
-        if (table_.isEditable(row)) return row;
+        const RowRole role = rowDefinitions()[static_cast<std::size_t>(row)].role;
+        const bool input = role == RowRole::Input ||
+                           (role == RowRole::So3Rate && table_.so3Mode() == So3Mode::UserInput);
+        if (input && table_.isEditable(row)) return row;
     }
     return 0;
 }
