@@ -154,8 +154,22 @@ void frmReport::readHeaderFields() {
     }
     if (header == header_) return;
     header_ = header;
-    compose();
+    // A field left as the window closes changes the kept header, not a sheet no one sees.
+    if (!closing_) compose();
     emit headerChanged(header_);
+}
+
+frmReport::~frmReport() {
+    // A field that loses the focus while the window goes away reports to no one.
+    closing_ = true;
+    for (QLineEdit* field : headerFields_) {
+        if (field != nullptr) field->disconnect(this);
+    }
+}
+
+void frmReport::closeEvent(QCloseEvent* event) {
+    closing_ = true;
+    QWidget::closeEvent(event);
 }
 
 void frmReport::resizeEvent(QResizeEvent* event) {

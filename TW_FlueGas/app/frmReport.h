@@ -28,6 +28,7 @@ class frmReport final : public QWidget {
               QWidget* parent = nullptr);
     // A sheet of given content, laid out as it stands (the header fields do not change it).
     frmReport(CalculationReport content, std::int32_t language, QWidget* parent = nullptr);
+    ~frmReport() override;
 
     ctlTWRTFOutput_d* rtfOutput() const { return rtfOutput_; }
     // A header field by its name: "txtProject", "txtCase", "txtPreparedBy", "txtCheckedBy",
@@ -47,6 +48,7 @@ class frmReport final : public QWidget {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void applyLanguage(std::int32_t language);
@@ -63,6 +65,7 @@ class frmReport final : public QWidget {
     ReportHeader header_;
     std::int32_t language_;
     QString saveFolder_;
+    bool closing_ = false;
     QString fileName_;
     std::array<QLabel*, 5> headerLabels_{};
     std::array<QLineEdit*, 5> headerFields_{};

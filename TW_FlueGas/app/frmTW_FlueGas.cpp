@@ -859,8 +859,10 @@ void frmTW_FlueGas::ShowCalculationReport() {
     if (!resultsCurrentOrCalculated()) return;
     if (report_) report_->close();
     report_ = new frmReport(*lastCalculation_, choices_.header, language_, this);
-    connect(report_, &frmReport::headerChanged, this,
-            [this](const ReportHeader& header) { choices_.header = header; });
+    connect(report_, &frmReport::headerChanged, this, [this](const ReportHeader& header) {
+        choices_.header = header;
+        if (report_) report_->setSuggestedFileName(suggestedFileName(QStringLiteral("rtf")));
+    });
     report_->setSaveFolder(saveFolder_);
     report_->setSuggestedFileName(suggestedFileName(QStringLiteral("rtf")));
     connect(report_, &frmReport::savedIn, this, [this](const QString& folder) {

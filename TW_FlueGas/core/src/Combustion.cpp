@@ -184,6 +184,28 @@ double airHumidity(const CombustionInput& input) {
     return kWaterToAirMoleWeight * vapour / (kStandardAtmosphereKPa - vapour);
 }
 
+}  // namespace
+
+std::optional<double> relativeHumidityOf(double humidityKgPerKg, double airTemperatureC) {
+    if (!(std::isfinite(humidityKgPerKg) && humidityKgPerKg >= 0)) return std::nullopt;
+    CombustionInput saturated;
+    saturated.moisture = AirMoisture::RelativeHumidity;
+    saturated.moistureValue = 100;
+    saturated.airTemperatureC = airTemperatureC;
+    double saturation = 0;
+    try {
+        saturation = airHumidity(saturated);
+    } catch (const Refused&) {
+        return std::nullopt;
+    }
+    // Partial pressures of the vapour, as shares of the atmosphere: x / (k + x).
+    const auto share = [](double x) { return x / (kWaterToAirMoleWeight + x); };
+    if (!(saturation > 0)) return std::nullopt;
+    return share(humidityKgPerKg) / share(saturation) * 100;
+}
+
+namespace {
+
 // Molar enthalpy above 25 oC, kJ/kmol, and molar heat capacity, kJ/(kmol K).
 struct Sensible {
     double h, cp;
