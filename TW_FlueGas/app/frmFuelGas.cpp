@@ -461,6 +461,11 @@ std::optional<CombustionInput> frmFuelGas::readInput(QString& problem) const {
     return input;
 }
 
+std::optional<CombustionInput> frmFuelGas::input() const {
+    QString problem;
+    return readInput(problem);
+}
+
 void frmFuelGas::recalculate() {
     if (restoring_) return;
     remember();

@@ -651,6 +651,15 @@ bool frmTW_FlueGas::editorKeyPress(QKeyEvent* key) {
     return true;
 }
 
+std::vector<std::string> frmTW_FlueGas::compositionTexts() const {
+    std::vector<std::string> texts;
+    for (int row = kFirstCompositionRow; row <= kLastCompositionRow; ++row) {
+        texts.push_back(table_.value(row));
+    }
+    texts.emplace_back(compositionUnitText(table_.compositionBasis()));
+    return texts;
+}
+
 int frmTW_FlueGas::nextInputRow(int from, int delta, bool wrap) const {
     for (int step = 1; step < kTableRows; ++step) {
         int row = from + delta * step;
@@ -756,6 +765,8 @@ void frmTW_FlueGas::Calculate() {
         }
         record->dateTime =
             QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
+        // The sheet names the fuel while the composition is still the one it gave.
+        if (fuelOrigin_ && compositionTexts() == fuelComposition_) record->fuel = fuelOrigin_;
         lastCalculation_ = std::move(record);
         calculatedInputs_ = caseOptions(caseOfTable(table_));
         staleRows_.reset();
@@ -922,7 +933,14 @@ bool frmTW_FlueGas::pasteCompositionFromClipboard() {
 void frmTW_FlueGas::OpenFlueGasFromFuel() {
     frmFuelGas dialog(language_, this);
     if (dialog.exec() == QDialog::Accepted && dialog.result()) {
-        runCommand([&] { ApplyFlueGasFromFuel(table_, *dialog.result()); });
+        runCommand([&] {
+            ApplyFlueGasFromFuel(table_, *dialog.result());
+            fuelOrigin_.reset();
+            if (const std::optional<CombustionInput> input = dialog.input()) {
+                fuelOrigin_ = CalculationRecord::FuelOrigin{*input, *dialog.result()};
+                fuelComposition_ = compositionTexts();
+            }
+        });
     }
     activate();
 }

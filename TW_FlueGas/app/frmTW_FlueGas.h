@@ -144,6 +144,8 @@ class frmTW_FlueGas final : public QMainWindow {
     // The next row the user types into from `from` in the direction `delta`, going round the
     // table when `wrap`; 0 when there is none.
     int nextInputRow(int from, int delta, bool wrap) const;
+    // The texts of rows 1 to 7 and the composition basis.
+    std::vector<std::string> compositionTexts() const;
     bool pasteCompositionFromClipboard();
     void createMenus();
     void createControls();
@@ -191,6 +193,9 @@ class frmTW_FlueGas final : public QMainWindow {
     std::bitset<kTableRows> staleRows_;
     WindowChoices choices_;
     QString saveFolder_;
+    // What the last Apply of the fuel dialog wrote into rows 1 to 7, and where it came from.
+    std::optional<CalculationRecord::FuelOrigin> fuelOrigin_;
+    std::vector<std::string> fuelComposition_;
     bool exiting_ = false;
     bool shownOnce_ = false;
 };

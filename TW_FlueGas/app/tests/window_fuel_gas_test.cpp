@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QTableWidget>
 
+#include "CalculationReport.h"
 #include "Combustion.h"
 #include "FlueGasBatch.h"
 #include "FlueGasCalculator.h"
@@ -289,6 +290,44 @@ TEST_F(FuelGasDialogTest, KeepsItsSizeAndShowsTheCorrelationNoteForSolidsOnly) {
                 << caption.toStdString();
         }
     });
+}
+
+TEST_F(FuelGasDialogTest, TheSheetNamesTheFuelWhileTheCompositionIsItsOwn) {
+    open(TW_English);
+    withDialog([&](frmFuelGas& d) {
+        chooseKind(d, 0);
+        typeAnalysis(d, coal_);
+        choose(d, "cmbAirQuantity", 0);
+        fill(d, {{"txtAirQuantity", "20"}, {"txtAirTemperature", "25"}, {"txtCoPpm", "0"}});
+        apply(d);
+    });
+    goToRow(rowGasTemperature);
+    typeRows({"300", "25"});
+    clickButton("cmdCalc");
+    ASSERT_TRUE(window().lastCalculation());
+    ASSERT_TRUE(window().lastCalculation()->fuel);
+    const CalculationReport sheet =
+        buildCalculationReport(*window().lastCalculation(), "p", TW_English);
+    const auto fuel =
+        std::find_if(sheet.sections.begin(), sheet.sections.end(),
+                     [](const ReportSection& s) { return s.heading == "Flue gas from fuel"; });
+    ASSERT_NE(fuel, sheet.sections.end());
+    const auto has = [&](const std::string& label, const std::string& value) {
+        return std::any_of(fuel->rows.begin(), fuel->rows.end(), [&](const ReportRow& r) {
+            return r.label == label && (value.empty() || r.value == value);
+        });
+    };
+    EXPECT_TRUE(has("C", "65.400"));
+    EXPECT_TRUE(has("Excess air", "20.00"));
+    EXPECT_TRUE(has("Higher heating value (HHV)", ""));
+    EXPECT_TRUE(has("Air temperature", "25.0"));
+    // Another N2 is no longer the fuel's composition.
+    goToRow(rowN2);
+    type("70");
+    key(Qt::Key_Return);
+    clickButton("cmdCalc");
+    ASSERT_TRUE(window().lastCalculation());
+    EXPECT_FALSE(window().lastCalculation()->fuel);
 }
 
 TEST(RelativeHumidity, InvertsTheMoistureOfSaturatedAndDryAir) {

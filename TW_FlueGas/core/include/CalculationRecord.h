@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CalculatorTable.h"
+#include "Combustion.h"
 #include "FlueGasBatch.h"
 #include "FlueGasCalculator.h"
 #include "tw/MessageSink.h"
@@ -24,6 +25,13 @@ struct CalculationRecord {
     std::vector<RecordedMessage> messages;
     // When the calculation ran, as the caller writes it ("2026-05-04 14:30").
     std::string dateTime;
+    // The fuel, air and result the composition came from, when it came from the fuel
+    // calculation unchanged.
+    struct FuelOrigin {
+        CombustionInput input;
+        FlueGasFromFuelResult result;
+    };
+    std::optional<FuelOrigin> fuel;
 };
 
 // "Calculate" as the button runs it, keeping what it read, what it found and a copy of every

@@ -49,7 +49,7 @@ std::optional<CalculationRecord> CalculateAndRecord(CalculatorTable& table) {
         results = Calculate(table);
     }
     if (!results.complete) return std::nullopt;
-    return CalculationRecord{caseOfInput(input, unit), results, copying.take(), {}};
+    return CalculationRecord{caseOfInput(input, unit), results, copying.take(), {}, std::nullopt};
 }
 
 FlueGasCase caseOfInput(const FlueGasInput& input, const Unit& unit) {
