@@ -127,8 +127,7 @@ TEST_F(ReportInWordProcessor, LibreOfficeSetsTheKoreanSheetInOneFamily) {
     }
     // The Latin and the Asian font of every text style: the sheet's one family.
     QSet<QString> families;
-    static const QRegularExpression font(
-        QStringLiteral("style:font-name(?:-asian)?=\"([^\"]+)\""));
+    static const QRegularExpression font(QStringLiteral("style:font-name(?:-asian)?=\"([^\"]+)\""));
     for (auto it = font.globalMatch(xml); it.hasNext();) {
         const QString name = it.next().captured(1);
         families << faces.value(name, name);

@@ -139,6 +139,26 @@ TEST_F(CalculationSheet, ReportAndLicenceAreShownInTheViewer) {
               "File(&F)");
 }
 
+TEST_F(CalculationSheet, APrintedPdfCarriesTheSheetsTitle) {
+    frmReport& report = calculatedReport(TW_English);
+    fill(report, "txtCase", QStringLiteral("Case 7"));
+    const QString pdf = QString::fromStdString((testFolder() / "sheet.pdf").string());
+    report.rtfOutput()->setDialogs(std::make_unique<AnsweringDialogs>(QString(), pdf));
+    report.rtfOutput()->runCommand(ctlTWRTFOutput_d::Command::Print);
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_TRUE(bytes.startsWith("%PDF"));
+    // The document information names the title, as UTF-16 text.
+    const QString title = QStringLiteral("Flue Gas Calculation Report - Case 7");
+    QByteArray utf16{"\xFE\xFF", 2};
+    for (const QChar c : title) {
+        utf16 += static_cast<char>(c.unicode() >> 8);
+        utf16 += static_cast<char>(c.unicode() & 0xFF);
+    }
+    EXPECT_TRUE(bytes.contains(utf16));
+}
+
 TEST_F(CalculationSheet, SpreadsheetTableHasNamesUnitsAndNumbers) {
     open(TW_English);
     typeRows(kRows);
