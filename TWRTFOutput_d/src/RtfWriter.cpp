@@ -1,5 +1,8 @@
 // RTF writer for the output pane's model: one font table and colour table, then each paragraph
 // with its full paragraph and character formats, so that every paragraph reads on its own.
+// A family that sets Korean text has a second font table entry with the Hangul character set
+// (\fcharset129), named for double-byte text through \dbch\af, so that word processors set
+// Hangul in the family itself rather than in a substitute.
 
 #include <QByteArray>
 #include <QStringList>
@@ -43,6 +46,15 @@ void appendEscaped(QByteArray& out, const QString& text) {
     }
 }
 
+bool isHangul(char16_t ch) {
+    return (ch >= 0x1100 && ch <= 0x11FF) || (ch >= 0x3130 && ch <= 0x318F) ||
+           (ch >= 0xA960 && ch <= 0xA97F) || (ch >= 0xAC00 && ch <= 0xD7FF);
+}
+
+bool hasHangul(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return isHangul(c.unicode()); });
+}
+
 QByteArray alignmentWord(Alignment alignment) {
     switch (alignment) {
         case Alignment::Center:
@@ -61,6 +73,7 @@ QByteArray alignmentWord(Alignment alignment) {
 
 QByteArray write(const Document& document) {
     QStringList fonts;
+    QStringList hangulFonts;  // families that set Hangul text: entries after `fonts`
     std::vector<unsigned> colors;
     for (const Paragraph& p : document.paragraphs) {
         for (const Run& run : p.runs) {
@@ -68,6 +81,7 @@ QByteArray write(const Document& document) {
                                        ? QStringLiteral("Times New Roman")
                                        : run.format.fontFamily;
             if (!fonts.contains(family)) fonts << family;
+            if (hasHangul(run.text) && !hangulFonts.contains(family)) hangulFonts << family;
             if (run.format.color &&
                 std::find(colors.begin(), colors.end(), *run.format.color) == colors.end())
                 colors.push_back(*run.format.color);
@@ -79,6 +93,11 @@ QByteArray write(const Document& document) {
     for (qsizetype i = 0; i < fonts.size(); ++i) {
         out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset0 ";
         appendEscaped(out, fonts[i]);
+        out += ";}";
+    }
+    for (qsizetype i = 0; i < hangulFonts.size(); ++i) {
+        out += "{\\f" + QByteArray::number(fonts.size() + i) + "\\fnil\\fcharset129 ";
+        appendEscaped(out, hangulFonts[i]);
         out += ";}";
     }
     out += "}\n";
@@ -113,6 +132,10 @@ QByteArray write(const Document& document) {
                 const auto index =
                     std::find(colors.begin(), colors.end(), *f.color) - colors.begin();
                 out += "\\cf" + QByteArray::number(static_cast<qlonglong>(index + 1));
+            }
+            if (const qsizetype hangul = hangulFonts.indexOf(family); hangul >= 0) {
+                // Double-byte text in the Hangul entry of the family; the rest single-byte.
+                out += "\\dbch\\af" + QByteArray::number(fonts.size() + hangul) + "\\loch";
             }
             out += ' ';
             appendEscaped(out, run.text);

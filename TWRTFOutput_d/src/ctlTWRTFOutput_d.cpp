@@ -121,9 +121,16 @@ class QtDialogs final : public RtfOutputDialogs {
     std::optional<QString> saveFileName(QWidget* parent, const QString& title,
                                         const QString& filter,
                                         const QString& defaultSuffix) override {
+        return saveFileNameSuggesting(parent, title, filter, defaultSuffix, QString());
+    }
+    std::optional<QString> saveFileNameSuggesting(QWidget* parent, const QString& title,
+                                                  const QString& filter,
+                                                  const QString& defaultSuffix,
+                                                  const QString& suggested) override {
         QFileDialog dialog(parent, title, QString(), filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(defaultSuffix);
+        if (!suggested.isEmpty()) dialog.selectFile(suggested);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         return dialog.selectedFiles().front();
@@ -455,6 +462,71 @@ void ctlTWRTFOutput_d::setupActions() {
     }
 }
 
+// The viewer mode's menu: name, Korean and English caption, shortcut, command.
+struct ViewerMenuEntry {
+    const char* name;
+    const char* korean;
+    const char* english;
+    const char* keys;
+    Command command;
+};
+constexpr std::array<ViewerMenuEntry, 3> kViewerMenu = {{
+    {"mnuViewSaveAs", "다른 이름으로 저장(&A)...", "Save as(&A)...", "Ctrl+S", Command::SaveAs},
+    {"mnuViewPrint", "인쇄(&P)...", "Print(&P)...", "Ctrl+P", Command::Print},
+    {"mnuViewClose", "닫기(&C)", "Close(&C)", nullptr, Command::Close},
+}};
+constexpr const char* kViewerFileKorean = "파일(&F)";
+constexpr const char* kViewerFileEnglish = "File(&F)";
+
+void ctlTWRTFOutput_d::setupViewerMenu() {
+    viewerMenuBar_ = new QMenuBar(this);
+    viewerMenuBar_->setObjectName("viewerMenuBar");
+    viewerMenuBar_->setNativeMenuBar(false);
+    QMenu* file = viewerMenuBar_->addMenu(QString());
+    file->setObjectName("mnuViewFile");
+    for (const ViewerMenuEntry& e : kViewerMenu) {
+        if (e.command == Command::Close) file->addSeparator();
+        QAction* item = file->addAction(QString());
+        item->setObjectName(e.name);
+        if (e.keys != nullptr) {
+            item->setShortcut(QKeySequence::fromString(QString::fromLatin1(e.keys)));
+            item->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            // The shortcut works while the menu is closed: the control holds the action.
+            addAction(item);
+        }
+        const Command command = e.command;
+        connect(item, &QAction::triggered, this, [this, command] { runCommand(command); });
+    }
+    applyViewerCaptions();
+}
+
+void ctlTWRTFOutput_d::applyViewerCaptions() {
+    if (viewerMenuBar_ == nullptr) return;
+    const bool english = language_ == 1;
+    const QList<QMenu*> menus = viewerMenuBar_->findChildren<QMenu*>("mnuViewFile");
+    if (menus.isEmpty()) return;
+    menus.front()->setTitle(QString::fromUtf8(english ? kViewerFileEnglish : kViewerFileKorean));
+    for (const ViewerMenuEntry& e : kViewerMenu) {
+        for (QAction* item : menus.front()->actions()) {
+            if (item->objectName() == QLatin1String(e.name))
+                item->setText(QString::fromUtf8(english ? e.english : e.korean));
+        }
+    }
+}
+
+void ctlTWRTFOutput_d::setViewerMode(bool on) {
+    viewerMode_ = on;
+    if (on && viewerMenuBar_ == nullptr) setupViewerMenu();
+    menuBar_->setVisible(!on);
+    toolbar_->setVisible(!on);
+    if (viewerMenuBar_ != nullptr) {
+        viewerMenuBar_->setVisible(on);
+        for (QAction* item : viewerMenuBar_->findChildren<QAction*>())
+            if (!item->shortcut().isEmpty()) item->setEnabled(on);
+    }
+    resizeEvent(nullptr);
+}
+
 // ---- Properties -------------------------------------------------------------------------
 
 QColor ctlTWRTFOutput_d::rtfBackColor() const {
@@ -605,6 +677,7 @@ void ctlTWRTFOutput_d::setCallingObject(QObject* object) {
 
 void ctlTWRTFOutput_d::setTW_Language(int language) {
     language_ = language;
+    applyViewerCaptions();
     emit PropertyChanged("TW_Language");
 }
 
@@ -742,7 +815,16 @@ void ctlTWRTFOutput_d::applyWrapWidth() {
 }
 
 void ctlTWRTFOutput_d::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
+    if (event != nullptr) QWidget::resizeEvent(event);
+    if (viewerMode_ && viewerMenuBar_ != nullptr) {
+        // The viewer: its one menu above the page, which takes the rest of the control.
+        const int menuHeight = viewerMenuBar_->sizeHint().height();
+        viewerMenuBar_->setGeometry(0, 0, width(), menuHeight);
+        rtfOutput_->setGeometry(0, menuHeight, width(), std::max(0, height() - menuHeight));
+        applyWrapWidth();
+        applyLayoutWithoutLineFeed();
+        return;
+    }
     const int menuHeight = menuBar_->sizeHint().height();
     menuBar_->setGeometry(0, 0, width(), menuHeight);
     const int toolbarHeight = toolbar_->sizeHint().height();
@@ -1075,6 +1157,7 @@ bool ctlTWRTFOutput_d::saveFile(const QString& fileName) {
     }
     fileName_ = fileName;
     modified_ = false;
+    emit fileSaved(fileName);
     return true;
 }
 
@@ -1087,7 +1170,11 @@ void ctlTWRTFOutput_d::SaveDocument() {
 }
 
 bool ctlTWRTFOutput_d::saveFileAs() {
-    const auto name = dialogs_->saveFileName(this, "TWRTFOutput - Save as", kFileFilter, "rtf");
+    const auto name =
+        suggestedFileName_.isEmpty()
+            ? dialogs_->saveFileName(this, "TWRTFOutput - Save as", kFileFilter, "rtf")
+            : dialogs_->saveFileNameSuggesting(this, "TWRTFOutput - Save as", kFileFilter, "rtf",
+                                               suggestedFileName_);
     if (!name) return false;
     if (!saveFile(*name)) return false;
     untitled_ = false;
@@ -1101,6 +1188,8 @@ void ctlTWRTFOutput_d::SaveDocumentAs() {
 
 void ctlTWRTFOutput_d::PrintDocument() {
     QPrinter printer(QPrinter::HighResolution);
+    // A file printed from here (a PDF) carries the document's title.
+    if (!documentTitle_.isEmpty()) printer.setDocName(documentTitle_);
     if (const PaperKind* paper = findPaperKind(paperKind_)) {
         printer.setPageSize(QPageSize(paper->pageSize));
         printer.setPageOrientation(paper->orientation);
@@ -1151,6 +1240,14 @@ void ctlTWRTFOutput_d::printTo(QPrinter& printer, bool selectionOnly) const {
         painter.setClipRect(clip);
         page.documentLayout()->draw(&painter, context);
         painter.restore();
+        if (pageNumbers_) {
+            // "page / pages" in the bottom margin, centred.
+            const QRectF footer(0, pageHeightPx - verticalMargin, pageWidthPx, verticalMargin);
+            painter.setPen(Qt::black);
+            painter.setFont(page.defaultFont());
+            painter.drawText(footer, Qt::AlignCenter,
+                             QStringLiteral("%1 / %2").arg(i + 1).arg(pages));
+        }
     }
 }
 

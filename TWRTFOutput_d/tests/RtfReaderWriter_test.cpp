@@ -69,6 +69,34 @@ TEST(RtfRoundTrip, WriterEmitsOnlyAsciiWithUnicodeAndAnsiFallbacks) {
     EXPECT_TRUE(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1252"));
 }
 
+TEST(RtfWriter, KoreanTextUsesAHangulEntryOfItsFamily) {
+    CharFormat gothic;
+    gothic.fontFamily = "NanumGothic";
+    gothic.pointSize = 10;
+    CharFormat latin;
+    latin.fontFamily = "Liberation Serif";
+    Document d;
+    d.paragraphs.push_back(
+        {Alignment::Left, 0, 0, 0, {}, {tw::rtf::Run{u"배기 가스 300 °C"_qs, gothic}}});
+    d.paragraphs.push_back({Alignment::Left, 0, 0, 0, {}, {tw::rtf::Run{"Latin only", latin}}});
+    d.paragraphs.push_back({Alignment::Left, 0, 0, 0, {}, {tw::rtf::Run{"N2 76.000", gothic}}});
+    const QByteArray rtf = tw::rtf::write(d);
+    // f0 NanumGothic and f1 Liberation Serif for single-byte text, f2 NanumGothic for Hangul.
+    EXPECT_TRUE(rtf.contains("{\\f0\\fnil\\fcharset0 NanumGothic;}")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("{\\f2\\fnil\\fcharset129 NanumGothic;}")) << rtf.constData();
+    EXPECT_EQ(rtf.count("fcharset129"), 1);
+    // Every run of the family names the Hangul entry for double-byte text; the Latin family
+    // needs none.
+    EXPECT_EQ(rtf.count("\\dbch\\af2\\loch"), 2);
+    const auto back = tw::rtf::read(rtf);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, d) << rtf.constData();
+    // A document without Hangul keeps the table it always had.
+    Document latinOnly;
+    latinOnly.paragraphs.push_back(d.paragraphs[1]);
+    EXPECT_FALSE(tw::rtf::write(latinOnly).contains("fcharset129"));
+}
+
 struct ReadCase {
     const char* name;
     QByteArray rtf;

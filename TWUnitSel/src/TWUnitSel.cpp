@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <array>
 #include <limits>
 
 #include "PropertyBag.h"
@@ -92,6 +93,13 @@ constexpr BilingualText kTitleCaption{"단위 선정 표", "Unit Selection Table
 constexpr BilingualText kSystemCaption{"단위 계", "Unit System"};
 constexpr BilingualText kOkCaption{"확인", "OK"};
 constexpr BilingualText kCancelCaption{"취소", "Cancel"};
+// The unit systems of the system selector, in the order of units::systemNames().
+constexpr std::array<BilingualText, 4> kSystemNames{{
+    {"미터 단위계", "Metric Unit System"},
+    {"SI 단위계", "SI Unit System"},
+    {"영국 단위계", "British Unit System"},
+    {"혼합 단위", "Mixed Units"},
+}};
 
 BilingualText quantityCaption(QuantityId q) {
     const units::QuantityInfo& info = units::quantity(q);
@@ -566,6 +574,10 @@ void TWUnitSel::applyCaptions() {
     lblSys_->setText(QString::fromUtf8(kSystemCaption.in(language_)));
     cmdOK_->setText(QString::fromUtf8(kOkCaption.in(language_)));
     cmdCancel_->setText(QString::fromUtf8(kCancelCaption.in(language_)));
+    for (int i = 0; i < cmbSys_->count() && i < static_cast<int>(kSystemNames.size()); ++i) {
+        cmbSys_->setItemText(
+            i, QString::fromUtf8(kSystemNames[static_cast<std::size_t>(i)].in(language_)));
+    }
     for (QuantityId q : kSelectable) {
         rows_[static_cast<std::size_t>(q)].label->setText(
             QString::fromUtf8(quantityCaption(q).in(language_)));

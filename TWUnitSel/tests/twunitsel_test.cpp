@@ -88,10 +88,15 @@ TEST_F(UnitSelection, EverySelectorListsItsQuantitysUnitsAndThePickIsListOnly) {
         }
         EXPECT_EQ(combo->currentIndex(), 0);
     }
-    const QStringList systems = {"Metric Unit System", "SI Unit System", "British Unit System",
-                                 "Mixed Units"};
+    // The unit systems are named in the control's language (Korean unless set otherwise).
+    const QStringList korean = {"미터 단위계", "SI 단위계", "영국 단위계", "혼합 단위"};
     ASSERT_EQ(system()->count(), 4);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(system()->itemText(i), systems[i]);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(system()->itemText(i), korean[i]);
+    const QStringList english = {"Metric Unit System", "SI Unit System", "British Unit System",
+                                 "Mixed Units"};
+    sel.setTW_Language(TW_English);
+    sel.show();
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(system()->itemText(i), english[i]);
 }
 
 TEST_F(UnitSelection, NewInstanceDefaultsKeepTheControlsOwnTemperatureAndVelocityStrings) {

@@ -60,7 +60,16 @@ QVariant CalculatorTableModel::data(const QModelIndex& index, int role) const {
             return buttonFace();
         }
         case Qt::ForegroundRole:
+            if (column == colValue && row > 0 && staleRows_.test(static_cast<std::size_t>(row))) {
+                return QColor(128, 128, 128);
+            }
             return QApplication::palette().color(QPalette::WindowText);
+        case Qt::ToolTipRole:
+            if (toolTip_ && row > 0) {
+                const QString tip = toolTip_(row);
+                if (!tip.isEmpty()) return tip;
+            }
+            return {};
         default:
             return {};
     }
@@ -70,6 +79,12 @@ Qt::ItemFlags CalculatorTableModel::flags(const QModelIndex& index) const {
     // Fixed cells are not enabled, so neither the mouse nor the keyboard can make them current.
     if (!index.isValid() || isFixedCell(index.row(), index.column())) return Qt::NoItemFlags;
     return Qt::ItemIsEnabled;
+}
+
+void CalculatorTableModel::setStaleRows(std::bitset<kTableRows> rows) {
+    if (rows == staleRows_) return;
+    staleRows_ = rows;
+    refresh();
 }
 
 void CalculatorTableModel::refresh() {

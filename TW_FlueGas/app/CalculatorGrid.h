@@ -5,6 +5,8 @@
 
 #include <QAbstractTableModel>
 #include <QTableView>
+#include <bitset>
+#include <functional>
 
 #include "CalculatorTable.h"
 
@@ -22,9 +24,15 @@ class CalculatorTableModel final : public QAbstractTableModel {
 
     // The table changed (texts, styles): every cell is shown again.
     void refresh();
+    // Rows whose numbers belong to earlier inputs: their values show in grey.
+    void setStaleRows(std::bitset<kTableRows> rows);
+    // The tooltip of a row ("" for none).
+    void setToolTips(std::function<QString(int row)> toolTip) { toolTip_ = std::move(toolTip); }
 
   private:
     CalculatorTable& table_;
+    std::bitset<kTableRows> staleRows_;
+    std::function<QString(int)> toolTip_;
 };
 
 // The grid control. Geometry is that of the calculator's grid: column widths 3000, 2000, 2000

@@ -3,13 +3,20 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSettings>
+#include <array>
+#include <utility>
 
 #include "CalculationRecord.h"
+#include "ProgramLanguage.h"
 
 namespace tw::fluegas {
 namespace {
 
 constexpr const char* kGroup = "LastCase";
+constexpr const char* kWindowGroup = "Window";
+constexpr const char* kLanguageKey = "Language";
+// Longest header field kept (a project name or a person's name needs far less).
+constexpr qsizetype kLongestField = 200;
 // Longest text a value may have; a number or a unit needs far less.
 constexpr qsizetype kLongestValue = 64;
 
@@ -77,7 +84,7 @@ std::optional<FlueGasCase> readLastCase(const std::filesystem::path& file) {
 bool writeLastCase(const std::filesystem::path& file, const FlueGasCase& flueGasCase) {
     if (takenByNonFile(QFileInfo(pathText(file)))) return false;
     QSettings settings(pathText(file), QSettings::IniFormat);
-    settings.clear();
+    settings.remove(QString::fromLatin1(kGroup));
     settings.beginGroup(QString::fromLatin1(kGroup));
     for (const auto& [name, value] : caseOptions(flueGasCase)) {
         if (isKept(name)) {
@@ -99,6 +106,60 @@ bool lastCaseLockFree(const std::filesystem::path& file, int waitMs) {
     // Only a lock that someone holds counts; a folder that cannot take the lock file (one not
     // made yet, one without write permission) is for the write itself to find.
     return lock.error() != QLockFile::LockFailedError;
+}
+
+namespace {
+
+// The header fields with the names they are kept under.
+constexpr std::array<std::pair<const char*, std::string ReportHeader::*>, 5> kHeaderFields{{
+    {"Project", &ReportHeader::project},
+    {"Case", &ReportHeader::caseName},
+    {"PreparedBy", &ReportHeader::preparedBy},
+    {"CheckedBy", &ReportHeader::checkedBy},
+    {"Date", &ReportHeader::date},
+}};
+
+}  // namespace
+
+WindowChoices readWindowChoices(const std::filesystem::path& file) {
+    WindowChoices choices;
+    const QFileInfo info(pathText(file));
+    if (!info.exists() || takenByNonFile(info) || !info.isReadable()) return choices;
+    QSettings settings(pathText(file), QSettings::IniFormat);
+    if (settings.status() == QSettings::AccessError) return choices;
+    settings.beginGroup(QString::fromLatin1(kWindowGroup));
+    const QVariant language = settings.value(QString::fromLatin1(kLanguageKey));
+    if (language.typeId() == QMetaType::QString) {
+        choices.language = languageOfName(language.toString().toStdString());
+    }
+    for (const auto& [key, field] : kHeaderFields) {
+        const QVariant stored = settings.value(QString::fromLatin1(key));
+        if (stored.typeId() != QMetaType::QString) continue;
+        const QString text = stored.toString();
+        // A line break has no place in a one-line field.
+        if (text.size() > kLongestField || text.contains(u'\n') || text.contains(u'\r')) continue;
+        choices.header.*field = text.toStdString();
+    }
+    return choices;
+}
+
+bool writeWindowChoices(const std::filesystem::path& file, const WindowChoices& choices) {
+    if (takenByNonFile(QFileInfo(pathText(file)))) return false;
+    QSettings settings(pathText(file), QSettings::IniFormat);
+    settings.remove(QString::fromLatin1(kWindowGroup));
+    settings.beginGroup(QString::fromLatin1(kWindowGroup));
+    if (choices.language) {
+        settings.setValue(QString::fromLatin1(kLanguageKey),
+                          QString::fromLatin1(nameOfLanguage(*choices.language)));
+    }
+    for (const auto& [key, field] : kHeaderFields) {
+        const std::string& text = choices.header.*field;
+        if (!text.empty())
+            settings.setValue(QString::fromLatin1(key), QString::fromStdString(text));
+    }
+    settings.endGroup();
+    settings.sync();
+    return settings.status() != QSettings::AccessError;
 }
 
 }  // namespace tw::fluegas

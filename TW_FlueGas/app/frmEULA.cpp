@@ -84,14 +84,15 @@ const Agreement& englishAgreement() {
     return agreement;
 }
 
-// The smallest dialog that still shows the control's whole menu bar, its toolbar and a few
-// lines of the agreement.
+// The smallest dialog that still shows the control's whole menu bar and a few lines of the
+// agreement (the viewer has no toolbar).
 QSize minimumAgreementSize(const ctlTWRTFOutput_d& rtf) {
     constexpr int kLinesShown = 4;
     // Below the text the control keeps a margin (twips) for its frame.
     constexpr int kControlBottomTwips = 700;
-    const auto* menu = rtf.findChild<QMenuBar*>();
-    const auto* toolbar = rtf.findChild<QToolBar*>();
+    const auto* menu =
+        rtf.isViewerMode() ? rtf.findChild<QMenuBar*>("viewerMenuBar") : rtf.findChild<QMenuBar*>();
+    const auto* toolbar = rtf.isViewerMode() ? nullptr : rtf.findChild<QToolBar*>();
     const QTextEdit& text = *rtf.textArea();
     const int menuHeight = menu ? menu->sizeHint().height() : 0;
     const int toolbarHeight = toolbar ? toolbar->sizeHint().height() : 0;
@@ -120,6 +121,8 @@ frmEULA::frmEULA(std::int32_t language, QWidget* parent) : QDialog(parent) {
     rtfOutput_->setObjectName("rtfOutput");
     rtfOutput_->setGeometry(0, 0, size.width(), size.height());
     rtfOutput_->setTW_Language(language);
+    // Read-only text: the control's viewer, with Save as, Print and Close only.
+    rtfOutput_->setViewerMode(true);
     connect(rtfOutput_, &ctlTWRTFOutput_d::CloseClick, this, &QDialog::accept);
     compose(language);
     setMinimumSize(minimumAgreementSize(*rtfOutput_));

@@ -23,7 +23,7 @@ namespace tw::fluegas {
 namespace {
 
 // Grid geometry, twips: the calculator grid's row height and these column widths.
-constexpr std::array<int, 2> kFuelColumnsTwips{1800, 1500};
+constexpr std::array<int, 2> kFuelColumnsTwips{1800, 2100};
 constexpr std::array<int, 3> kResultColumnsTwips{2700, 1500, 1200};
 constexpr std::array<int, 4> kCompositionColumnsTwips{1200, 1400, 1400, 1400};
 constexpr int kGridBorderTwips = 15;
@@ -289,9 +289,35 @@ void frmFuelGas::createControls() {
         recalculate();
     });
     connect(msfFuel_, &QTableWidget::cellChanged, this, [this] { recalculate(); });
-    for (QComboBox* box : {cmbAirQuantity_, cmbMoisture_}) {
-        connect(box, &QComboBox::currentIndexChanged, this, [this] { recalculate(); });
-    }
+    // Another way of giving the air or its moisture shows the same case in the new terms: the
+    // O2 that the excess air gives, the relative humidity of the moisture, and back.
+    connect(cmbAirQuantity_, &QComboBox::currentIndexChanged, this, [this](int chosen) {
+        if (!restoring_ && result_) {
+            const auto o2 = index(GasComponent::O2);
+            const double value =
+                chosen == static_cast<int>(AirQuantity::O2Dry)   ? result_->dryVolPercent[o2]
+                : chosen == static_cast<int>(AirQuantity::O2Wet) ? result_->wetVolPercent[o2]
+                                                                 : result_->excessAirPercent;
+            const QSignalBlocker quiet(txtAirQuantity_);
+            txtAirQuantity_->setText(QString::fromStdString(fixedDecimals(value, 2)));
+        }
+        recalculate();
+    });
+    connect(cmbMoisture_, &QComboBox::currentIndexChanged, this, [this](int chosen) {
+        if (!restoring_ && result_) {
+            const double ratio = result_->humidityKgPerKg;
+            const std::optional<double> value =
+                chosen == static_cast<int>(AirMoisture::RelativeHumidity)
+                    ? relativeHumidityOf(ratio, txtAirTemperature_->text().toDouble())
+                    : std::optional<double>(ratio);
+            if (value) {
+                const QSignalBlocker quiet(txtMoisture_);
+                txtMoisture_->setText(QString::fromStdString(
+                    fixedDecimals(*value, chosen == static_cast<int>(AirMoisture::Ratio) ? 4 : 1)));
+            }
+        }
+        recalculate();
+    });
     for (QLineEdit* edit :
          {txtAirQuantity_, txtMoisture_, txtAirTemperature_, txtCoPpm_, txtHhv_}) {
         connect(edit, &QLineEdit::textChanged, this, [this] { recalculate(); });
@@ -352,7 +378,10 @@ void frmFuelGas::showFuelKind() {
     msfFuel_->clearContents();
     const int rows = static_cast<int>(keys.size()) + 2;
     msfFuel_->setRowCount(rows);
-    fitGrid(msfFuel_, kFuelColumnsTwips, rows);
+    // The grid keeps the height of the longer analysis, so the dialog keeps its size.
+    const int tallest = static_cast<int>(
+        std::max(fuelKeys(FuelKind::Solid).size(), fuelKeys(FuelKind::Gas).size()) + 2);
+    fitGrid(msfFuel_, kFuelColumnsTwips, tallest);
     msfFuel_->setItem(0, 0, cell(text(kAnalysisKeyColumn, language_), buttonFace()));
     msfFuel_->setItem(0, 1,
                       cell(text(kAnalysisPercentColumn[static_cast<std::size_t>(kind)], language_),
@@ -367,6 +396,13 @@ void frmFuelGas::showFuelKind() {
     // A measured heating value belongs to a solid or liquid fuel.
     txtHhv_->setEnabled(kind == FuelKind::Solid);
     lblHhv_->setEnabled(kind == FuelKind::Solid);
+    // The correlation for the heating value is one for solid and liquid fuels only.
+    // Its place stays, so that the dialog keeps its size.
+    auto* note = findChild<QLabel*>(QStringLiteral("lblHhvNote"));
+    QSizePolicy policy = note->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    note->setSizePolicy(policy);
+    note->setVisible(kind == FuelKind::Solid);
 }
 
 std::optional<CombustionInput> frmFuelGas::readInput(QString& problem) const {
@@ -425,6 +461,11 @@ std::optional<CombustionInput> frmFuelGas::readInput(QString& problem) const {
     return input;
 }
 
+std::optional<CombustionInput> frmFuelGas::input() const {
+    QString problem;
+    return readInput(problem);
+}
+
 void frmFuelGas::recalculate() {
     if (restoring_) return;
     remember();
@@ -470,7 +511,8 @@ void frmFuelGas::showResult() {
     int rows = 1;
     for (const CombustionResultLine& line : lines) rows += !line.fuelGasOnly || gas;
     msfResult_->setRowCount(rows);
-    fitGrid(msfResult_, kResultColumnsTwips, rows);
+    // Sized for every line, those of a fuel gas included, so the dialog keeps its size.
+    fitGrid(msfResult_, kResultColumnsTwips, 1 + static_cast<int>(lines.size()));
     for (int column = 0; column < static_cast<int>(kResultColumnsTwips.size()); ++column) {
         msfResult_->setItem(
             0, column, cell(QString::fromUtf8(headerCaption(column, language_)), buttonFace()));

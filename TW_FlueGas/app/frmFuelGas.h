@@ -29,11 +29,8 @@ class frmFuelGas final : public QDialog {
 
     // The result of the inputs shown; empty while they are refused or incomplete.
     const std::optional<FlueGasFromFuelResult>& result() const noexcept { return result_; }
-    // The inputs shown as a combustion input; empty while they are incomplete or unreadable.
-    std::optional<CombustionInput> input() const {
-        QString problem;
-        return readInput(problem);
-    }
+    // The fuel, air and moisture as the dialog reads them now; nothing while one is unusable.
+    std::optional<CombustionInput> input() const;
     // What the status line shows: the reason for no result, or a note on the result.
     QString statusText() const;
     // Forgets the inputs remembered from earlier dialogs: the next one opens as on a new start.

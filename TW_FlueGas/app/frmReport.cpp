@@ -1,13 +1,18 @@
 #include "frmReport.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTextCursor>
 #include <QTextEdit>
 
+#include "ProgramLanguage.h"
 #include "TWRTFOutput/ctlTWRTFOutput_d.h"
 #include "WindowTexts.h"
 #include "tw/Twips.h"
@@ -44,19 +49,44 @@ QString text(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// The header fields: object name and the member of ReportHeader each edits.
+constexpr std::array<std::pair<const char*, std::string ReportHeader::*>, 5> kHeaderFields{{
+    {"txtProject", &ReportHeader::project},
+    {"txtCase", &ReportHeader::caseName},
+    {"txtPreparedBy", &ReportHeader::preparedBy},
+    {"txtCheckedBy", &ReportHeader::checkedBy},
+    {"txtDate", &ReportHeader::date},
+}};
+// Longest text a header field takes.
+constexpr int kLongestHeaderField = 200;
+// Space around the header fields, pixels.
+constexpr int kFieldMargin = 6;
+
 }  // namespace
 
-frmReport::frmReport(const CalculationReport& report, std::int32_t language, QWidget* parent)
-    : QWidget(parent, Qt::Window) {
+frmReport::frmReport(CalculationRecord record, ReportHeader header, std::int32_t language,
+                     QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      record_(std::move(record)),
+      header_(std::move(header)),
+      language_(language == TW_English ? TW_English : TW_Korean) {
+    setUp();
+}
+
+frmReport::frmReport(CalculationReport content, std::int32_t language, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      content_(std::move(content)),
+      language_(language == TW_English ? TW_English : TW_Korean) {
+    setUp();
+}
+
+void frmReport::setUp() {
     setObjectName(QStringLiteral("frmReport"));
     setAttribute(Qt::WA_DeleteOnClose);
-    const char* caption = kReportWindowCaption.in(language);
-    setWindowTitle(QString::fromUtf8(caption ? caption : kReportWindowCaption.english));
-    // The control measures and sets its words in the font of its host.
-    // The family the system actually draws with (a substitute where the named one is missing),
-    // so that the report names it and the control's font list shows it.
-    QFont font(QString::fromUtf8(language == TW_Korean ? kReportFontFamily.korean
-                                                       : kReportFontFamily.english));
+    // The control measures and sets its words in the font of its host: the family the system
+    // actually draws with (a substitute where the named one is missing), so that the sheet
+    // names it and the saved file declares it.
+    QFont font(QString::fromUtf8(kReportFontFamily.in(language_)));
     font.setFamily(QFontInfo(font).family());
     font.setPointSize(kBodySize);
     setFont(font);
@@ -66,21 +96,131 @@ frmReport::frmReport(const CalculationReport& report, std::int32_t language, QWi
         move(screen->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
     }
 
-    rtfOutput_ = new ctlTWRTFOutput_d(this);
-    rtfOutput_->setObjectName(QStringLiteral("rtfOutput"));
-    rtfOutput_->setGeometry(rect());
-    rtfOutput_->setTW_Language(language);
-    connect(rtfOutput_, &ctlTWRTFOutput_d::CloseClick, this, &QWidget::close);
-    compose(report);
-    rtfOutput_->textArea()->moveCursor(QTextCursor::Start);
+    for (std::size_t i = 0; i < kHeaderFields.size(); ++i) {
+        headerLabels_[i] = new QLabel(this);
+        auto* field = new QLineEdit(this);
+        field->setObjectName(QString::fromLatin1(kHeaderFields[i].first));
+        field->setMaxLength(kLongestHeaderField);
+        field->setText(QString::fromStdString(header_.*kHeaderFields[i].second));
+        headerLabels_[i]->setBuddy(field);
+        // The sheet follows a field when the user leaves it or presses Enter.
+        connect(field, &QLineEdit::editingFinished, this, &frmReport::readHeaderFields);
+        headerFields_[i] = field;
+    }
+    applyLanguage(language_);
+    connect(&LanguageSwitch::instance(), &LanguageSwitch::languageChanged, this,
+            &frmReport::applyLanguage);
+}
+
+QLineEdit* frmReport::headerField(std::string_view name) const {
+    for (std::size_t i = 0; i < kHeaderFields.size(); ++i) {
+        if (name == kHeaderFields[i].first) return headerFields_[i];
+    }
+    return nullptr;
+}
+
+void frmReport::setSaveFolder(const QString& folder) {
+    saveFolder_ = folder;
+    setSuggestedFileName(fileName_);
+}
+
+void frmReport::setSuggestedFileName(const QString& name) {
+    fileName_ = name;
+    if (rtfOutput_ != nullptr) {
+        rtfOutput_->setSuggestedFileName(saveFolder_.isEmpty() ? name
+                                                               : QDir(saveFolder_).filePath(name));
+    }
+}
+
+void frmReport::applyLanguage(std::int32_t language) {
+    language_ = language == TW_English ? TW_English : TW_Korean;
+    setWindowTitle(QString::fromUtf8(kReportWindowCaption.in(language_)));
+    const std::array<const char*, 5> labels = reportHeaderLabels(language_);
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        headerLabels_[i]->setText(QString::fromUtf8(labels[i]));
+    }
+    compose();
+}
+
+void frmReport::readHeaderFields() {
+    ReportHeader header;
+    for (std::size_t i = 0; i < kHeaderFields.size(); ++i) {
+        // One line of text: breaks and tabs become blanks.
+        QString text = headerFields_[i]->text();
+        for (QChar& c : text) {
+            if (c.category() == QChar::Other_Control) c = u' ';
+        }
+        header.*kHeaderFields[i].second = text.trimmed().toStdString();
+    }
+    if (header == header_) return;
+    header_ = header;
+    // A field left as the window closes changes the kept header, not a sheet no one sees.
+    if (!closing_) compose();
+    emit headerChanged(header_);
+}
+
+frmReport::~frmReport() {
+    // A field that loses the focus while the window goes away reports to no one.
+    closing_ = true;
+    for (QLineEdit* field : headerFields_) {
+        if (field != nullptr) field->disconnect(this);
+    }
+}
+
+void frmReport::closeEvent(QCloseEvent* event) {
+    closing_ = true;
+    QWidget::closeEvent(event);
 }
 
 void frmReport::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (rtfOutput_ != nullptr) rtfOutput_->setGeometry(rect());
+    layOut();
 }
 
-void frmReport::compose(const CalculationReport& report) {
+void frmReport::layOut() {
+    // The header fields in two rows above the sheet: project, case, date; prepared, checked.
+    const int rowHeight = headerFields_[0]->sizeHint().height();
+    const int columnWidth = (width() - 4 * kFieldMargin) / 3;
+    const int labelWidth = columnWidth / 3;
+    const std::array<QPoint, 5> cells{QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1),
+                                      QPoint(2, 0)};
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const int x = kFieldMargin + cells[i].x() * (columnWidth + kFieldMargin);
+        const int y = kFieldMargin + cells[i].y() * (rowHeight + kFieldMargin);
+        headerLabels_[i]->setGeometry(x, y, labelWidth, rowHeight);
+        headerFields_[i]->setGeometry(x + labelWidth, y, columnWidth - labelWidth, rowHeight);
+    }
+    const int top = 3 * kFieldMargin + 2 * rowHeight;
+    if (rtfOutput_ != nullptr) {
+        rtfOutput_->setGeometry(0, top, width(), std::max(0, height() - top));
+    }
+}
+
+void frmReport::compose() {
+    // The sheet is laid out anew in a fresh control: the control only ever appends.
+    const bool visible = isVisible();
+    if (rtfOutput_ != nullptr) rtfOutput_->deleteLater();
+    rtfOutput_ = new ctlTWRTFOutput_d(this);
+    rtfOutput_->setObjectName(QStringLiteral("rtfOutput"));
+    rtfOutput_->setTW_Language(language_);
+    rtfOutput_->setViewerMode(true);
+    rtfOutput_->setPageNumbers(true);
+    layOut();
+    connect(rtfOutput_, &ctlTWRTFOutput_d::CloseClick, this, &QWidget::close);
+    connect(rtfOutput_, &ctlTWRTFOutput_d::fileSaved, this, [this](const QString& file) {
+        saveFolder_ = QFileInfo(file).absolutePath();
+        emit savedIn(saveFolder_);
+    });
+    setSuggestedFileName(fileName_);
+
+    const CalculationReport report =
+        record_ ? buildCalculationReport(*record_, kProgramAndVersion, language_, header_)
+                : *content_;
+    QString title = QString::fromStdString(report.title);
+    if (!header_.caseName.empty())
+        title += QStringLiteral(" - ") + QString::fromStdString(header_.caseName);
+    rtfOutput_->setDocumentTitle(title);
+
     ctlTWRTFOutput_d& rtf = *rtfOutput_;
     rtf.setrtfLocked(true);
     rtf.setrtfPaperWidth(ctlTWRTFOutput_d::A4_Portrait);
@@ -103,6 +243,8 @@ void frmReport::compose(const CalculationReport& report) {
         for (const ReportRow& row : section.rows) writeRow(row);
         for (const std::string& line : section.lines) writeLine(line);
     }
+    rtf.textArea()->moveCursor(QTextCursor::Start);
+    if (visible) rtfOutput_->show();
 }
 
 void frmReport::writeRow(const ReportRow& row) {

@@ -5,12 +5,16 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -25,6 +29,7 @@
 #include "FlueGasCalculator.h"
 #include "LastCase.h"
 #include "LicenceAgreement.h"
+#include "ProgramLanguage.h"
 #include "SettingsFile.h"
 #include "TableClipboard.h"
 #include "frmEfficiency.h"
@@ -89,6 +94,16 @@ void showPlatformError(const AutomationError& error) {
     showMessage(error.messageText(), kApplicationTitle, MessageIcon::Critical);
 }
 
+QString textIn(const BilingualText& text, std::int32_t language) {
+    return QString::fromUtf8(language == TW_Korean ? text.korean : text.english);
+}
+
+// The result rows that show a calculation's numbers (row 13 only while it is a result).
+bool isResultRow(int row, So3Mode so3Mode) {
+    if (row == rowSo3ConversionRate) return so3Mode == So3Mode::Automatic;
+    return row == rowComponentTotal || (row >= rowMoleWeight && row <= rowWaterDewPoint);
+}
+
 }  // namespace
 
 frmTW_FlueGas::Options frmTW_FlueGas::defaultOptions() {
@@ -100,8 +115,17 @@ frmTW_FlueGas::Options frmTW_FlueGas::defaultOptions() {
 }
 
 frmTW_FlueGas::frmTW_FlueGas(Options options, QWidget* parent)
-    : QMainWindow(parent), language_(options.language), options_(std::move(options)) {
+    : QMainWindow(parent),
+      language_(options.language == TW_English ? TW_English : TW_Korean),
+      options_(std::move(options)) {
     setObjectName(QStringLiteral("frmTW_FlueGas"));
+    // A fixed-size tool window: it neither maximises nor resizes.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    if (!options_.userConfigDir.empty()) {
+        choices_ = readWindowChoices(options_.userConfigDir / kLastCaseFileName);
+    }
+    // Qt's own texts follow the program language; every open window follows a switch.
+    LanguageSwitch::instance().setLanguage(language_);
     // 1. The window's Unit object is the table's; the program language.
     table_.setLanguage(language_);
     // 2. and 3. The default units, and the window's temperature and enthalpy units from them.
@@ -125,6 +149,9 @@ frmTW_FlueGas::frmTW_FlueGas(Options options, QWidget* parent)
     // The case shown when the program last closed.
     RestoreLastCase();
     refreshResultActions();
+    applyToolTips();
+    connect(&LanguageSwitch::instance(), &LanguageSwitch::languageChanged, this,
+            &frmTW_FlueGas::applyLanguage);
     // A session that ends without the window being closed still keeps the settings.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (!exiting_) {
@@ -132,18 +159,24 @@ frmTW_FlueGas::frmTW_FlueGas(Options options, QWidget* parent)
             saveOnExit();
         }
     });
-    chooseResultsFile_ = [this]() -> std::optional<QString> {
-        QFileDialog dialog(this,
-                           QString::fromUtf8(kSaveResultsDialogTitle.in(language_) != nullptr
-                                                 ? kSaveResultsDialogTitle.in(language_)
-                                                 : kSaveResultsDialogTitle.english),
-                           QString(), QString::fromLatin1(kCsvFileFilter));
+    chooseResultsFile_ = [this]() -> std::optional<ResultsFile> {
+        const QString csvFilter = QString::fromLatin1(kCsvFileFilter);
+        const QString tableFilter = textIn(kSpreadsheetFileFilter, language_);
+        QFileDialog dialog(this, textIn(kSaveResultsDialogTitle, language_), QString(),
+                           csvFilter + QStringLiteral(";;") + tableFilter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("csv"));
+        dialog.selectFile(QDir(saveFolder_).filePath(suggestedFileName(QStringLiteral("csv"))));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return std::nullopt;
         }
-        return dialog.selectedFiles().front();
+        return ResultsFile(dialog.selectedFiles().front(),
+                           dialog.selectedNameFilter() == tableFilter);
+    };
+    ask_ = [this](const QString& question) {
+        return QMessageBox::question(this, QString::fromUtf8(kApplicationTitle), question,
+                                     QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::Yes) == QMessageBox::Yes;
     };
 }
 
@@ -233,7 +266,8 @@ void frmTW_FlueGas::SaveLastCase() {
                      "start\n";
         return;
     }
-    if (!writeLastCase(lastCasePath_, caseOfTable(table_))) {
+    if (!writeLastCase(lastCasePath_, caseOfTable(table_)) ||
+        !writeWindowChoices(lastCasePath_, choices_)) {
         const std::string text =
             messageText(kLastCaseNotSavedMessage, language_, {{"path", lastCasePath_.string()}});
         if (!text.empty()) showMessage(text, kApplicationTitle, MessageIcon::Exclamation);
@@ -287,6 +321,13 @@ void frmTW_FlueGas::createControls() {
     connect(cmdCalc_, &QPushButton::clicked, this, &frmTW_FlueGas::Calculate);
     connect(cmd100_, &QPushButton::clicked, this, &frmTW_FlueGas::MakeHundredByH2O);
     connect(cmdTotal_, &QPushButton::clicked, this, &frmTW_FlueGas::ShowComponentTotal);
+
+    // The status bar line that says when the results belong to earlier inputs.
+    staleNote_ = new QLabel(this);
+    staleNote_->setObjectName(QStringLiteral("staleNote"));
+    staleNote_->setFont(controlFont());
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->addWidget(staleNote_, 1);
 
     for (std::size_t i = 0; i < labels_.size(); ++i) {
         labels_[i] = new QLabel(central);
@@ -355,9 +396,20 @@ void frmTW_FlueGas::createMenus() {
     QMenu* so3 = submenu(set, "mnuSO3Conv");
     command(so3, "mnuSO3Auto", true, [this] { SelectSo3Mode(So3Mode::Automatic); });
     command(so3, "mnuSO3UI", true, [this] { SelectSo3Mode(So3Mode::UserInput); });
+    QMenu* language = submenu(set, "mnuLanguage");
+    command(language, "mnuLanguageKorean", true, [this] { ChooseLanguage(TW_Korean); });
+    command(language, "mnuLanguageEnglish", true, [this] { ChooseLanguage(TW_English); });
     set->addSeparator();
     command(set, "mnuFuelGas", false, [this] { OpenFlueGasFromFuel(); });
     command(set, "mnuEfficiency", false, [this] { showBoilerEfficiency(this, language_); });
+
+    // Calculate from anywhere in the window: F5 and Ctrl+Enter.
+    auto* calculate = new QAction(this);
+    calculate->setObjectName(QStringLiteral("actCalculate"));
+    calculate->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return),
+                             QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    connect(calculate, &QAction::triggered, this, [this] { Calculate(); });
+    addAction(calculate);
 
     QMenu* info = submenu(nullptr, "mnuInfo");
     command(info, "mnuInfoEULA", false, [this] { ShowLicenceAgreement(); });
@@ -365,25 +417,64 @@ void frmTW_FlueGas::createMenus() {
 
 void frmTW_FlueGas::applyCaptions() {
     setWindowTitle(QString::fromUtf8(kWindowCaption));
-    if (language_ != TW_Korean && language_ != TW_English) return;
-    // The table's header and row captions follow its language (set on load).
+    // The table's header and row captions follow its language.
     table_.applyCaptions();
     labels_[0]->setText(
         QString::fromStdString(labelText(formulaNote(table_.enthalpyFormula(), language_))));
     for (std::size_t i = 1; i < labels_.size(); ++i) {
         labels_[i]->setText(QString::fromUtf8(kTableNotes[i - 1].in(language_)));
     }
-    if (language_ != TW_English) return;  // buttons and menus carry their Korean captions
     for (CaptionButton* button : {cmdCalc_, cmd100_, cmdTotal_}) {
         for (const ButtonCaption& caption : kButtonCaptions) {
             if (button->objectName() == QLatin1String(caption.name)) {
-                button->setText(QString::fromUtf8(caption.text.english));
+                button->setText(textIn(caption.text, language_));
+                button->setShortcut(QKeySequence::fromString(QString::fromLatin1(caption.keys)));
             }
         }
     }
     for (std::size_t i = 0; i < kMenuCaptions.size(); ++i) {
-        menuItems_[i]->setText(QString::fromStdString(menuText(kMenuCaptions[i], TW_English)));
+        if (menuItems_[i] != nullptr) {
+            menuItems_[i]->setText(QString::fromStdString(menuText(kMenuCaptions[i], language_)));
+        }
     }
+    refreshStale();
+}
+
+void frmTW_FlueGas::applyToolTips() {
+    for (CaptionButton* button : {cmdCalc_, cmd100_, cmdTotal_}) {
+        for (const ButtonCaption& caption : kButtonCaptions) {
+            if (button->objectName() == QLatin1String(caption.name)) {
+                button->setToolTip(textIn(caption.toolTip, language_) +
+                                   QStringLiteral(" (%1)").arg(
+                                       button->shortcut().toString(QKeySequence::NativeText)));
+            }
+        }
+    }
+    msfInput_->tableModel().setToolTips([this](int row) {
+        for (const RowToolTip& tip : kRowToolTips) {
+            if (tip.row == row) return textIn(tip.text, language_);
+        }
+        return QString();
+    });
+}
+
+void frmTW_FlueGas::applyLanguage(std::int32_t language) {
+    if (language == language_) return;
+    runCommand([&] {
+        commitEditor();
+        language_ = language;
+        table_.setLanguage(language_);
+        applyCaptions();
+        applyToolTips();
+        refreshChecks();
+        loadEditor();
+    });
+}
+
+void frmTW_FlueGas::ChooseLanguage(std::int32_t language) {
+    choices_.language = language == TW_English ? TW_English : TW_Korean;
+    LanguageSwitch::instance().setLanguage(*choices_.language);
+    refreshChecks();
 }
 
 void frmTW_FlueGas::layoutControls() {
@@ -415,7 +506,8 @@ void frmTW_FlueGas::layoutControls() {
         gridWidthTwips + kButtonWidthTwips + kWindowExtraWidthTwips - 2 * kFrameTwips;
     const int clientHeight = lastNoteBottom + kBottomMarginTwips;
     centralWidget()->setFixedSize(px(clientWidth), px(clientHeight));
-    setFixedSize(px(clientWidth), px(clientHeight) + menuBar()->sizeHint().height());
+    setFixedSize(px(clientWidth), px(clientHeight) + menuBar()->sizeHint().height() +
+                                      statusBar()->sizeHint().height());
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
@@ -482,6 +574,10 @@ void frmTW_FlueGas::cellEntered() {
         if (!table_.isEditable(row)) return;
         placeEditor(row);
         txtInput_->setText(QString::fromStdString(table_.currentText()));
+        txtInput_->setToolTip(
+            msfInput_->tableModel()
+                .data(msfInput_->tableModel().index(row, colValue), Qt::ToolTipRole)
+                .toString());
         txtInput_->setFocus(Qt::OtherFocusReason);
         txtInput_->selectAll();
     } catch (const AutomationError& e) {
@@ -517,7 +613,31 @@ bool frmTW_FlueGas::editorKeyPress(QKeyEvent* key) {
             return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            runCommand([&] { commitEditor(); });
+            if (key->modifiers() & Qt::ControlModifier) {
+                Calculate();
+                return true;
+            }
+            // Enter commits the cell and goes on to the next input row below.
+            runCommand([&] {
+                commitEditor();
+                if (const int next = nextInputRow(table_.row(), +1, false); next > 0) {
+                    table_.setRow(next);
+                }
+            });
+            return true;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab: {
+            // Tab goes through the input rows, round from the last to the first.
+            const int delta = key->key() == Qt::Key_Tab ? +1 : -1;
+            runCommand([&] {
+                if (const int next = nextInputRow(table_.row(), delta, true); next > 0) {
+                    table_.setRow(next);
+                }
+            });
+            return true;
+        }
+        case Qt::Key_F5:
+            Calculate();
             return true;
         // Keys that move the caret, delete or change focus carry no character of their own.
         case Qt::Key_Left:
@@ -526,8 +646,6 @@ bool frmTW_FlueGas::editorKeyPress(QKeyEvent* key) {
         case Qt::Key_End:
         case Qt::Key_Delete:
         case Qt::Key_Insert:
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
         case Qt::Key_Backspace:
             return false;
         default:
@@ -546,6 +664,32 @@ bool frmTW_FlueGas::editorKeyPress(QKeyEvent* key) {
     if (character < 128 && isAcceptedEditorKey(static_cast<int>(character))) return false;
     messageSink().beep();
     return true;
+}
+
+std::vector<std::string> frmTW_FlueGas::compositionTexts() const {
+    std::vector<std::string> texts;
+    for (int row = kFirstCompositionRow; row <= kLastCompositionRow; ++row) {
+        texts.push_back(table_.value(row));
+    }
+    texts.emplace_back(compositionUnitText(table_.compositionBasis()));
+    return texts;
+}
+
+int frmTW_FlueGas::nextInputRow(int from, int delta, bool wrap) const {
+    for (int step = 1; step < kTableRows; ++step) {
+        int row = from + delta * step;
+        if (wrap) {
+            const int span = kTableRows - kFixedRows;
+            row = kFixedRows + ((row - kFixedRows) % span + span) % span;
+        } else if (row < kFixedRows || row >= kTableRows) {
+            return 0;
+        }
+        const RowRole role = rowDefinitions()[static_cast<std::size_t>(row)].role;
+        const bool input = role == RowRole::Input ||
+                           (role == RowRole::So3Rate && table_.so3Mode() == So3Mode::UserInput);
+        if (input && table_.isEditable(row)) return row;
+    }
+    return 0;
 }
 
 void frmTW_FlueGas::stepRow(int delta) {
@@ -586,19 +730,63 @@ void frmTW_FlueGas::runCommand(F&& command) {
     } catch (const std::exception& e) {
         showMessage(e.what(), kApplicationTitle, MessageIcon::Critical);
     }
+    checkInputs();
     msfInput_->tableModel().refresh();
 }
 
+void frmTW_FlueGas::checkInputs() {
+    if (!lastCalculation_ || calculatedInputs_.empty()) return;
+    if (caseOptions(caseOfTable(table_)) == calculatedInputs_) return;
+    // The inputs differ from those the results came from: every result row shows old numbers
+    // until the next Calculate.
+    calculatedInputs_.clear();
+    for (int row = 0; row < kTableRows; ++row) {
+        if (isResultRow(row, table_.so3Mode())) staleRows_.set(static_cast<std::size_t>(row));
+    }
+    refreshStale();
+}
+
+void frmTW_FlueGas::refreshStale() {
+    if (table_.so3Mode() == So3Mode::UserInput) staleRows_.reset(rowSo3ConversionRate);
+    msfInput_->tableModel().setStaleRows(staleRows_);
+    staleNote_->setText(resultsStale() ? textIn(kStaleResultsNote, language_) : QString());
+}
+
+bool frmTW_FlueGas::resultsCurrentOrCalculated() {
+    commitEditor();
+    checkInputs();
+    if (!lastCalculation_) return false;
+    if (!resultsStale()) return true;
+    if (!ask_ || !ask_(textIn(kCalculateNowQuestion, language_))) return false;
+    Calculate();
+    return lastCalculation_.has_value() && !resultsStale();
+}
+
 void frmTW_FlueGas::Calculate() {
-    lastCalculation_.reset();
     runCommand([&] {
-        lastCalculation_ = CalculateAndRecord(table_);
-        if (lastCalculation_) {
-            lastCalculation_->dateTime = QDateTime::currentDateTime()
-                                             .toString(QStringLiteral("yyyy-MM-dd HH:mm"))
-                                             .toStdString();
+        std::optional<CalculationRecord> record = CalculateAndRecord(table_);
+        if (!record) {
+            // The rows keep the earlier numbers, shown as old; there is nothing to report.
+            if (lastCalculation_ || resultsStale()) {
+                for (int row = 0; row < kTableRows; ++row) {
+                    if (isResultRow(row, table_.so3Mode())) {
+                        staleRows_.set(static_cast<std::size_t>(row));
+                    }
+                }
+            }
+            calculatedInputs_.clear();
+            lastCalculation_.reset();
+            return;
         }
+        record->dateTime =
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
+        // The sheet names the fuel while the composition is still the one it gave.
+        if (fuelOrigin_ && compositionTexts() == fuelComposition_) record->fuel = fuelOrigin_;
+        lastCalculation_ = std::move(record);
+        calculatedInputs_ = caseOptions(caseOfTable(table_));
+        staleRows_.reset();
     });
+    refreshStale();
     refreshResultActions();
 }
 
@@ -615,10 +803,20 @@ void frmTW_FlueGas::MakeHundredByH2O() {
 
 void frmTW_FlueGas::ShowComponentTotal() {
     runCommand([&] { tw::fluegas::ShowComponentTotal(table_); });
+    // The total just written is that of the composition shown.
+    staleRows_.reset(rowComponentTotal);
+    refreshStale();
 }
 
 void frmTW_FlueGas::SetCompositionBasis(CompositionBasis basis) {
+    const CompositionBasis before = table_.compositionBasis();
     runCommand([&] { tw::fluegas::SetCompositionBasis(table_, basis); });
+    // The switch writes the converted total and the mole weight: those rows are current.
+    if (table_.compositionBasis() != before) {
+        staleRows_.reset(rowComponentTotal);
+        staleRows_.reset(rowMoleWeight);
+        refreshStale();
+    }
     refreshChecks();
 }
 
@@ -646,6 +844,8 @@ void frmTW_FlueGas::refreshChecks() {
     check("mnuFormulaSub2", table_.enthalpyFormula() == BnWSteam);
     check("mnuSO3Auto", table_.so3Mode() == So3Mode::Automatic);
     check("mnuSO3UI", table_.so3Mode() == So3Mode::UserInput);
+    check("mnuLanguageKorean", language_ == TW_Korean);
+    check("mnuLanguageEnglish", language_ == TW_English);
 }
 
 void frmTW_FlueGas::OpenUnitDialog() {
@@ -682,24 +882,37 @@ void frmTW_FlueGas::ShowLicenceAgreement() {
 }
 
 void frmTW_FlueGas::ShowCalculationReport() {
-    if (!lastCalculation_) return;
+    if (!resultsCurrentOrCalculated()) return;
     if (report_) report_->close();
-    const CalculationReport report =
-        buildCalculationReport(*lastCalculation_, kProgramAndVersion, language_);
-    report_ = new frmReport(report, language_, this);
+    report_ = new frmReport(*lastCalculation_, choices_.header, language_, this);
+    connect(report_, &frmReport::headerChanged, this, [this](const ReportHeader& header) {
+        choices_.header = header;
+        if (report_) report_->setSuggestedFileName(suggestedFileName(QStringLiteral("rtf")));
+    });
+    report_->setSaveFolder(saveFolder_);
+    report_->setSuggestedFileName(suggestedFileName(QStringLiteral("rtf")));
+    connect(report_, &frmReport::savedIn, this, [this](const QString& folder) {
+        saveFolder_ = folder;
+        if (report_) report_->setSuggestedFileName(suggestedFileName(QStringLiteral("rtf")));
+    });
     report_->show();
     report_->raise();
     report_->activateWindow();
 }
 
 void frmTW_FlueGas::SaveResults() {
-    if (!lastCalculation_ || !chooseResultsFile_) return;
-    const std::optional<QString> name = chooseResultsFile_();
-    if (!name || name->isEmpty()) return;
+    if (!chooseResultsFile_ || !resultsCurrentOrCalculated()) return;
+    const std::optional<ResultsFile> file = chooseResultsFile_();
+    if (!file || file->name.isEmpty()) return;
     // Written whole beside its final name and renamed over it, so a failed save leaves any
     // earlier file as it was.
-    const std::filesystem::path path = name->toStdString();
-    if (const auto error = writeFileAtomically(path, resultsCsv(*lastCalculation_))) {
+    const std::filesystem::path path = file->name.toStdString();
+    const std::string contents = file->spreadsheet
+                                     ? resultsSpreadsheetCsv(*lastCalculation_, language_)
+                                     : resultsCsv(*lastCalculation_);
+    if (const auto error = writeFileAtomically(path, contents); !error) {
+        saveFolder_ = QFileInfo(file->name).absolutePath();
+    } else {
         const std::string text =
             messageText(kResultsNotSavedMessage, language_,
                         {{"path", path.string()}, {"reason", error->messageText()}});
@@ -735,9 +948,27 @@ bool frmTW_FlueGas::pasteCompositionFromClipboard() {
 void frmTW_FlueGas::OpenFlueGasFromFuel() {
     frmFuelGas dialog(language_, this);
     if (dialog.exec() == QDialog::Accepted && dialog.result()) {
-        runCommand([&] { ApplyFlueGasFromFuel(table_, *dialog.result()); });
+        runCommand([&] {
+            ApplyFlueGasFromFuel(table_, *dialog.result());
+            fuelOrigin_.reset();
+            if (const std::optional<CombustionInput> input = dialog.input()) {
+                fuelOrigin_ = CalculationRecord::FuelOrigin{*input, *dialog.result()};
+                fuelComposition_ = compositionTexts();
+            }
+        });
     }
     activate();
+}
+
+QString frmTW_FlueGas::suggestedFileName(const QString& suffix) const {
+    // The case's name with the characters a file name cannot hold replaced.
+    QString base = QString::fromStdString(choices_.header.caseName).trimmed();
+    static const QRegularExpression unsafe(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]+"));
+    base.replace(unsafe, QStringLiteral("_"));
+    if (base.isEmpty() || base == QLatin1String(".") || base == QLatin1String("..")) {
+        base = QString::fromLatin1(kBaseName);
+    }
+    return base.left(120) + u'.' + suffix;
 }
 
 void frmTW_FlueGas::ExitProgram() {

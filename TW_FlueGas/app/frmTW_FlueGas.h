@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <bitset>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -13,6 +14,7 @@
 
 #include "CalculationRecord.h"
 #include "CalculatorTable.h"
+#include "LastCase.h"
 #include "WindowTexts.h"
 #include "frmReport.h"
 #include "frmTW_UnitSel.h"
@@ -63,8 +65,32 @@ class frmTW_FlueGas final : public QMainWindow {
     const std::filesystem::path& lastCasePath() const noexcept { return lastCasePath_; }
     // Asks where to save the results; nothing when the user cancels. A file dialog unless
     // replaced (tests).
-    using FileChooser = std::function<std::optional<QString>()>;
+    // The chosen file and whether the spreadsheet table was chosen as its type.
+    struct ResultsFile {
+        ResultsFile(QString fileName, bool asSpreadsheet = false)  // NOLINT: a name alone is CSV
+            : name(std::move(fileName)), spreadsheet(asSpreadsheet) {}
+        QString name;
+        bool spreadsheet = false;
+    };
+    using FileChooser = std::function<std::optional<ResultsFile>()>;
     void setResultsFileChooser(FileChooser chooser) { chooseResultsFile_ = std::move(chooser); }
+    // Asks a yes/no question ("Calculate now?"); true for Yes. A message box unless replaced.
+    using Question = std::function<bool(const QString& text)>;
+    void setQuestion(Question question) { ask_ = std::move(question); }
+
+    // The language the window shows.
+    std::int32_t language() const noexcept { return language_; }
+    // True while the result rows show the numbers of inputs that have changed since.
+    bool resultsStale() const noexcept { return staleRows_.any(); }
+    bool isRowStale(int row) const { return row >= 0 && row < kTableRows && staleRows_.test(row); }
+    // The header of the calculation sheet as the user last filled it in.
+    const ReportHeader& reportHeader() const noexcept { return choices_.header; }
+    void setReportHeader(const ReportHeader& header) { choices_.header = header; }
+    // The folder the last file was saved in, offered by the next save.
+    const QString& saveFolder() const noexcept { return saveFolder_; }
+    void setSaveFolder(const QString& folder) { saveFolder_ = folder; }
+    // A file name made from the case of the sheet ("Boiler_A"), or the program's name.
+    QString suggestedFileName(const QString& suffix) const;
 
   public slots:
     // Called by name by the unit dialog after OK: takes over the dialog's temperature and
@@ -80,6 +106,8 @@ class frmTW_FlueGas final : public QMainWindow {
     void OpenUnitDialog();
     void SetUnitsAsDefault();
     void ShowLicenceAgreement();
+    // The Language menu: every open window switches, and the choice is kept for the next start.
+    void ChooseLanguage(std::int32_t language);
     // The ways out of the window: the calculation report, the results as CSV, the table on the
     // clipboard; and a composition pasted into rows 1 to 7.
     void ShowCalculationReport();
@@ -97,6 +125,15 @@ class frmTW_FlueGas final : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void applyLanguage(std::int32_t language);
+    // Compares the inputs shown with those of the last Calculate and marks the results stale
+    // when they differ.
+    void checkInputs();
+    void refreshStale();
+    // With stale results: asks "Calculate now?" and calculates on Yes; false when the results
+    // are still not current (No, or a refused calculation).
+    bool resultsCurrentOrCalculated();
+    void applyToolTips();
     void LoadSettings();
     void SaveSettings();
     void RestoreLastCase();
@@ -104,6 +141,11 @@ class frmTW_FlueGas final : public QMainWindow {
     void saveOnExit();
     void refreshResultActions();
     void stepRow(int delta);
+    // The next row the user types into from `from` in the direction `delta`, going round the
+    // table when `wrap`; 0 when there is none.
+    int nextInputRow(int from, int delta, bool wrap) const;
+    // The texts of rows 1 to 7 and the composition basis.
+    std::vector<std::string> compositionTexts() const;
     bool pasteCompositionFromClipboard();
     void createMenus();
     void createControls();
@@ -137,6 +179,7 @@ class frmTW_FlueGas final : public QMainWindow {
     CaptionButton* cmd100_ = nullptr;
     CaptionButton* cmdTotal_ = nullptr;
     std::array<QLabel*, 4> labels_{};
+    QLabel* staleNote_ = nullptr;
     std::array<QAction*, kMenuCaptions.size()> menuItems_{};
 
     QPointer<frmTW_UnitSel> unitDialog_;
@@ -144,6 +187,15 @@ class frmTW_FlueGas final : public QMainWindow {
     std::optional<CalculationRecord> lastCalculation_;
     std::filesystem::path lastCasePath_;
     FileChooser chooseResultsFile_;
+    Question ask_;
+    // The inputs the shown results were calculated from (as option names and values).
+    std::vector<std::pair<std::string, std::string>> calculatedInputs_;
+    std::bitset<kTableRows> staleRows_;
+    WindowChoices choices_;
+    QString saveFolder_;
+    // What the last Apply of the fuel dialog wrote into rows 1 to 7, and where it came from.
+    std::optional<CalculationRecord::FuelOrigin> fuelOrigin_;
+    std::vector<std::string> fuelComposition_;
     bool exiting_ = false;
     bool shownOnce_ = false;
 };

@@ -62,6 +62,8 @@ check "runtime dependencies computed from the binaries: $depends" \
 if [[ $gui == ON ]]; then
   check "the window's Qt libraries are dependencies" grep -q 'libqt6widgets6' <<<"$depends"
   check "the Qt platform plugins are a dependency" grep -q 'qt6-qpa-plugins' <<<"$depends"
+  check "Qt's translations are a dependency" grep -q 'qt6-translations-l10n' <<<"$depends"
+  check "the Korean sans-serif font is a dependency" grep -q 'fonts-nanum' <<<"$depends"
 fi
 check "the -dev package depends on this exact runtime" \
   grep -qF "tw-suite (= $release)" <<<"$(field "$dev_deb" Depends)"

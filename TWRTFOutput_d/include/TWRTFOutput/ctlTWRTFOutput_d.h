@@ -37,6 +37,15 @@ class TWRTFOUTPUT_EXPORT RtfOutputDialogs {
     virtual std::optional<QString> saveFileName(QWidget* parent, const QString& title,
                                                 const QString& filter,
                                                 const QString& defaultSuffix) = 0;
+    // The same, offering `suggested` (a folder and file name) first; dialogs that cannot offer
+    // a name ask as saveFileName does.
+    virtual std::optional<QString> saveFileNameSuggesting(QWidget* parent, const QString& title,
+                                                          const QString& filter,
+                                                          const QString& defaultSuffix,
+                                                          const QString& suggested) {
+        static_cast<void>(suggested);
+        return saveFileName(parent, title, filter, defaultSuffix);
+    }
     // Sets up `printer`; false when cancelled. `selectionOnly` comes back true when the user
     // chose to print the selection (offered only when `hasSelection`).
     virtual bool print(QWidget* parent, const QString& title, QPrinter& printer, bool hasSelection,
@@ -183,6 +192,20 @@ class TWRTFOUTPUT_EXPORT ctlTWRTFOutput_d : public QWidget {
 
     void setDialogs(std::unique_ptr<RtfOutputDialogs> dialogs);
 
+    // The viewer mode, for read-only text a host shows: no toolbar, no font lists, and one
+    // menu in plain words, "파일(&F)" with "다른 이름으로 저장(&A)..." (Ctrl+S), "인쇄(&P)..."
+    // (Ctrl+P) and "닫기(&C)" (English with TW_Language 1). The full mode is the default.
+    void setViewerMode(bool on);
+    bool isViewerMode() const noexcept { return viewerMode_; }
+    // The file name the save dialog offers first (folder and name).
+    void setSuggestedFileName(const QString& name) { suggestedFileName_ = name; }
+    QString suggestedFileName() const { return suggestedFileName_; }
+    // The document's title, given to printed files (the title of a PDF).
+    void setDocumentTitle(const QString& title) { documentTitle_ = title; }
+    QString documentTitle() const { return documentTitle_; }
+    // Prints "page / pages" centred under the text of every printed page.
+    void setPageNumbers(bool on) { pageNumbers_ = on; }
+
     QTextEdit* textArea() const { return rtfOutput_; }
     QToolBar* toolbar() const { return toolbar_; }
     QMenuBar* menuBar() const { return menuBar_; }
@@ -198,6 +221,8 @@ class TWRTFOUTPUT_EXPORT ctlTWRTFOutput_d : public QWidget {
 
   signals:
     void CloseClick();
+    // A file was saved under `fileName`.
+    void fileSaved(const QString& fileName);
     // Tells the host's property store that a property was set.
     void PropertyChanged(const QString& name);
 
@@ -210,6 +235,8 @@ class TWRTFOUTPUT_EXPORT ctlTWRTFOutput_d : public QWidget {
     class ProgrammaticEdit;
 
     void setupActions();
+    void setupViewerMenu();
+    void applyViewerCaptions();
     void toggleCharAttribute(Command command);
     void setAlignment(ParagraphAlignment alignment);
     void chooseFont(const QString& family);
@@ -254,4 +281,9 @@ class TWRTFOUTPUT_EXPORT ctlTWRTFOutput_d : public QWidget {
     QFont ownFont_;  // follows the insertion format; measures the words
     int programmaticDepth_ = 0;
     bool displayed_ = false;
+    bool viewerMode_ = false;
+    QMenuBar* viewerMenuBar_ = nullptr;
+    QString suggestedFileName_;
+    QString documentTitle_;
+    bool pageNumbers_ = false;
 };

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QTableWidget>
 
+#include "CalculationReport.h"
 #include "Combustion.h"
 #include "FlueGasBatch.h"
 #include "FlueGasCalculator.h"
@@ -219,6 +220,133 @@ TEST_F(FuelGasDialogTest, ScreenshotsOfBothLanguages) {
         ASSERT_TRUE(d.result().has_value()) << d.statusText().toStdString();
         picture(d, "fuel_gas_dialog_korean");
     });
+}
+
+}  // namespace
+}  // namespace tw::fluegas::testing
+
+namespace tw::fluegas::testing {
+namespace {
+
+TEST_F(FuelGasDialogTest, AnotherWayOfGivingAirOrMoistureShowsTheSameCase) {
+    open(TW_English);
+    withDialog([&](frmFuelGas& d) {
+        chooseKind(d, 0);
+        typeAnalysis(d, coal_);
+        choose(d, "cmbAirQuantity", 0);
+        fill(d, {{"txtAirQuantity", "20"}, {"txtAirTemperature", "25"}});
+        choose(d, "cmbMoisture", 0);
+        fill(d, {{"txtMoisture", "0.013"}});
+        ASSERT_TRUE(d.result());
+        const FlueGasFromFuelResult before = *d.result();
+        auto* air = d.findChild<QLineEdit*>(QStringLiteral("txtAirQuantity"));
+        auto* moisture = d.findChild<QLineEdit*>(QStringLiteral("txtMoisture"));
+        const std::size_t o2 = index(GasComponent::O2);
+        struct Step {
+            const char* combo;
+            int choice;
+            QLineEdit* field;
+            double shown;
+            double tolerance;
+        };
+        const std::vector<Step> steps = {
+            {"cmbAirQuantity", 1, air, before.dryVolPercent[o2], 0.006},
+            {"cmbAirQuantity", 2, air, before.wetVolPercent[o2], 0.006},
+            {"cmbAirQuantity", 0, air, 20, 0.05},
+            {"cmbMoisture", 1, moisture, *relativeHumidityOf(0.013, 25), 0.06},
+            {"cmbMoisture", 0, moisture, 0.013, 0.0001},
+        };
+        for (const Step& step : steps) {
+            choose(d, step.combo, step.choice);
+            EXPECT_NEAR(step.field->text().toDouble(), step.shown, step.tolerance)
+                << step.combo << " " << step.choice;
+            // The case is the same: the same excess air within the rounding of the field.
+            ASSERT_TRUE(d.result()) << step.combo << " " << step.choice;
+            EXPECT_NEAR(d.result()->excessAirPercent, before.excessAirPercent, 0.1)
+                << step.combo << " " << step.choice;
+        }
+    });
+}
+
+TEST_F(FuelGasDialogTest, KeepsItsSizeAndShowsTheCorrelationNoteForSolidsOnly) {
+    open(TW_Korean);
+    withDialog([&](frmFuelGas& d) {
+        auto* note = d.findChild<QLabel*>(QStringLiteral("lblHhvNote"));
+        chooseKind(d, 0);
+        QApplication::processEvents();
+        const QSize solid = d.size();
+        EXPECT_TRUE(note->text().contains(QStringLiteral("Channiwala")));
+        EXPECT_TRUE(note->isVisibleTo(&d));
+        chooseKind(d, 1);
+        QApplication::processEvents();
+        EXPECT_EQ(d.size(), solid);
+        EXPECT_FALSE(note->isVisibleTo(&d));
+        // The analysis column's caption fits its column.
+        auto* grid = d.findChild<QTableWidget*>(QStringLiteral("msfFuel"));
+        for (int kind : {0, 1}) {
+            chooseKind(d, kind);
+            const QString caption = gridText(d, "msfFuel", 0, 1);
+            EXPECT_LE(grid->fontMetrics().horizontalAdvance(caption), grid->columnWidth(1))
+                << caption.toStdString();
+        }
+    });
+}
+
+TEST_F(FuelGasDialogTest, TheSheetNamesTheFuelWhileTheCompositionIsItsOwn) {
+    open(TW_English);
+    withDialog([&](frmFuelGas& d) {
+        chooseKind(d, 0);
+        typeAnalysis(d, coal_);
+        choose(d, "cmbAirQuantity", 0);
+        fill(d, {{"txtAirQuantity", "20"}, {"txtAirTemperature", "25"}, {"txtCoPpm", "0"}});
+        apply(d);
+    });
+    goToRow(rowGasTemperature);
+    typeRows({"300", "25"});
+    clickButton("cmdCalc");
+    ASSERT_TRUE(window().lastCalculation());
+    ASSERT_TRUE(window().lastCalculation()->fuel);
+    const CalculationReport sheet =
+        buildCalculationReport(*window().lastCalculation(), "p", TW_English);
+    const auto fuel =
+        std::find_if(sheet.sections.begin(), sheet.sections.end(),
+                     [](const ReportSection& s) { return s.heading == "Flue gas from fuel"; });
+    ASSERT_NE(fuel, sheet.sections.end());
+    const auto has = [&](const std::string& label, const std::string& value) {
+        return std::any_of(fuel->rows.begin(), fuel->rows.end(), [&](const ReportRow& r) {
+            return r.label == label && (value.empty() || r.value == value);
+        });
+    };
+    EXPECT_TRUE(has("C", "65.400"));
+    EXPECT_TRUE(has("Excess air", "20.00"));
+    EXPECT_TRUE(has("Higher heating value (HHV)", ""));
+    EXPECT_TRUE(has("Air temperature", "25.0"));
+    // Another N2 is no longer the fuel's composition.
+    goToRow(rowN2);
+    type("70");
+    key(Qt::Key_Return);
+    clickButton("cmdCalc");
+    ASSERT_TRUE(window().lastCalculation());
+    EXPECT_FALSE(window().lastCalculation()->fuel);
+}
+
+TEST(RelativeHumidity, InvertsTheMoistureOfSaturatedAndDryAir) {
+    CombustionInput input;
+    input.moisture = AirMoisture::RelativeHumidity;
+    input.airTemperatureC = 30;
+    for (double rh : {0.0, 35.0, 100.0}) {
+        input.moistureValue = rh;
+        const FlueGasFromFuelOutcome outcome = evaluateFlueGasFromFuel(input);
+        static_cast<void>(outcome);
+    }
+    EXPECT_NEAR(*relativeHumidityOf(0, 30), 0, 1e-12);
+    // Outside 1 oC to 100 oC, and for a moisture that is no number, there is none.
+    EXPECT_FALSE(relativeHumidityOf(0.01, 0.5));
+    EXPECT_FALSE(relativeHumidityOf(0.01, 100));
+    EXPECT_FALSE(relativeHumidityOf(std::nan(""), 30));
+    EXPECT_FALSE(relativeHumidityOf(-0.01, 30));
+    // Over 100 % for air holding more than saturated air can.
+    EXPECT_GT(*relativeHumidityOf(1.0, 30), 100);
 }
 
 }  // namespace

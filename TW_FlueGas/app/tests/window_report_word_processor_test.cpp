@@ -87,3 +87,51 @@ TEST_F(ReportInWordProcessor, LibreOfficeShowsTheSameText) {
         EXPECT_GT(theirs.size(), 40);
     }
 }
+
+TEST_F(ReportInWordProcessor, LibreOfficeSetsTheKoreanSheetInOneFamily) {
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    const QString dir = QDir::current().absoluteFilePath(QStringLiteral("report_fixtures_fonts"));
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    open(TW_Korean);
+    typeRows({"76", "0.9", "4", "12", "0", "0.1", "6", "", "300", "25"});
+    clickButton("cmdCalc");
+    menu("mnuReport");
+    frmReport* report = window().reportWindow();
+    ASSERT_NE(report, nullptr);
+    const QString file = dir + "/sheet_korean.rtf";
+    report->rtfOutput()->setDialogs(std::make_unique<AnsweringDialogs>(file, QString()));
+    report->rtfOutput()->runCommand(ctlTWRTFOutput_d::Command::SaveAs);
+    const QString profile =
+        QStringLiteral("file:///tmp/tw_lo_fonts_%1").arg(static_cast<long>(::getpid()));
+    QProcess convert;
+    convert.start(soffice, {QStringLiteral("-env:UserInstallation=") + profile,
+                            QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                            QStringLiteral("fodt"), QStringLiteral("--outdir"), dir, file});
+    ASSERT_TRUE(convert.waitForFinished(300000)) << "LibreOffice did not finish";
+    QDir(QStringLiteral("/tmp/tw_lo_fonts_%1").arg(static_cast<long>(::getpid())))
+        .removeRecursively();
+    ASSERT_EQ(convert.exitCode(), 0);
+    QFile flat(dir + "/sheet_korean.fodt");
+    ASSERT_TRUE(flat.open(QIODevice::ReadOnly));
+    const QString xml = QString::fromUtf8(flat.readAll());
+    // The font faces the file declares, by name (two table entries of one family may come
+    // back as two faces of it).
+    QMap<QString, QString> faces;
+    static const QRegularExpression face(QStringLiteral(
+        "<style:font-face style:name=\"([^\"]+)\"[^>]*svg:font-family=\"([^\"]+)\""));
+    for (auto it = face.globalMatch(xml); it.hasNext();) {
+        const auto m = it.next();
+        faces[m.captured(1)] = QString(m.captured(2)).remove(QStringLiteral("&apos;"));
+    }
+    // The Latin and the Asian font of every text style: the sheet's one family.
+    QSet<QString> families;
+    static const QRegularExpression font(QStringLiteral("style:font-name(?:-asian)?=\"([^\"]+)\""));
+    for (auto it = font.globalMatch(xml); it.hasNext();) {
+        const QString name = it.next().captured(1);
+        families << faces.value(name, name);
+    }
+    EXPECT_EQ(families, QSet<QString>{QStringLiteral("NanumGothic")})
+        << QStringList(families.begin(), families.end()).join(u',').toStdString();
+}

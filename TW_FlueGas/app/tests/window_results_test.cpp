@@ -37,7 +37,9 @@ std::string readFile(const fs::path& p) {
 
 class ResultsWindow : public WindowTest {
   protected:
-    QString path(const char* name) const { return QString::fromStdString((testFolder() / name).string()); }
+    QString path(const char* name) const {
+        return QString::fromStdString((testFolder() / name).string());
+    }
     void calculate(const std::vector<QString>& rows) {
         goToRow(rowN2);
         typeRows(rows);
@@ -141,14 +143,16 @@ TEST_F(ResultsWindow, SavedReportHoldsEveryInputAndResultInBothLanguages) {
         }
         EXPECT_EQ(reportRow(*document, shown.text(rowGasTemperature, colItem)),
                   (QStringList{QString::fromStdString(shown.text(rowGasTemperature, colItem)),
-                               "300", "oC"}));
-        // Every result as the table shows it, with its unit where the table has one.
+                               "300", "°C"}));
+        // Every result as the table shows it, with its unit as an engineer writes it.
         for (int row : {rowMoleWeight, rowGasEnthalpy, rowSo3ConversionRate, rowOkkesDewPoint,
                         rowVerhoffDewPoint, rowWaterDewPoint}) {
             QStringList expected{QString::fromStdString(shown.text(row, colItem)),
                                  QString::fromStdString(shown.value(row))};
-            if (!shown.text(row, colUnit).empty()) {
-                expected << QString::fromStdString(shown.text(row, colUnit));
+            if (row == rowMoleWeight) {
+                expected << QStringLiteral("kg/kmol");
+            } else if (!shown.text(row, colUnit).empty()) {
+                expected << QString::fromStdString(sheetUnit(shown.text(row, colUnit)));
             }
             EXPECT_EQ(reportRow(*document, shown.text(row, colItem)), expected) << row;
         }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CalculatorTable.h"
+#include "Combustion.h"
 #include "FlueGasBatch.h"
 #include "FlueGasCalculator.h"
 #include "tw/MessageSink.h"
@@ -24,6 +25,13 @@ struct CalculationRecord {
     std::vector<RecordedMessage> messages;
     // When the calculation ran, as the caller writes it ("2026-05-04 14:30").
     std::string dateTime;
+    // The fuel, air and result the composition came from, when it came from the fuel
+    // calculation unchanged.
+    struct FuelOrigin {
+        CombustionInput input;
+        FlueGasFromFuelResult result;
+    };
+    std::optional<FuelOrigin> fuel;
 };
 
 // "Calculate" as the button runs it, keeping what it read, what it found and a copy of every
@@ -50,5 +58,10 @@ CalculatorTable resultTable(const CalculationRecord& record);
 // The record as the CSV that `twcalc fluegas --csv` writes for this case (header line and one
 // row), UTF-8 with a byte order mark so that spreadsheets show Korean text.
 std::string resultsCsv(const CalculationRecord& record);
+
+// The record as a table for a spreadsheet: one header row of the quantity names in `language`
+// with their units ("N2 [Volume %]"), one row of their numbers; a cell that holds no number
+// ("N/A") stays empty. Comma separated with a decimal point, UTF-8 with a byte order mark.
+std::string resultsSpreadsheetCsv(const CalculationRecord& record, std::int32_t language);
 
 }  // namespace tw::fluegas

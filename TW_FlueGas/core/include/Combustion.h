@@ -108,6 +108,11 @@ FlueGasFromFuelOutcome evaluateFlueGasFromFuel(const CombustionInput& input);
 // sink in the program language, caption "Function FlueGasFromFuel".
 FlueGasFromFuelOutcome FlueGasFromFuel(const CombustionInput& input);
 
+// The relative humidity, percent, of air at `airTemperatureC` and the standard atmosphere that
+// holds `humidityKgPerKg` kg water per kg dry air; nothing where relative humidity is not
+// defined there (outside 1 oC to below 100 oC, or no saturation pressure).
+std::optional<double> relativeHumidityOf(double humidityKgPerKg, double airTemperatureC);
+
 // One line of the results as they are shown (the dialog, twcalc's text output): caption, unit,
 // decimals of the number and the value, empty where the line does not apply (the per Nm3 lines
 // of a solid fuel, a flame temperature outside the data).

@@ -1,5 +1,7 @@
 #include "CalculationRecord.h"
 
+#include <charconv>
+#include <cmath>
 #include <sstream>
 
 #include "tw/Format.h"
@@ -47,7 +49,7 @@ std::optional<CalculationRecord> CalculateAndRecord(CalculatorTable& table) {
         results = Calculate(table);
     }
     if (!results.complete) return std::nullopt;
-    return CalculationRecord{caseOfInput(input, unit), results, copying.take(), {}};
+    return CalculationRecord{caseOfInput(input, unit), results, copying.take(), {}, std::nullopt};
 }
 
 FlueGasCase caseOfInput(const FlueGasInput& input, const Unit& unit) {
@@ -115,6 +117,51 @@ std::string resultsCsv(const CalculationRecord& record) {
     csv << "\xEF\xBB\xBF";
     writeCaseCsv(csv, caseOptions(record.inputs), resultTable(record), record.messages);
     return csv.str();
+}
+
+namespace {
+
+// A CSV field, quoted when it holds a comma, a quote or a line break.
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        quoted += c;
+        if (c == '"') quoted += '"';
+    }
+    return quoted + '"';
+}
+
+// The cell's text when it is a whole number text ("76.000", "-1.5E+03"); empty otherwise.
+std::string numberCell(const std::string& text) {
+    if (text.empty()) return {};
+    // Read without the process locale, which may use a decimal comma.
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || !std::isfinite(value)) return {};
+    return text;
+}
+
+}  // namespace
+
+std::string resultsSpreadsheetCsv(const CalculationRecord& record, std::int32_t requested) {
+    const std::int32_t language = requested == TW_Korean ? TW_Korean : TW_English;
+    const CalculatorTable table = resultTable(record);
+    std::string header;
+    std::string values;
+    for (int row = kFixedRows; row < kTableRows; ++row) {
+        const std::string& unit = table.text(row, colUnit);
+        std::string name = rowCaption(row, language);
+        if (!unit.empty()) name += " [" + unit + "]";
+        if (row > kFixedRows) {
+            header += ',';
+            values += ',';
+        }
+        header += csvField(name);
+        values += numberCell(table.value(row));
+    }
+    return "\xEF\xBB\xBF" + header + "\r\n" + values + "\r\n";
 }
 
 }  // namespace tw::fluegas

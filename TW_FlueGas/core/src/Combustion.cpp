@@ -203,6 +203,28 @@ double airHumidity(const CombustionInput& input) {
     return humidity;
 }
 
+}  // namespace
+
+std::optional<double> relativeHumidityOf(double humidityKgPerKg, double airTemperatureC) {
+    if (!(std::isfinite(humidityKgPerKg) && humidityKgPerKg >= 0)) return std::nullopt;
+    CombustionInput saturated;
+    saturated.moisture = AirMoisture::RelativeHumidity;
+    saturated.moistureValue = 100;
+    saturated.airTemperatureC = airTemperatureC;
+    double saturation = 0;
+    try {
+        saturation = airHumidity(saturated);
+    } catch (const Refused&) {
+        return std::nullopt;
+    }
+    // Partial pressures of the vapour, as shares of the atmosphere: x / (k + x).
+    const auto share = [](double x) { return x / (kWaterToAirMoleWeight + x); };
+    if (!(saturation > 0)) return std::nullopt;
+    return share(humidityKgPerKg) / share(saturation) * 100;
+}
+
+namespace {
+
 // The flue gas of one unit of fuel at an air quantity A (kmol dry air), kmol by species, and the
 // carbon left as CO.
 struct Products {

@@ -9,6 +9,7 @@
 #include "CalculationRecord.h"
 #include "CalculationReport.h"
 #include "FlueGasTestSupport.h"
+#include "tw/Format.h"
 
 namespace {
 
@@ -199,9 +200,12 @@ TEST_F(CalculationRecordTest, ReportHoldsEveryInputAndResultInBothLanguages) {
             }
             for (int row = rowComponentTotal; row <= rowWaterDewPoint; ++row) {
                 if (row == rowComponentTotal && record.results.normalisedComposition) continue;
-                EXPECT_TRUE(hasRow(rowCaption(row, language), table.value(row),
-                                   row == rowComponentTotal ? compositionUnitText(c.basis)
-                                                            : table.text(row, colUnit)))
+                // Units as the sheet writes them: "°C", the mole weight in kg/kmol.
+                const std::string unit = row == rowComponentTotal ? compositionUnitText(c.basis)
+                                         : row == rowMoleWeight
+                                             ? std::string("kg/kmol")
+                                             : sheetUnit(table.text(row, colUnit));
+                EXPECT_TRUE(hasRow(rowCaption(row, language), table.value(row), unit))
                     << "row " << row << " " << table.value(row);
             }
             // The scaled composition only where the run scaled it.
@@ -210,6 +214,15 @@ TEST_F(CalculationRecordTest, ReportHoldsEveryInputAndResultInBothLanguages) {
                       record.results.normalisedComposition.has_value());
             EXPECT_TRUE(
                 hasRow(language == TW_Korean ? "프로그램" : "Program", "TW_FlueGas Ver. 9", ""));
+            // A scaled composition says from what total it was scaled.
+            if (record.results.normalisedComposition) {
+                ASSERT_FALSE(lines.empty());
+                EXPECT_NE(lines.front().find(format000(*record.results.componentTotal)),
+                          std::string::npos)
+                    << lines.front();
+                EXPECT_NE(lines.front().find("100 %"), std::string::npos);
+                lines.erase(lines.begin());
+            }
             // Notes of the window, the formula's with "B&W" as itself, and the messages.
             const bool koreanBnW = c.formula == BnWSteam && language == TW_Korean;
             EXPECT_EQ(lines.front(), koreanBnW
