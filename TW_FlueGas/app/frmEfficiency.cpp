@@ -24,9 +24,11 @@
 #include <QtCharts/QValueAxis>
 #include <cmath>
 #include <filesystem>
+#include <span>
 
 #include "AtomicFile.h"
 #include "EfficiencyTexts.h"
+#include "ProgramLanguage.h"
 #include "WindowTexts.h"
 #include "frmFuelGas.h"
 #include "frmReport.h"
@@ -102,6 +104,17 @@ frmEfficiency::frmEfficiency(std::int32_t language, QWidget* parent)
         if (const auto in = remembered.input()) setFuelAndAir(*in);
     }
     recalculate();
+    // A switch of the program language rewrites every text, the menus, the results and the
+    // charts included.
+    connect(&LanguageSwitch::instance(), &LanguageSwitch::languageChanged, this,
+            [this](std::int32_t language) {
+                language_ = language;
+                menuBar()->clear();
+                createMenus();
+                applyCaptions();
+                showFuelSummary();
+                recalculate();
+            });
 }
 
 frmEfficiency::~frmEfficiency() = default;
@@ -262,8 +275,16 @@ void frmEfficiency::applyCaptions() {
     for (std::size_t i = 0; i < kEfficiencyFields.size(); ++i) {
         fieldCaptions_[i]->setText(text(kEfficiencyFields[i].caption, language_));
     }
-    for (const BilingualText& item : kO2BasisItems) cmbO2Basis_->addItem(text(item, language_));
-    for (const BilingualText& item : kAnalyserItems) cmbAnalyser_->addItem(text(item, language_));
+    // The choices keep their place when their texts change language.
+    for (auto [box, items] :
+         {std::pair{cmbO2Basis_, std::span<const BilingualText>(kO2BasisItems)},
+          std::pair{cmbAnalyser_, std::span<const BilingualText>(kAnalyserItems)}}) {
+        const QSignalBlocker quiet(box);
+        const int chosen = std::max(box->currentIndex(), 0);
+        box->clear();
+        for (const BilingualText& item : items) box->addItem(text(item, language_));
+        box->setCurrentIndex(chosen);
+    }
     QStringList header;
     for (const BilingualText& column : kLossColumns) header << text(column, language_);
     msfLosses_->setHorizontalHeaderLabels(header);
@@ -271,25 +292,11 @@ void frmEfficiency::applyCaptions() {
     tabCharts_->setTabText(1, text(kO2ChartTab, language_));
 }
 
-void frmEfficiency::setFuelAndAir(const CombustionInput& fuelAndAir) {
-    fuelAndAir_ = fuelAndAir;
-    // The O2 and the CO the dialog was given are the stack's; excess air leaves O2 to it.
-    const QSignalBlocker quietO2(fields_[kO2]);
-    const QSignalBlocker quietCo(fields_[kCo]);
-    const QSignalBlocker quietBasis(cmbO2Basis_);
-    if (fuelAndAir.airQuantity == AirQuantity::ExcessAir) {
-        fields_[kO2]->clear();
-    } else {
-        fields_[kO2]->setText(
-            QString::fromStdString(generalNumberNoBlank(fuelAndAir.airQuantityPercent)));
-        cmbO2Basis_->setCurrentIndex(fuelAndAir.airQuantity == AirQuantity::O2Wet ? 1 : 0);
-    }
-    fields_[kCo]->setText(QString::fromStdString(generalNumberNoBlank(fuelAndAir.coPpm)));
+// The fuel and the air in one line each, in the program language.
+void frmEfficiency::showFuelSummary() {
+    if (!fuelAndAir_) return;
+    const CombustionInput& fuelAndAir = *fuelAndAir_;
     const bool gas = fuelAndAir.fuel.kind == FuelKind::Gas;
-    fieldUnits_[kFlow]->setText(
-        QString::fromLatin1(gas ? kFuelGasFlowUnit : kEfficiencyFields[kFlow].unit));
-    fields_[kRefuse]->setEnabled(!gas);
-
     QString summary = text(kFuelKindShort[gas ? 1 : 0], language_) + QStringLiteral(": ");
     const auto keys = fuelKeys(fuelAndAir.fuel.kind);
     QStringList parts;
@@ -312,6 +319,28 @@ void frmEfficiency::setFuelAndAir(const CombustionInput& fuelAndAir) {
                    QStringLiteral(" %");
     }
     lblFuel_->setText(summary);
+}
+
+void frmEfficiency::setFuelAndAir(const CombustionInput& fuelAndAir) {
+    fuelAndAir_ = fuelAndAir;
+    // The O2 and the CO the dialog was given are the stack's; excess air leaves O2 to it.
+    const QSignalBlocker quietO2(fields_[kO2]);
+    const QSignalBlocker quietCo(fields_[kCo]);
+    const QSignalBlocker quietBasis(cmbO2Basis_);
+    if (fuelAndAir.airQuantity == AirQuantity::ExcessAir) {
+        fields_[kO2]->clear();
+    } else {
+        fields_[kO2]->setText(
+            QString::fromStdString(generalNumberNoBlank(fuelAndAir.airQuantityPercent)));
+        cmbO2Basis_->setCurrentIndex(fuelAndAir.airQuantity == AirQuantity::O2Wet ? 1 : 0);
+    }
+    fields_[kCo]->setText(QString::fromStdString(generalNumberNoBlank(fuelAndAir.coPpm)));
+    const bool gas = fuelAndAir.fuel.kind == FuelKind::Gas;
+    fieldUnits_[kFlow]->setText(
+        QString::fromLatin1(gas ? kFuelGasFlowUnit : kEfficiencyFields[kFlow].unit));
+    fields_[kRefuse]->setEnabled(!gas);
+
+    showFuelSummary();
     recalculate();
 }
 

@@ -51,6 +51,7 @@ class frmEfficiency final : public QMainWindow {
     void createMenus();
     void applyCaptions();
     void openFuelAndAir();
+    void showFuelSummary();
     void recalculate();
     void showResult();
     void showCharts();

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QMenuBar>
 #include <QTableWidget>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
@@ -88,6 +89,23 @@ TEST_F(EfficiencyWindowTest, TheOptionMenuOpensItInBothLanguages) {
     // No fuel typed anywhere yet.
     EXPECT_FALSE(w.result());
     EXPECT_EQ(w.statusText().toStdString(), "No fuel yet: give one under \"Fuel and air\".");
+}
+
+// The Language menu of the calculator switches the open efficiency window too, its menu, its
+// status and its choices, which keep their place.
+TEST_F(EfficiencyWindowTest, TheLanguageMenuSwitchesAnOpenWindow) {
+    open(TW_Korean);
+    frmEfficiency& w = openEfficiency();
+    auto* analyser = w.findChild<QComboBox*>();
+    ASSERT_NE(analyser, nullptr);
+    analyser->setCurrentIndex(1);
+    menu("mnuLanguageEnglish");
+    EXPECT_EQ(w.windowTitle().toStdString(), "Boiler Efficiency - Tarnwell Inc.");
+    EXPECT_EQ(w.statusText().toStdString(), "No fuel yet: give one under \"Fuel and air\".");
+    EXPECT_EQ(analyser->currentIndex(), 1);
+    EXPECT_EQ(w.menuBar()->actions().size(), 1);
+    menu("mnuLanguageKorean");
+    EXPECT_EQ(w.windowTitle().toStdString(), "보일러 효율 - Tarnwell Inc.");
 }
 
 // The fuel typed in the dialog is the window's; the window shows what twcalc efficiency prints.
