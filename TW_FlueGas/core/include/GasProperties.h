@@ -66,7 +66,10 @@ struct GasProperties {
 std::optional<GasProperties> gasProperties(const GasMixture& gas, double T, double p);
 
 // The checks of gasProperties alone, with its messages: true when T and p are accepted.
+// acceptTemperature makes the temperature's check alone (for a table over temperature at an
+// accepted pressure).
 bool acceptState(double T, double p);
+bool acceptTemperature(double T);
 // The properties without the checks or messages, for a state acceptState accepted.
 GasProperties gasPropertiesUnchecked(const GasMixture& gas, double T, double p);
 

@@ -4,6 +4,7 @@
 
 #include "GasProperties.h"
 
+#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -161,6 +162,15 @@ const std::array<double, kCount>& referenceEnthalpies() {
     return h;
 }
 
+// A single-precision result as the double of its shortest text (40.539146, not
+// 40.539146423339844): the figure the steam table and the dew point correlations give.
+double fromSingle(float v) {
+    const std::string text = shortestFloat(v);
+    double d = v;
+    std::from_chars(text.data(), text.data() + text.size(), d);
+    return d;
+}
+
 std::optional<double> waterDewPoint(double xH2O, double p) {
     // About the saturation pressure of water at 1 oC, where the steam table starts, and the
     // critical pressure, where it ends; kg/cm2 a.
@@ -175,7 +185,7 @@ std::optional<double> waterDewPoint(double xH2O, double p) {
     steam.setuTP(ktounit_degC);
     steam.SSTABLE(ktoSStable_PR, static_cast<float>(pw));
     if (steam.StableError() != 0) return std::nullopt;
-    return steam.TSAT();
+    return fromSingle(steam.TSAT());
 }
 
 }  // namespace
@@ -236,12 +246,15 @@ double speciesThermalConductivity(GasComponent species, double T) {
                               speciesViscosity(species, T), cpOverR(i, T) - 1.0);
 }
 
+bool acceptTemperature(double T) {
+    if (T > kLowestTemperatureK && T <= kHighestTemperatureK) return true;
+    tw::detail::showInLanguage(temperatureRangeText(true, T), temperatureRangeText(false, T),
+                               kCaption);
+    return false;
+}
+
 bool acceptState(double T, double p) {
-    if (!(T > kLowestTemperatureK && T <= kHighestTemperatureK)) {
-        tw::detail::showInLanguage(temperatureRangeText(true, T), temperatureRangeText(false, T),
-                                   kCaption);
-        return false;
-    }
+    if (!acceptTemperature(T)) return false;
     if (!(p > 0.0) || !std::isfinite(p)) {
         tw::detail::showInLanguage(kInvalidPressure, kCaption);
         return false;
@@ -335,8 +348,12 @@ DewPoints dewPoints(const GasMixture& gas, double p) {
     const float SO2 = percent(GasComponent::SO2);
     const float H2O = percent(GasComponent::H2O);
     const float O2 = percent(GasComponent::O2);
-    if (auto t = tryOkkesAcidDewPointAtPressure(celsius, SO2, H2O, O2, atm)) d.okkes = *t;
-    if (auto t = tryVerhoffAcidDewPointAtPressure(celsius, SO2, H2O, O2, atm)) d.verhoff = *t;
+    if (auto t = tryOkkesAcidDewPointAtPressure(celsius, SO2, H2O, O2, atm)) {
+        d.okkes = fromSingle(*t);
+    }
+    if (auto t = tryVerhoffAcidDewPointAtPressure(celsius, SO2, H2O, O2, atm)) {
+        d.verhoff = fromSingle(*t);
+    }
     return d;
 }
 
