@@ -25,7 +25,7 @@ import os
 
 from . import _twsuite
 
-__all__ = ["AutomationError", "InputRefused", "fluegas_batch"]
+__all__ = ["AutomationError", "InputRefused", "fluegas_batch", "gas_properties_batch"]
 
 
 class AutomationError(Exception):
@@ -174,7 +174,7 @@ def _docstring(command, returns):
 
 
 def _make_function(command):
-    name = "_".join(command["path"])
+    name = "_".join(command["path"]).replace("-", "_")
     twcalc_line = "twcalc " + " ".join(command["path"]) + " --json"
     if name == "convert":
         def function(*args, **kwargs):
@@ -238,3 +238,7 @@ def fluegas_batch(**options):
 fluegas_batch.__signature__ = inspect.Signature(
     [inspect.Parameter(name, inspect.Parameter.KEYWORD_ONLY, default=None)
      for name in CELL_OPTIONS + SETTING_OPTIONS + ("lang", "jobs")])
+
+
+from ._gas_properties import (  # noqa: E402  (after the command table)
+    GAS_PROPERTIES_NUMBERS, GAS_PROPERTIES_SETTINGS, gas_properties_batch)
