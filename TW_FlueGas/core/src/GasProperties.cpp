@@ -118,8 +118,24 @@ double euckenConductivity(const detail::SpeciesTransportData& d, double M, doubl
     return 3.75 * psi * mu * kR * 1000.0 / M;
 }
 
+// A single-precision figure as the double of its shortest text (40.539146, not
+// 40.539146423339844): the figure the steam table, the dew point correlations and the
+// calculator's molar masses give.
+double fromSingle(float v) {
+    const std::string text = shortestFloat(v);
+    double d = v;
+    std::from_chars(text.data(), text.data() + text.size(), d);
+    return d;
+}
+
+// The calculator's molar masses (28.013 for N2, ...), kg/kmol.
 double molarMass(std::size_t i) {
-    return static_cast<double>(kGasMolarMass[i]);
+    static const std::array<double, kCount> masses = [] {
+        std::array<double, kCount> m{};
+        for (std::size_t k = 0; k < kCount; ++k) m[k] = fromSingle(kGasMolarMass[k]);
+        return m;
+    }();
+    return masses[i];
 }
 
 // Molar cp / R of species i at T.
@@ -160,15 +176,6 @@ const std::array<double, kCount>& referenceEnthalpies() {
         return r;
     }();
     return h;
-}
-
-// A single-precision result as the double of its shortest text (40.539146, not
-// 40.539146423339844): the figure the steam table and the dew point correlations give.
-double fromSingle(float v) {
-    const std::string text = shortestFloat(v);
-    double d = v;
-    std::from_chars(text.data(), text.data() + text.size(), d);
-    return d;
 }
 
 std::optional<double> waterDewPoint(double xH2O, double p) {

@@ -130,7 +130,7 @@ TEST_F(GasPropertiesTest, IdealGasIdentities) {
     const auto ar = gasProperties(pureSpecies(GasComponent::Ar), 500, 1e5);
     const auto ar10 = gasProperties(pureSpecies(GasComponent::Ar), 500, 1e6);
     EXPECT_NEAR(ar->gamma, 5.0 / 3.0, 1e-4);
-    const double arR = kNasaGasConstant * 1000 / kGasMolarMass[index(GasComponent::Ar)];
+    const double arR = kNasaGasConstant * 1000 / 39.948;
     EXPECT_NEAR(ar10->entropy - ar->entropy, -arR * std::log(10.0), 1e-9);
 }
 
@@ -145,7 +145,7 @@ TEST_F(GasPropertiesTest, PureSpeciesHaveTheirOwnValues) {
         for (const bool volume : {true, false}) {
             const auto g = gasProperties(mixture(percent, volume), 700, kAtm);
             ASSERT_TRUE(g);
-            EXPECT_DOUBLE_EQ(g->moleWeight, kGasMolarMass[static_cast<std::size_t>(i)]);
+            EXPECT_NEAR(g->moleWeight, kGasMolarMass[static_cast<std::size_t>(i)], 1e-5);
             EXPECT_DOUBLE_EQ(g->viscosity, speciesViscosity(species, 700));
             EXPECT_DOUBLE_EQ(g->thermalConductivity, speciesThermalConductivity(species, 700));
         }
