@@ -136,8 +136,7 @@ py::dict gasPropertiesBatch(const py::dict& numbers, const py::dict& settings,
                     const gp::DewPoints d = gp::dewPoints(*gas, pa);
                     for (const auto& dew : {d.water, d.okkes, d.verhoff}) {
                         if (dew) {
-                            out[i][c] = tw::units::convertDouble(tw::QuantityId::TP,
-                                                                 tw::ktounit_degC, units.uTP, *dew);
+                            out[i][c] = gp::celsiusInUnits(units.uTP, *dew);
                         }
                         ++i;
                     }

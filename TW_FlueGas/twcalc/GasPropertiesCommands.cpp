@@ -24,80 +24,10 @@ namespace twcalc::gasprops {
 namespace gp = tw::gasprops;
 using tw::QuantityId;
 
-const std::array<PropertyColumn, 13> kPropertyColumns{{
-    {"mole_weight", &gp::GasProperties::moleWeight},
-    {"density", &gp::GasProperties::density},
-    {"cp", &gp::GasProperties::cp},
-    {"cv", &gp::GasProperties::cv},
-    {"gamma", &gp::GasProperties::gamma},
-    {"enthalpy", &gp::GasProperties::enthalpy},
-    {"entropy", &gp::GasProperties::entropy},
-    {"speed_of_sound_m_per_s", &gp::GasProperties::speedOfSound},
-    {"viscosity", &gp::GasProperties::viscosity},
-    {"kinematic_viscosity_m2_per_s", &gp::GasProperties::kinematicViscosity},
-    {"thermal_conductivity", &gp::GasProperties::thermalConductivity},
-    {"thermal_diffusivity_m2_per_s", &gp::GasProperties::thermalDiffusivity},
-    {"prandtl", &gp::GasProperties::prandtl},
-}};
-
 namespace {
 
-// How a key is shown: through a quantity of the catalogue (from its SI unit, the SI value
-// scaled by siScale first) or in a fixed unit.
-struct KeyUnit {
-    std::string_view key;
-    std::optional<QuantityId> quantity;
-    int siUnit;
-    double siScale;
-    std::string_view fixedUnit;
-};
-
-constexpr KeyUnit kKeyUnits[] = {
-    {"mole_weight", std::nullopt, 0, 1, "kg/kmol"},
-    {"density", QuantityId::Density, tw::ktounit_kgperm3, 1, ""},
-    {"cp", QuantityId::ENTRO, tw::ktounit_kJperkgK, 1e-3, ""},
-    {"cv", QuantityId::ENTRO, tw::ktounit_kJperkgK, 1e-3, ""},
-    {"gamma", std::nullopt, 0, 1, ""},
-    {"enthalpy", QuantityId::ENTH, tw::ktounit_kJperkg, 1e-3, ""},
-    {"entropy", QuantityId::ENTRO, tw::ktounit_kJperkgK, 1e-3, ""},
-    {"speed_of_sound_m_per_s", std::nullopt, 0, 1, "m/s"},
-    {"viscosity", QuantityId::Visco, tw::ktounit_Pasec, 1, ""},
-    {"kinematic_viscosity_m2_per_s", std::nullopt, 0, 1, "m2/s"},
-    {"thermal_conductivity", QuantityId::ThCond, tw::ktounit_WpermK, 1, ""},
-    {"thermal_diffusivity_m2_per_s", std::nullopt, 0, 1, "m2/s"},
-    {"prandtl", std::nullopt, 0, 1, ""},
-};
-
-const KeyUnit& keyUnit(std::string_view key) {
-    for (const KeyUnit& k : kKeyUnits) {
-        if (k.key == key) return k;
-    }
-    throw std::logic_error("no unit for the key " + std::string(key));
-}
-
-int unitOf(const GasUnits& units, QuantityId q) {
-    switch (q) {
-        case QuantityId::TP:
-            return units.uTP;
-        case QuantityId::PR:
-            return units.uPR;
-        case QuantityId::Visco:
-            return units.uVisco;
-        case QuantityId::ThCond:
-            return units.uThCond;
-        case QuantityId::Density:
-            return units.uDensity;
-        case QuantityId::ENTRO:
-            return units.uENTRO;
-        case QuantityId::ENTH:
-            return units.uENTH;
-        default:
-            throw std::logic_error("not a unit of the gas properties");
-    }
-}
-
 std::string display(QuantityId q, int index) {
-    return tw::units::quantity(q).units[static_cast<std::size_t>(index)].display;
+    return tw::gasprops::unitDisplay(q, index);
 }
 
 // The unit options, with the quantity each one chooses.
@@ -140,27 +70,6 @@ double decimal(float v) {
     return d;
 }
 
-double kelvin(int uTP, double t) {
-    return tw::units::convertDouble(QuantityId::TP, uTP, tw::ktounit_degK, t);
-}
-
-double absolutePascal(int uPR, double p) {
-    return 1000.0 * tw::units::convertDouble(QuantityId::PR, uPR, tw::ktounit_kPaa, p);
-}
-
-double propertyInUnits(const GasUnits& units, std::string_view key, double si) {
-    const KeyUnit& k = keyUnit(key);
-    if (!k.quantity) return si;
-    return tw::units::convertDouble(*k.quantity, k.siUnit, unitOf(units, *k.quantity),
-                                    si * k.siScale);
-}
-
-std::string unitText(const GasUnits& units, std::string_view key) {
-    const KeyUnit& k = keyUnit(key);
-    if (!k.quantity) return std::string(k.fixedUnit);
-    return display(*k.quantity, unitOf(units, *k.quantity));
-}
-
 Json propertiesJson(const GasUnits& units, const gp::GasProperties& properties) {
     Json object = Json::object();
     for (const PropertyColumn& c : kPropertyColumns) {
@@ -171,7 +80,7 @@ Json propertiesJson(const GasUnits& units, const gp::GasProperties& properties) 
 
 Json dewPointJson(const GasUnits& units, const std::optional<double>& celsius) {
     if (!celsius) return nullptr;
-    return tw::units::convertDouble(QuantityId::TP, tw::ktounit_degC, units.uTP, *celsius);
+    return tw::gasprops::celsiusInUnits(units.uTP, *celsius);
 }
 
 GasCase gasCaseFromOptions(const std::vector<std::pair<std::string, std::string>>& options) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "GasProperties.h"
+#include "GasPropertyUnits.h"
 #include "Session.h"
 
 namespace twcalc::gasprops {
@@ -19,11 +20,13 @@ inline constexpr std::array<std::string_view, 17> kCaseOptionNames{
     "n2", "ar",  "o2",  "co2",    "co",      "so2",      "h2o",    "basis", "t",
     "p",  "utp", "upr", "uvisco", "uthcond", "udensity", "uentro", "uenth"};
 
-// The units of the results and inputs: indexes into the catalogue's lists (index 0 when left
-// out, as every command).
-struct GasUnits {
-    int uTP = 0, uPR = 0, uVisco = 0, uThCond = 0, uDensity = 0, uENTRO = 0, uENTH = 0;
-};
+using tw::gasprops::absolutePascal;
+using tw::gasprops::GasUnits;
+using tw::gasprops::kelvin;
+using tw::gasprops::kPropertyColumns;
+using tw::gasprops::PropertyColumn;
+using tw::gasprops::propertyInUnits;
+using tw::gasprops::unitText;
 
 struct GasCase {
     bool isVolumeBasis = true;
@@ -40,24 +43,6 @@ GasCase gasCaseFromOptions(const std::vector<std::pair<std::string, std::string>
 
 // A number of the command line (a finite float) as the double of its decimal text.
 double decimal(float v);
-
-// A temperature in `uTP` in kelvin, a pressure in `uPR` as an absolute pressure in Pa, by the
-// catalogue's conversions in double.
-double kelvin(int uTP, double t);
-double absolutePascal(int uPR, double p);
-
-// One dimensional result: its JSON key, the member of GasProperties and how it is shown.
-struct PropertyColumn {
-    std::string_view key;
-    double tw::gasprops::GasProperties::*member;
-};
-// Every property of a state in the order of the JSON object.
-extern const std::array<PropertyColumn, 13> kPropertyColumns;
-
-// A property in the case's units (the SI value of GasProperties converted through the unit
-// catalogue), and the unit text of its key; an empty text for a dimensionless key.
-double propertyInUnits(const GasUnits& units, std::string_view key, double si);
-std::string unitText(const GasUnits& units, std::string_view key);
 
 // The properties of a state as the JSON object's keys, in the case's units.
 Json propertiesJson(const GasUnits& units, const tw::gasprops::GasProperties& properties);
