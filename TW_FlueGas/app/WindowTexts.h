@@ -27,7 +27,7 @@ struct MenuCaption {
     const char* shortcut = nullptr;
 };
 
-inline constexpr std::array<MenuCaption, 24> kMenuCaptions{{
+inline constexpr std::array<MenuCaption, 25> kMenuCaptions{{
     {"mnuFile", "파일(&F)", "File(&F)"},
     {"mnuReport", "계산서(&R)...", "Calculation report(&R)..."},
     {"mnuSaveResults", "결과 저장(&S)...", "Save results(&S)..."},
@@ -51,6 +51,7 @@ inline constexpr std::array<MenuCaption, 24> kMenuCaptions{{
     {"mnuSO3Auto", "자동 계산", "Automatic calculation"},
     {"mnuSO3UI", "사용자 입력", "User input"},
     {"mnuFuelGas", "연료로부터 가스 조성(&G)...", "Flue gas from fuel(&G)..."},
+    {"mnuGasProperties", "가스 물성(&P)...", "Gas properties(&P)..."},
     {"mnuInfo", "정보(&I)", "Info(&I)"},
     {"mnuInfoEULA", "사용권 계약서(&E)...", "End User License Agreement(&E)..."},
 }};

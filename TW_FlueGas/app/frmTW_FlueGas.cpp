@@ -25,6 +25,7 @@
 #include "SettingsFile.h"
 #include "TableClipboard.h"
 #include "frmFuelGas.h"
+#include "frmGasProperties.h"
 #include "frmReport.h"
 #include "frmTW_UnitSel.h"
 #include "tw/AutomationError.h"
@@ -342,6 +343,7 @@ void frmTW_FlueGas::createMenus() {
     command(so3, "mnuSO3UI", true, [this] { SelectSo3Mode(So3Mode::UserInput); });
     set->addSeparator();
     command(set, "mnuFuelGas", false, [this] { OpenFlueGasFromFuel(); });
+    command(set, "mnuGasProperties", false, [this] { OpenGasProperties(); });
 
     QMenu* info = submenu(nullptr, "mnuInfo");
     command(info, "mnuInfoEULA", false, [this] { ShowLicenceAgreement(); });
@@ -721,6 +723,13 @@ void frmTW_FlueGas::OpenFlueGasFromFuel() {
     if (dialog.exec() == QDialog::Accepted && dialog.result()) {
         runCommand([&] { ApplyFlueGasFromFuel(table_, *dialog.result()); });
     }
+    activate();
+}
+
+void frmTW_FlueGas::OpenGasProperties() {
+    commitEditor();
+    frmGasProperties dialog(table_, language_, this);
+    dialog.exec();
     activate();
 }
 

@@ -88,6 +88,8 @@ class frmTW_FlueGas final : public QMainWindow {
     void PasteComposition();
     // The "Flue gas from fuel" dialog; its Apply writes the wet composition into the table.
     void OpenFlueGasFromFuel();
+    // The "Gas properties" dialog for the composition and gas temperature in the table.
+    void OpenGasProperties();
     // Writes the settings and the case shown, and ends the program (every window closes).
     void ExitProgram();
 
