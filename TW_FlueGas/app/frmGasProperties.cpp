@@ -44,28 +44,8 @@ constexpr BilingualText kNoTemperature = {"계산표에 가스 온도를 입력�
 constexpr BilingualText kPressureNotANumber = {"압력은 숫자여야 합니다.",
                                                "The pressure should be a number."};
 
-// The caption of each property, in the order of kPropertyColumns.
-constexpr std::array<BilingualText, 13> kPropertyCaptions{{
-    {"분자량", "Mole weight"},
-    {"밀도", "Density"},
-    {"정압 비열 cp", "Specific heat cp"},
-    {"정적 비열 cv", "Specific heat cv"},
-    {"비열비 γ", "Ratio of specific heats γ"},
-    {"엔탈피 (25 oC 기준)", "Enthalpy (from 25 oC)"},
-    {"엔트로피", "Entropy"},
-    {"음속", "Speed of sound"},
-    {"점도", "Viscosity"},
-    {"동점도", "Kinematic viscosity"},
-    {"열전도율", "Thermal conductivity"},
-    {"열확산율", "Thermal diffusivity"},
-    {"프란틀 수", "Prandtl number"},
-}};
-constexpr std::array<BilingualText, 3> kDewPointCaptions{{
-    {"물 이슬점", "Water dew point"},
-    {"산 이슬점 (Okkes)", "Acid dew point (Okkes)"},
-    {"산 이슬점 (Verhoff, Banchero)", "Acid dew point (Verhoff and Banchero)"},
-}};
-constexpr int kRows = static_cast<int>(kPropertyCaptions.size() + kDewPointCaptions.size());
+constexpr int kRows =
+    static_cast<int>(gasprops::kPropertyColumns.size() + gasprops::kDewPointCaptions.size());
 
 // The curves of the chart: the property and the axis side.
 struct Curve {
@@ -221,17 +201,17 @@ void frmGasProperties::createControls() {
         QString::fromStdString(gasprops::unitDisplay(QuantityId::TP, units_.uTP));
     for (std::size_t i = 0; i < gasprops::kPropertyColumns.size(); ++i) {
         const auto row = static_cast<int>(i);
-        msfProperties_->setItem(row, 0,
-                                new QTableWidgetItem(text(kPropertyCaptions[i], language_)));
+        msfProperties_->setItem(
+            row, 0, new QTableWidgetItem(text(gasprops::kPropertyColumns[i].caption, language_)));
         msfProperties_->setItem(row, 1, new QTableWidgetItem);
         msfProperties_->setItem(row, 2,
                                 new QTableWidgetItem(QString::fromStdString(gasprops::unitText(
                                     units_, gasprops::kPropertyColumns[i].key))));
     }
-    for (std::size_t i = 0; i < kDewPointCaptions.size(); ++i) {
+    for (std::size_t i = 0; i < gasprops::kDewPointCaptions.size(); ++i) {
         const auto row = static_cast<int>(gasprops::kPropertyColumns.size() + i);
-        msfProperties_->setItem(row, 0,
-                                new QTableWidgetItem(text(kDewPointCaptions[i], language_)));
+        msfProperties_->setItem(
+            row, 0, new QTableWidgetItem(text(gasprops::kDewPointCaptions[i], language_)));
         msfProperties_->setItem(row, 1, new QTableWidgetItem);
         msfProperties_->setItem(row, 2, new QTableWidgetItem(temperatureUnit));
     }
@@ -283,6 +263,7 @@ void frmGasProperties::recalculate() {
                 const ScopedMessageSink sink(recorder);
                 const ScopedLanguage scoped(language_);
                 const double pa = gasprops::absolutePascal(units_.uPR, *p);
+                pressurePa_ = pa;
                 properties_ = gasprops::gasProperties(*gas_, *temperatureK_, pa);
                 if (properties_) dewPoints_ = gasprops::dewPoints(*gas_, pa);
             }
@@ -292,6 +273,12 @@ void frmGasProperties::recalculate() {
     lblStatus_->setText(problem);
     showFigures();
     drawChart();
+}
+
+std::optional<gasprops::GasPropertiesShown> frmGasProperties::shown() const {
+    if (!properties_) return std::nullopt;
+    return gasprops::GasPropertiesShown{*properties_, dewPoints_, units_, *temperatureK_,
+                                        pressurePa_};
 }
 
 QString frmGasProperties::statusText() const {
@@ -339,15 +326,12 @@ void frmGasProperties::drawChart() {
     temperatureAxis->setRange(gasprops::fromKelvin(units_.uTP, low),
                               gasprops::fromKelvin(units_.uTP, high));
     chart_->addAxis(temperatureAxis, Qt::AlignBottom);
-    const double pa = gasprops::absolutePascal(units_.uPR, txtPressure_->text().toDouble());
+    const double pa = pressurePa_;
     for (std::size_t k = 0; k < kCurves.size(); ++k) {
         const Curve& curve = kCurves[k];
         const gasprops::PropertyColumn& column = gasprops::propertyColumn(curve.key);
         auto* series = new QLineSeries;
-        series->setName(text(kPropertyCaptions[static_cast<std::size_t>(
-                                 &column - gasprops::kPropertyColumns.data())],
-                             language_) +
-                        QStringLiteral(" (") +
+        series->setName(text(column.caption, language_) + QStringLiteral(" (") +
                         QString::fromStdString(gasprops::unitText(units_, curve.key)) +
                         QStringLiteral(")"));
         double lowest = INFINITY, highest = -INFINITY;

@@ -10,6 +10,7 @@
 
 #include "CalculatorTable.h"
 #include "GasProperties.h"
+#include "GasPropertiesReport.h"
 #include "GasPropertyUnits.h"
 
 class QLabel;
@@ -34,6 +35,9 @@ class frmGasProperties final : public QDialog {
         return properties_;
     }
     const gasprops::DewPoints& dewPoints() const noexcept { return dewPoints_; }
+    // The figures with their state and units, for the calculation report; empty while none
+    // are shown.
+    std::optional<gasprops::GasPropertiesShown> shown() const;
     // Why nothing is shown, or the notices of the figures.
     QString statusText() const;
     // The chart's series in the window's units: viscosity, conductivity, cp.
@@ -49,6 +53,7 @@ class frmGasProperties final : public QDialog {
     gasprops::GasUnits units_;
     std::optional<gasprops::GasMixture> gas_;
     std::optional<double> temperatureK_;
+    double pressurePa_ = gasprops::kStandardAtmospherePa;
     QString tableProblem_;
     std::optional<gasprops::GasProperties> properties_;
     gasprops::DewPoints dewPoints_;

@@ -577,6 +577,7 @@ void frmTW_FlueGas::runCommand(F&& command) {
 
 void frmTW_FlueGas::Calculate() {
     lastCalculation_.reset();
+    gasPropertiesShown_.reset();
     runCommand([&] {
         lastCalculation_ = CalculateAndRecord(table_);
         if (lastCalculation_) {
@@ -670,8 +671,12 @@ void frmTW_FlueGas::ShowLicenceAgreement() {
 void frmTW_FlueGas::ShowCalculationReport() {
     if (!lastCalculation_) return;
     if (report_) report_->close();
-    const CalculationReport report =
+    CalculationReport report =
         buildCalculationReport(*lastCalculation_, kProgramAndVersion, language_);
+    if (gasPropertiesShown_) {
+        report.sections.push_back(
+            gasprops::gasPropertiesReportSection(*gasPropertiesShown_, language_));
+    }
     report_ = new frmReport(report, language_, this);
     report_->show();
     report_->raise();
@@ -730,6 +735,8 @@ void frmTW_FlueGas::OpenGasProperties() {
     commitEditor();
     frmGasProperties dialog(table_, language_, this);
     dialog.exec();
+    // The calculation's report adds the figures last shown.
+    if (lastCalculation_ && dialog.shown()) gasPropertiesShown_ = dialog.shown();
     activate();
 }
 

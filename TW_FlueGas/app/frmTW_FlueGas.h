@@ -13,6 +13,7 @@
 
 #include "CalculationRecord.h"
 #include "CalculatorTable.h"
+#include "GasPropertiesReport.h"
 #include "WindowTexts.h"
 #include "frmReport.h"
 #include "frmTW_UnitSel.h"
@@ -131,6 +132,8 @@ class frmTW_FlueGas final : public QMainWindow {
     std::int32_t language_;
     std::filesystem::path settingsPath_;
     std::optional<Unit> defaultUnits_;
+    // The gas properties dialog's figures of the last calculation, for its report.
+    std::optional<gasprops::GasPropertiesShown> gasPropertiesShown_;
     Options options_;
 
     CalculatorGrid* msfInput_ = nullptr;

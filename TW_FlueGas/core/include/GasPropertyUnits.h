@@ -10,6 +10,7 @@
 
 #include "GasProperties.h"
 #include "Units.h"
+#include "tw/Language.h"
 
 namespace tw::gasprops {
 
@@ -28,9 +29,12 @@ struct PropertyColumn {
     int siUnit;
     double siScale;
     std::string_view fixedUnit;
+    BilingualText caption;  // as tables and reports show it
 };
 // Every property of a state, in the order users see them.
 extern const std::array<PropertyColumn, 13> kPropertyColumns;
+// The captions of the dew points: water, Okkes, Verhoff and Banchero.
+extern const std::array<BilingualText, 3> kDewPointCaptions;
 // The column of a key; std::out_of_range for another key.
 const PropertyColumn& propertyColumn(std::string_view key);
 

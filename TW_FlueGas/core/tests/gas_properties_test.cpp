@@ -2,6 +2,7 @@
 
 #include "FlueGasTestSupport.h"
 #include "GasProperties.h"
+#include "GasPropertiesReport.h"
 #include "mdlTW_NASA_TP.h"
 
 using namespace tw;
@@ -293,6 +294,46 @@ TEST_F(GasPropertiesTest, DewPointsThatDoNotExist) {
     EXPECT_FALSE(dewPoints(mixture({99.9, 0, 0, 0, 0, 0.1, 0}), kAtm).water);
     EXPECT_FALSE(dewPoints(pureSpecies(GasComponent::H2O), 30e6).water);
     EXPECT_NEAR(*dewPoints(pureSpecies(GasComponent::H2O), kAtm).water, 100.0, 0.05);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GasPropertiesTest, ReportSectionShowsTheFiguresInTheirUnits) {
+    GasPropertiesShown shown;
+    shown.temperatureK = 423.15;
+    shown.pressurePa = kAtm;
+    shown.properties = *gasProperties(air(), shown.temperatureK, shown.pressurePa);
+    shown.dewPoints = dewPoints(air(), kAtm);
+    shown.units.uTP = ktounit_degK;
+    shown.units.uVisco = ktounit_Pasec;
+    shown.units.uPR = ktounit_kPaa;
+    struct Case {
+        std::int32_t language;
+        const char* heading;
+        const char* firstRow;
+        const char* waterDewPoint;
+    };
+    const Case cases[] = {{TW_English, "Gas properties", "Gas temperature", "Water dew point"},
+                          {TW_Korean, "가스 물성", "가스 온도", "물 이슬점"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.heading);
+        const fluegas::ReportSection s = gasPropertiesReportSection(shown, c.language);
+        EXPECT_EQ(s.heading, c.heading);
+        ASSERT_EQ(s.rows.size(), 2u + kPropertyColumns.size() + 3u);
+        EXPECT_EQ(s.rows[0].label, c.firstRow);
+        EXPECT_EQ(s.rows[0].value, "423.15");
+        EXPECT_EQ(s.rows[0].unit, "K");
+        EXPECT_EQ(s.rows[1].value, "101.325");
+        EXPECT_EQ(s.rows[1].unit, "kPa a");
+        const fluegas::ReportRow& viscosity = s.rows[2 + 8];
+        EXPECT_NEAR(std::stod(viscosity.value), shown.properties.viscosity, 1e-9);
+        EXPECT_EQ(viscosity.unit, "Pa-s");
+        // Dry air has no dew points.
+        EXPECT_EQ(s.rows[2 + kPropertyColumns.size()].label, c.waterDewPoint);
+        EXPECT_EQ(s.rows[2 + kPropertyColumns.size()].value, "N/A");
+    }
 }
 
 }  // namespace
