@@ -8,10 +8,13 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QTableWidget>
+#include <QTextEdit>
 
 #include "GasProperties.h"
+#include "TWRTFOutput/ctlTWRTFOutput_d.h"
 #include "WindowFixture.h"
 #include "frmGasProperties.h"
+#include "frmReport.h"
 
 namespace tw::fluegas::testing {
 namespace {
@@ -125,6 +128,29 @@ TEST_F(GasPropertiesDialogTest, TableProblemsAreShownInsteadOfFigures) {
     });
     // No message box came up meanwhile: the dialog shows the core's messages itself.
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// The report of a calculation carries the figures the dialog showed after it, until the next
+// calculation.
+TEST_F(GasPropertiesDialogTest, TheReportOfTheCalculationAddsTheFigures) {
+    open(TW_English);
+    typeFlueGas("150");
+    key(Qt::Key_Down);
+    type("25");
+    clickButton("cmdCalc");
+    const auto reportText = [this] {
+        menu("mnuReport");
+        frmReport* report = window().reportWindow();
+        return report ? report->rtfOutput()->textArea()->toPlainText() : QString();
+    };
+    EXPECT_FALSE(reportText().contains(QStringLiteral("Gas properties")));
+    withDialog([](frmGasProperties& d) { typePressure(d, "2"); });
+    const QString withFigures = reportText();
+    EXPECT_TRUE(withFigures.contains(QStringLiteral("Gas properties")));
+    EXPECT_TRUE(withFigures.contains(QStringLiteral("Thermal conductivity")));
+    EXPECT_TRUE(withFigures.contains(QStringLiteral("kg/cm2 a")));
+    clickButton("cmdCalc");
+    EXPECT_FALSE(reportText().contains(QStringLiteral("Gas properties")));
 }
 
 }  // namespace
