@@ -238,6 +238,25 @@ const std::array<const char*, 4>& systemNames() {
     return kSystemNames;
 }
 
+double convertDouble(QuantityId id, int sourceUnit, int targetUnit, double v) {
+    const QuantityInfo& q = quantity(id);
+    if (!q.valid(sourceUnit) || !q.valid(targetUnit)) return 0.0;
+    if (sourceUnit == targetUnit) return v;
+    switch (q.kind) {
+        case Kind::Linear:
+            return convertLinear(q, sourceUnit, targetUnit, v);
+        case Kind::Pressure:
+            return convertPressure(sourceUnit, targetUnit, v);
+        case Kind::PressureDifference:
+            return scalePressure(sourceUnit / 2, targetUnit / 2, v);
+        case Kind::Temperature:
+            return convertTemperature(sourceUnit, targetUnit, v);
+        case Kind::KinematicViscosity:
+            return convertViscoX(q, sourceUnit, targetUnit, static_cast<float>(v));
+    }
+    return 0.0;
+}
+
 float convert(QuantityId id, int sourceUnit, int targetUnit, float sourceValue) {
     const QuantityInfo& q = quantity(id);
     if (!q.valid(sourceUnit) || !q.valid(targetUnit)) return 0.0f;

@@ -100,6 +100,10 @@ const std::array<const char*, 4>& systemNames();
 // outside the list gives 0, otherwise the arithmetic runs in double and is rounded to float
 // once. A floating-point fault raises tw::AutomationError (5 invalid, 6 overflow).
 float convert(QuantityId id, int sourceUnit, int targetUnit, float sourceValue);
+// The same conversion in double throughout, without the rounding to float and its fault
+// checks, for callers that compute in double (infinities and NaN pass through); 0 for an index
+// outside the list. The empirical kinematic viscosity scales read their value as a float.
+double convertDouble(QuantityId id, int sourceUnit, int targetUnit, double sourceValue);
 
 // CvtPR, CvtdP, CvtTP, ... as free functions.
 #define TW_DECLARE_CVT(Key)                                                    \

@@ -55,6 +55,7 @@ inline constexpr auto kMenuCaptions = std::to_array<MenuCaption>({
     {"mnuLanguageEnglish", "English", nullptr},
     {"mnuFuelGas", "연료로부터 가스 조성(&G)...", "Flue gas from fuel(&G)..."},
     {"mnuEfficiency", "보일러 효율(&B)...", "Boiler efficiency(&B)..."},
+    {"mnuGasProperties", "가스 물성(&P)...", "Gas properties(&P)..."},
     {"mnuInfo", "정보(&I)", "Info(&I)"},
     {"mnuInfoEULA", "사용권 계약서(&E)...", "End User License Agreement(&E)..."},
 });

@@ -132,6 +132,11 @@ void frmReport::setSuggestedFileName(const QString& name) {
     }
 }
 
+void frmReport::setExtraSections(std::function<std::vector<ReportSection>(std::int32_t)> sections) {
+    extraSections_ = std::move(sections);
+    compose();
+}
+
 void frmReport::applyLanguage(std::int32_t language) {
     language_ = language == TW_English ? TW_English : TW_Korean;
     setWindowTitle(QString::fromUtf8(kReportWindowCaption.in(language_)));
@@ -213,9 +218,14 @@ void frmReport::compose() {
     });
     setSuggestedFileName(fileName_);
 
-    const CalculationReport report =
+    CalculationReport report =
         record_ ? buildCalculationReport(*record_, kProgramAndVersion, language_, header_)
                 : *content_;
+    if (extraSections_) {
+        for (ReportSection& section : extraSections_(language_)) {
+            report.sections.push_back(std::move(section));
+        }
+    }
     QString title = QString::fromStdString(report.title);
     if (!header_.caseName.empty())
         title += QStringLiteral(" - ") + QString::fromStdString(header_.caseName);

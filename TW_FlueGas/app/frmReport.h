@@ -9,8 +9,10 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "CalculationRecord.h"
 #include "CalculationReport.h"
@@ -39,6 +41,8 @@ class frmReport final : public QWidget {
     // The folder and the file name the save dialog offers.
     void setSaveFolder(const QString& folder);
     void setSuggestedFileName(const QString& name);
+    // Sections the sheet adds after its own, made anew in each language it is shown in.
+    void setExtraSections(std::function<std::vector<ReportSection>(std::int32_t)> sections);
 
   signals:
     // The user changed a header field.
@@ -62,6 +66,7 @@ class frmReport final : public QWidget {
 
     std::optional<CalculationRecord> record_;
     std::optional<CalculationReport> content_;
+    std::function<std::vector<ReportSection>(std::int32_t)> extraSections_;
     ReportHeader header_;
     std::int32_t language_;
     QString saveFolder_;

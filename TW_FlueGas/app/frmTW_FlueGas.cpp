@@ -34,6 +34,7 @@
 #include "TableClipboard.h"
 #include "frmEfficiency.h"
 #include "frmFuelGas.h"
+#include "frmGasProperties.h"
 #include "frmReport.h"
 #include "frmTW_UnitSel.h"
 #include "tw/AutomationError.h"
@@ -402,6 +403,7 @@ void frmTW_FlueGas::createMenus() {
     set->addSeparator();
     command(set, "mnuFuelGas", false, [this] { OpenFlueGasFromFuel(); });
     command(set, "mnuEfficiency", false, [this] { showBoilerEfficiency(this, language_); });
+    command(set, "mnuGasProperties", false, [this] { OpenGasProperties(); });
 
     // Calculate from anywhere in the window: F5 and Ctrl+Enter.
     auto* calculate = new QAction(this);
@@ -763,6 +765,8 @@ bool frmTW_FlueGas::resultsCurrentOrCalculated() {
 }
 
 void frmTW_FlueGas::Calculate() {
+    // The figures of the gas properties dialog belong to the calculation before.
+    gasPropertiesShown_.reset();
     runCommand([&] {
         std::optional<CalculationRecord> record = CalculateAndRecord(table_);
         if (!record) {
@@ -885,6 +889,13 @@ void frmTW_FlueGas::ShowCalculationReport() {
     if (!resultsCurrentOrCalculated()) return;
     if (report_) report_->close();
     report_ = new frmReport(*lastCalculation_, choices_.header, language_, this);
+    // The figures of the gas properties dialog, when it was used since the calculation.
+    if (gasPropertiesShown_) {
+        report_->setExtraSections([shown = *gasPropertiesShown_](std::int32_t language) {
+            return std::vector<ReportSection>{
+                gasprops::gasPropertiesReportSection(shown, language)};
+        });
+    }
     connect(report_, &frmReport::headerChanged, this, [this](const ReportHeader& header) {
         choices_.header = header;
         if (report_) report_->setSuggestedFileName(suggestedFileName(QStringLiteral("rtf")));
@@ -969,6 +980,15 @@ QString frmTW_FlueGas::suggestedFileName(const QString& suffix) const {
         base = QString::fromLatin1(kBaseName);
     }
     return base.left(120) + u'.' + suffix;
+}
+
+void frmTW_FlueGas::OpenGasProperties() {
+    commitEditor();
+    frmGasProperties dialog(table_, language_, this);
+    dialog.exec();
+    // The calculation's report adds the figures last shown.
+    if (lastCalculation_ && dialog.shown()) gasPropertiesShown_ = dialog.shown();
+    activate();
 }
 
 void frmTW_FlueGas::ExitProgram() {

@@ -15,6 +15,7 @@
 #include "CalculationRecord.h"
 #include "CalculatorTable.h"
 #include "LastCase.h"
+#include "GasPropertiesReport.h"
 #include "WindowTexts.h"
 #include "frmReport.h"
 #include "frmTW_UnitSel.h"
@@ -116,6 +117,8 @@ class frmTW_FlueGas final : public QMainWindow {
     void PasteComposition();
     // The "Flue gas from fuel" dialog; its Apply writes the wet composition into the table.
     void OpenFlueGasFromFuel();
+    // The "Gas properties" dialog for the composition and gas temperature in the table.
+    void OpenGasProperties();
     // Writes the settings and the case shown, and ends the program (every window closes).
     void ExitProgram();
 
@@ -171,6 +174,8 @@ class frmTW_FlueGas final : public QMainWindow {
     std::int32_t language_;
     std::filesystem::path settingsPath_;
     std::optional<Unit> defaultUnits_;
+    // The gas properties dialog's figures of the last calculation, for its report.
+    std::optional<gasprops::GasPropertiesShown> gasPropertiesShown_;
     Options options_;
 
     CalculatorGrid* msfInput_ = nullptr;

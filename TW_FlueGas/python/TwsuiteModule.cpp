@@ -20,6 +20,7 @@
 #include "CommandLayer.h"
 #include "FlueGasBatch.h"
 #include "FlueGasOptions.h"
+#include "GasPropertiesBatch.h"
 #include "mdlTW_FlueGas.h"
 #include "tw/AutomationError.h"
 
@@ -377,4 +378,5 @@ PYBIND11_MODULE(_twsuite, m) {
     resultColumns.reserve(fg::kResultColumns.size());
     for (const auto& column : fg::kResultColumns) resultColumns.emplace_back(column.second);
     m.attr("RESULT_COLUMNS") = resultColumns;
+    addGasPropertiesBatch(m, libraryLock());
 }

@@ -153,3 +153,31 @@ TEST(UnitConversion, FloatingPointFaultsRaiseTheAutomationError) {
     EXPECT_EQ(errorNumberOf(QuantityId::Len, 0, 1, std::numeric_limits<float>::quiet_NaN()), 5);
     EXPECT_EQ(errorNumberOf(QuantityId::Mass, 2, 0, big), 0);  // to a smaller unit is fine
 }
+
+// The double conversion is the float one without its last rounding: the same figure to float
+// precision, exact decimal figures where the arithmetic gives them, and no overflow.
+TEST(UnitConversion, DoubleConversionKeepsDoublePrecision) {
+    struct Case {
+        QuantityId q;
+        int from, to;
+        double value, expected;
+    };
+    const Case cases[] = {
+        {QuantityId::TP, ktounit_degC, ktounit_degK, 25, 298.15},
+        {QuantityId::TP, ktounit_degF, ktounit_degC, 212, 100},
+        {QuantityId::PR, ktounit_kPag, ktounit_kPaa, 0, 101.325},
+        {QuantityId::PR, ktounit_bara, ktounit_kPaa, 1.5, 150},
+        {QuantityId::Visco, ktounit_Pasec, ktounit_cP, 1.8e-5, 0.018},
+        {QuantityId::ENTH, ktounit_kJperkg, ktounit_kcalperkg, 4.1868, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(quantity(c.q).key);
+        const double d = convertDouble(c.q, c.from, c.to, c.value);
+        EXPECT_NEAR(d, c.expected, 1e-12 * std::fabs(c.expected) + 1e-13);
+        EXPECT_FLOAT_EQ(static_cast<float>(d),
+                        convert(c.q, c.from, c.to, static_cast<float>(c.value)));
+    }
+    EXPECT_GT(convertDouble(QuantityId::Mass, 0, 2, 1e300), 1e300);  // no float overflow
+    EXPECT_EQ(convertDouble(QuantityId::TP, 0, 99, 1), 0.0);
+    EXPECT_TRUE(std::isnan(convertDouble(QuantityId::TP, 0, 2, std::nan(""))));
+}

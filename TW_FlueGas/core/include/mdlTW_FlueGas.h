@@ -124,5 +124,12 @@ std::optional<float> tryVerhoffAcidDewPoint(const Unit& unit, float SO2, float H
 float VerhoffAcidDewPointAtConversion(const Unit& unit, float SO2, float H2O, float Rate);
 std::optional<float> tryVerhoffAcidDewPointAtConversion(const Unit& unit, float SO2, float H2O,
                                                         float Rate);
+// The two acid dew points of a gas at an absolute pressure of P atm: the partial pressures of
+// H2O and of SO3 (the automatic conversion rate, an equilibrium at 1 atm) are P times those of
+// the gas at 1 atm. Same checks and messages as the forms above.
+std::optional<float> tryOkkesAcidDewPointAtPressure(const Unit& unit, float SO2, float H2O,
+                                                    float O2, double P);
+std::optional<float> tryVerhoffAcidDewPointAtPressure(const Unit& unit, float SO2, float H2O,
+                                                      float O2, double P);
 
 }  // namespace tw

@@ -180,4 +180,20 @@ float VerhoffAcidDewPointAtConversion(const Unit& unit, float SO2, float H2O, fl
     return tryVerhoffAcidDewPointAtConversion(unit, SO2, H2O, Rate).value_or(0.0f);
 }
 
+std::optional<float> tryOkkesAcidDewPointAtPressure(const Unit& unit, float SO2, float H2O,
+                                                    float O2, double P) {
+    if (!acceptInputs(O2, SO2, H2O, kInvalidInput)) return std::nullopt;
+    const float pSO3 = single(equilibriumSO3(SO2, O2) * P);
+    const float pH2O = single(H2O / 100.0 * P);
+    return dewPointResult(unit, okkes(pSO3, pH2O));
+}
+
+std::optional<float> tryVerhoffAcidDewPointAtPressure(const Unit& unit, float SO2, float H2O,
+                                                      float O2, double P) {
+    if (!acceptInputs(O2, SO2, H2O, kInvalidInput)) return std::nullopt;
+    const float pSO3 = single(equilibriumSO3(SO2, O2) * P * kMmHgPerAtm);
+    const float pH2O = single(H2O / 100.0 * P * kMmHgPerAtm);
+    return dewPointResult(unit, verhoff(pSO3, pH2O));
+}
+
 }  // namespace tw

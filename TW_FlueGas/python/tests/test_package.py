@@ -33,11 +33,11 @@ def test_the_stubs_declare_every_function_with_its_options():
     assert {"AutomationError", "InputRefused"} <= classes
     assert set(twsuite.__all__) - classes == set(functions)
     for command in twsuite.COMMANDS:
-        node = functions["_".join(command["path"])]
+        node = functions["_".join(command["path"]).replace("-", "_")]
         names = [a.arg for a in node.args.args + node.args.kwonlyargs]
         assert names == [a["keyword"] for a in command["positionals"] + command["options"]]
         assert ast.get_docstring(node) == inspect.cleandoc(
-            getattr(twsuite, "_".join(command["path"])).__doc__)
+            getattr(twsuite, "_".join(command["path"]).replace("-", "_")).__doc__)
     assert (PACKAGE / "py.typed").exists()
 
 

@@ -25,7 +25,7 @@ import os
 
 from . import _twsuite
 
-__all__ = ["AutomationError", "InputRefused", "fluegas_batch"]
+__all__ = ["AutomationError", "InputRefused", "fluegas_batch", "gas_properties_batch"]
 
 
 class AutomationError(Exception):
@@ -174,7 +174,7 @@ def _docstring(command, returns):
 
 
 def _make_function(command):
-    name = "_".join(command["path"])
+    name = "_".join(command["path"]).replace("-", "_")
     twcalc_line = "twcalc " + " ".join(command["path"]) + " --json"
     if name == "convert":
         def function(*args, **kwargs):
@@ -267,3 +267,7 @@ def _line_accepting_documents(from_file):
 
 if "line" in globals():
     line = _line_accepting_documents(globals()["line"])
+
+
+from ._gas_properties import (  # noqa: E402  (after the command table)
+    GAS_PROPERTIES_NUMBERS, GAS_PROPERTIES_SETTINGS, gas_properties_batch)

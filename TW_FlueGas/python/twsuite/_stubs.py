@@ -60,7 +60,7 @@ def _function(name, parameters, returns, doc):
 def stubs():
     out = [_HEADER]
     for command in twsuite.COMMANDS:
-        name = "_".join(command["path"])
+        name = "_".join(command["path"]).replace("-", "_")
         parameters = [_parameter(p, False) for p in command["positionals"]]
         if command["options"]:
             parameters.append("*")
@@ -73,6 +73,11 @@ def stubs():
     batch.append("jobs: Optional[int] = None")
     out.append(_function("fluegas_batch", batch, "dict[str, Any]",
                          twsuite.fluegas_batch.__doc__))
+    gas = ["*"] + [f"{n}: Optional[Numbers] = None" for n in twsuite.GAS_PROPERTIES_NUMBERS]
+    gas += [f"{n}: Optional[Value] = None" for n in twsuite.GAS_PROPERTIES_SETTINGS]
+    gas.append("lang: Optional[str] = None")
+    out.append(_function("gas_properties_batch", gas, "dict[str, Any]",
+                         twsuite.gas_properties_batch.__doc__))
     return "\n".join(out)
 
 
