@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "CalculatorTable.h"
+#include "ReportTexts.h"
 #include "TWRelease.h"
 #include "tw/Language.h"
 
@@ -134,14 +135,8 @@ inline constexpr BilingualText kStaleResultsNote{
     "결과는 이전 입력값의 것입니다 — 계산을 누르십시오",
     "Results are from the previous inputs — press Calculate"};
 inline constexpr BilingualText kCalculateNowQuestion{"지금 계산할까요?", "Calculate now?"};
-inline constexpr BilingualText kReportWindowCaption{"계산서 - TW_FlueGas",
-                                                    "Calculation report - TW_FlueGas"};
-// The font of the calculation report: one sans-serif family for Latin and Hangul.
-inline constexpr BilingualText kReportFontFamily{"NanumGothic", "NanumGothic"};
-
-// The program and its version, as the window's caption and the calculation report name them.
-// The release and the web address come from the build (TWRelease.h).
-inline constexpr const char* kProgramAndVersion = "TW_FlueGas Ver. " TW_RELEASE;
+// The report window's caption and font, and the program and its version as the caption and the
+// calculation report name them, are in ReportTexts.h.
 inline constexpr const char* kWindowCaption = "TW_FlueGas Ver. " TW_RELEASE " - " TW_HOMEPAGE;
 inline constexpr BilingualText kUnitDialogCaption{"단위 선정 - Tarnwell Inc.",
                                                   "Unit Selection - Tarnwell Inc."};

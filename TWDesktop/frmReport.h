@@ -16,6 +16,7 @@
 
 #include "CalculationRecord.h"
 #include "CalculationReport.h"
+#include "ReportTexts.h"
 
 class ctlTWRTFOutput_d;
 class QLabel;
@@ -30,6 +31,11 @@ class frmReport final : public QWidget {
               QWidget* parent = nullptr);
     // A sheet of given content, laid out as it stands (the header fields do not change it).
     frmReport(CalculationReport content, std::int32_t language, QWidget* parent = nullptr);
+    // A sheet that `compose` writes anew for each language and header the window shows; the
+    // window's caption is `caption` in the language shown.
+    using Composer = std::function<CalculationReport(std::int32_t, const ReportHeader&)>;
+    frmReport(Composer compose, BilingualText caption, ReportHeader header, std::int32_t language,
+              QWidget* parent = nullptr);
     ~frmReport() override;
 
     ctlTWRTFOutput_d* rtfOutput() const { return rtfOutput_; }
@@ -66,6 +72,8 @@ class frmReport final : public QWidget {
 
     std::optional<CalculationRecord> record_;
     std::optional<CalculationReport> content_;
+    Composer composer_;
+    BilingualText caption_ = kReportWindowCaption;
     std::function<std::vector<ReportSection>(std::int32_t)> extraSections_;
     ReportHeader header_;
     std::int32_t language_;

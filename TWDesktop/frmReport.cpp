@@ -14,7 +14,6 @@
 
 #include "ProgramLanguage.h"
 #include "TWRTFOutput/ctlTWRTFOutput_d.h"
-#include "WindowTexts.h"
 #include "tw/Twips.h"
 
 namespace tw::fluegas {
@@ -80,6 +79,16 @@ frmReport::frmReport(CalculationReport content, std::int32_t language, QWidget* 
     setUp();
 }
 
+frmReport::frmReport(Composer compose, BilingualText caption, ReportHeader header,
+                     std::int32_t language, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      composer_(std::move(compose)),
+      caption_(caption),
+      header_(std::move(header)),
+      language_(language == TW_English ? TW_English : TW_Korean) {
+    setUp();
+}
+
 void frmReport::setUp() {
     setObjectName(QStringLiteral("frmReport"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -139,7 +148,7 @@ void frmReport::setExtraSections(std::function<std::vector<ReportSection>(std::i
 
 void frmReport::applyLanguage(std::int32_t language) {
     language_ = language == TW_English ? TW_English : TW_Korean;
-    setWindowTitle(QString::fromUtf8(kReportWindowCaption.in(language_)));
+    setWindowTitle(QString::fromUtf8(caption_.in(language_)));
     const std::array<const char*, 5> labels = reportHeaderLabels(language_);
     for (std::size_t i = 0; i < labels.size(); ++i) {
         headerLabels_[i]->setText(QString::fromUtf8(labels[i]));
@@ -219,8 +228,9 @@ void frmReport::compose() {
     setSuggestedFileName(fileName_);
 
     CalculationReport report =
-        record_ ? buildCalculationReport(*record_, kProgramAndVersion, language_, header_)
-                : *content_;
+        record_     ? buildCalculationReport(*record_, kProgramAndVersion, language_, header_)
+        : composer_ ? composer_(language_, header_)
+                    : *content_;
     if (extraSections_) {
         for (ReportSection& section : extraSections_(language_)) {
             report.sections.push_back(std::move(section));
