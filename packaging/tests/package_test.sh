@@ -89,7 +89,8 @@ expected=(
   "usr/lib/${libdir%/tw}/cmake/TWCommon/TWCommonConfig.cmake"
 )
 if [[ $gui == ON ]]; then
-  expected+=(usr/bin/TW_FlueGas "usr/lib/$libdir/libTWUnitSel.so"
+  expected+=(usr/bin/TW_FlueGas usr/bin/TW_LineDrop usr/share/man/man1/TW_LineDrop.1.gz
+             usr/share/applications/tw-linedrop.desktop "usr/lib/$libdir/libTWUnitSel.so"
              "usr/lib/$libdir/libTWRTFOutput_d.so" usr/include/tw/TWUnitSel.h)
 fi
 for path in "${expected[@]}"; do
@@ -160,6 +161,10 @@ check "bash completion loads" bash -c 'source "$1" && complete -p twcalc >/dev/n
   "$root/usr/share/bash-completion/completions/twcalc"
 if command -v desktop-file-validate >/dev/null 2>&1; then
   check "desktop entry validates" desktop-file-validate "$root/usr/share/applications/tw-fluegas.desktop"
+  if [[ $gui == ON ]]; then
+    check "line program's desktop entry validates" \
+      desktop-file-validate "$root/usr/share/applications/tw-linedrop.desktop"
+  fi
 fi
 
 # --- A program of another project, built against the -dev package ----------------------------
