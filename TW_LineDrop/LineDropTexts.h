@@ -82,6 +82,7 @@ inline constexpr std::array<FluidField, 7> kFluidFields{{
     {"txtMassFlow", {"질량 유량", "Mass flow"}, kAllKinds},
 }};
 inline constexpr BilingualText kFluidKindLabel{"유체", "Fluid"};
+inline constexpr BilingualText kKindLabel{"종류", "Kind"};
 inline constexpr BilingualText kCompositionLabel{"조성", "Composition"};
 inline constexpr std::array<BilingualText, 2> kBasisNames{
     {{"체적 %", "vol %"}, {"중량 %", "wt %"}}};
@@ -96,7 +97,7 @@ inline constexpr std::array<BilingualText, 5> kSegmentColumns{{
 }};
 inline constexpr BilingualText kByInsideDiameter{"내경 {value}", "ID {value}"};
 inline constexpr BilingualText kByCoordinates{"좌표", "coordinates"};
-inline constexpr BilingualText kFittingsCell{"{value}개...", "{value}..."};
+inline constexpr BilingualText kFittingsCell{"{value}개...", "{value} fittings..."};
 inline constexpr BilingualText kAddSegment{"구간 추가", "Add segment"};
 inline constexpr BilingualText kRemoveSegment{"구간 삭제", "Remove segment"};
 

@@ -398,7 +398,7 @@ void frmLineDrop::applyLanguage(std::int32_t language) {
                                                : QStringLiteral("mnuLanguageEnglish"))
         ->setChecked(true);
     findChild<QGroupBox*>(QStringLiteral("fraFluid"))->setTitle(qs(kFluidKindLabel.in(language_)));
-    kindLabel_->setText(qs(kFluidKindLabel.in(language_)));
+    kindLabel_->setText(qs(kKindLabel.in(language_)));
     for (std::size_t i = 0; i < kFluidKindNames.size(); ++i)
         kind_->setItemText(static_cast<int>(i), qs(kFluidKindNames[i].in(language_)));
     for (std::size_t i = 0; i < kFluidFields.size(); ++i)

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 
 #include "LineDropState.h"
 #include "ProgramLanguage.h"
+#include "TWUnitSel.h"
 #include "frmFittings.h"
 #include "frmLineDrop.h"
 #include "tw/Fittings.h"
@@ -176,7 +178,7 @@ TEST_F(LineWindowTest, EditingAFittingChangesTheLine) {
     EXPECT_EQ(groups[2].kind, tw::Bend_LongRadius);
     const auto* button = static_cast<QPushButton*>(
         w->findChild<QTableWidget*>(QStringLiteral("tblSegments"))->cellWidget(0, 4));
-    EXPECT_EQ(button->text().toStdString(), "6...");
+    EXPECT_EQ(button->text().toStdString(), "6 fittings...");
 }
 
 // A saved line reads back to the same document, with the fields the program does not know.
@@ -306,6 +308,32 @@ TEST_F(LineWindowTest, ReportShowsTheCalculatedLine) {
     EXPECT_EQ(csv.substr(0, 8), "Segment,");
     EXPECT_NE(csv.find("\r\nTotal,"), std::string::npos);
     report->close();
+}
+
+// The unit control chooses the units the numbers are read in; the labels follow.
+TEST_F(LineWindowTest, ChosenUnitsGoIntoTheLine) {
+    auto w = open(TW_English);
+    ASSERT_TRUE(w->openFile(q(write("steam.twline", kSteamLine))));
+    auto* unitLabel = w->findChild<QLabel*>(QStringLiteral("lblTemperatureUnit"));
+    EXPECT_EQ(unitLabel->text().toStdString(), "°C");
+    bool sawDialog = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        auto* unit = dialog->findChild<tw::TWUnitSel*>(QStringLiteral("Unit"));
+        ASSERT_NE(unit, nullptr);
+        sawDialog = true;
+        EXPECT_FALSE(unit->rowVisible(tw::QuantityId::ENTH));
+        EXPECT_TRUE(unit->rowVisible(tw::QuantityId::TP));
+        dialog->grab().save(QStringLiteral("linedrop_screenshots/linedrop_units.png"));
+        unit->setUnit(tw::QuantityId::TP, 1);
+        unit->OKClick();
+    });
+    w->findChild<QAction*>(QStringLiteral("mnuUnitsChoose"))->trigger();
+    ASSERT_TRUE(sawDialog);
+    EXPECT_TRUE(w->isModified());
+    EXPECT_EQ(w->line()->units.utp, 1);
+    EXPECT_NE(unitLabel->text().toStdString(), "°C");
 }
 
 // Screenshots of both languages, for the eye and the README.
