@@ -44,7 +44,7 @@ std::string mixedCases(int count) {
 std::string runBatch(const std::string& input, unsigned jobs, std::size_t* cases = nullptr) {
     std::istringstream in(input);
     std::ostringstream out;
-    const std::size_t n = fg::runFlueGasBatch(in, out, jobs);
+    const std::size_t n = fg::runFlueGasBatch(in, out, jobs).cases;
     if (cases) *cases = n;
     return out.str();
 }
@@ -100,7 +100,7 @@ TEST_F(Batch, RowsAreWrittenWhileTheInputIsStillRead) {
         std::ostringstream out;
         GeneratedCases source(20000, out);
         std::istream in(&source);
-        EXPECT_EQ(fg::runFlueGasBatch(in, out, jobs), 20000u);
+        EXPECT_EQ(fg::runFlueGasBatch(in, out, jobs).cases, 20000u);
         // Most rows are out before the input ends: only the cases in hand are held back.
         const std::size_t rowLength = out.view().size() / 20001;
         EXPECT_GT(source.writtenBeforeTheEnd, rowLength * 10000) << jobs << " jobs";
