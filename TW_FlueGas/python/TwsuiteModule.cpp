@@ -20,6 +20,7 @@
 #include "CommandLayer.h"
 #include "FlueGasBatch.h"
 #include "FlueGasOptions.h"
+#include "JsonWriter.h"
 #include "mdlTW_FlueGas.h"
 #include "tw/AutomationError.h"
 
@@ -57,9 +58,10 @@ py::object toPython(const twcalc::Json& value) {
         case twcalc::Json::value_t::number_unsigned:
             return py::int_(value.get<std::uint64_t>());
         case twcalc::Json::value_t::number_float: {
-            // As the JSON text has it: a number that is not finite is null.
+            // As the JSON text has it: the number its text reads back to; null when not finite.
             const double d = value.get<double>();
-            return std::isfinite(d) ? py::object(py::float_(d)) : py::object(py::none());
+            return std::isfinite(d) ? py::object(py::float_(twcalc::jsonNumberValue(d)))
+                                    : py::object(py::none());
         }
         default:
             return py::none();
