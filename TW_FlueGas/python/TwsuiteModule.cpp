@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <mutex>
@@ -36,6 +37,24 @@ std::mutex& libraryLock() {
     static std::mutex lock;
     return lock;
 }
+
+// Ctrl+C during a long call: the batches ask between blocks of rows, and this looks at most
+// every 20 ms, taking the interpreter lock for the moment it takes Python to say whether a
+// signal came (KeyboardInterrupt is then set, for the call to raise once it has stopped).
+class PythonInterruptCheck {
+  public:
+    bool operator()() {
+        const auto now = std::chrono::steady_clock::now();
+        if (now < next_) return false;
+        next_ = now + std::chrono::milliseconds(20);
+        const py::gil_scoped_acquire locked;
+        return PyErr_CheckSignals() != 0;
+    }
+
+  private:
+    std::chrono::steady_clock::time_point next_ =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+};
 
 py::object toPython(const twcalc::Json& value) {
     switch (value.type()) {
@@ -97,11 +116,19 @@ py::list commands() {
 
 // (status, value, error text, malformed call) of one command line run in JSON mode.
 py::tuple evaluate(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument.find('\0') != std::string::npos) {
+            throw py::value_error("embedded null character");
+        }
+    }
     twcalc::Outcome outcome;
-    {
+    try {
         py::gil_scoped_release released;
         const std::lock_guard<std::mutex> guard(libraryLock());
+        const fg::ScopedBatchInterruptCheck interruptible{PythonInterruptCheck()};
         outcome = twcalc::evaluate(arguments);
+    } catch (const fg::BatchInterrupted&) {
+        throw py::error_already_set();  // the KeyboardInterrupt; no output file was committed
     }
     return py::make_tuple(static_cast<int>(outcome.status), toPython(outcome.value), outcome.error,
                           outcome.malformedCall);
@@ -247,17 +274,22 @@ class FlueGasBatchRun {
 void calculateOnThreads(FlueGasBatchRun& run, std::size_t cases, unsigned jobs) {
     constexpr std::size_t kCasesAtATime = 64;
     std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t first = next.fetch_add(kCasesAtATime); first < cases;
+    std::atomic<bool> stop{false};
+    const auto work = [&](bool asks) {
+        for (std::size_t first = next.fetch_add(kCasesAtATime); first < cases && !stop;
              first = next.fetch_add(kCasesAtATime)) {
             run.calculate(first, std::min(first + kCasesAtATime, cases));
+            if (asks && fg::batchInterruptRequested()) stop = true;
         }
     };
-    const std::size_t useful = (cases + kCasesAtATime - 1) / kCasesAtATime;
-    std::vector<std::jthread> helpers;
-    for (std::size_t k = 1; k < std::min<std::size_t>(jobs, useful); ++k)
-        helpers.emplace_back(work);
-    work();
+    {
+        const std::size_t useful = (cases + kCasesAtATime - 1) / kCasesAtATime;
+        std::vector<std::jthread> helpers;
+        for (std::size_t k = 1; k < std::min<std::size_t>(jobs, useful); ++k)
+            helpers.emplace_back(work, false);
+        work(true);  // this thread asks whether to stop
+    }
+    if (stop) throw fg::BatchInterrupted();
 }
 
 // `cells`: the table cells by option name (n2 ... tref), each an array of cases or a single
@@ -317,11 +349,14 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
     } catch (const twcalc::UsageError& e) {
         throw py::value_error(e.what());
     }
-    {
+    try {
         py::gil_scoped_release released;
         const std::lock_guard<std::mutex> guard(libraryLock());
+        const fg::ScopedBatchInterruptCheck interruptible{PythonInterruptCheck()};
         tw::TW_Language = lang == "ko" ? tw::TW_Korean : tw::TW_English;
         calculateOnThreads(*run, n, threads);
+    } catch (const fg::BatchInterrupted&) {
+        throw py::error_already_set();
     }
 
     py::dict batch;

@@ -339,6 +339,7 @@ fg::BatchCount runCases(std::ifstream& in, const std::string& path, std::ostream
     fg::CsvRecord record;
     while (reader.next(record)) {
         if (record.blank()) continue;
+        if (count.cases % 64 == 0) fg::checkBatchInterrupt();
         ++count.cases;
         const std::vector<std::string>& fields = record.fields;
         std::vector<std::string> row = fields;

@@ -15,6 +15,7 @@
 // - A line end outside quotes ends a record; a carriage return outside quotes is dropped.
 
 #include <cstddef>
+#include <functional>
 #include <istream>
 #include <optional>
 #include <stdexcept>
@@ -85,6 +86,31 @@ struct BatchCount {
         return *this;
     }
 };
+
+// A batch stopped between two blocks of rows because its caller asked it to (Ctrl+C in Python):
+// nothing after the interruption is calculated, and an output file is not committed.
+struct BatchInterrupted : std::runtime_error {
+    BatchInterrupted() : std::runtime_error("the batch was interrupted") {}
+};
+
+// While it lives, the batches on this thread ask `check` between blocks of rows (every few
+// hundred rows, and it may look at the clock to ask less often still) whether to stop, and
+// throw BatchInterrupted when it says so.
+class ScopedBatchInterruptCheck {
+  public:
+    explicit ScopedBatchInterruptCheck(std::function<bool()> check);
+    ~ScopedBatchInterruptCheck();
+    ScopedBatchInterruptCheck(const ScopedBatchInterruptCheck&) = delete;
+    ScopedBatchInterruptCheck& operator=(const ScopedBatchInterruptCheck&) = delete;
+
+  private:
+    std::function<bool()> check_;
+    std::function<bool()>* previous_;
+};
+// True when the check of this thread asks the batch to stop.
+bool batchInterruptRequested();
+// Throws BatchInterrupted when the check of this thread asks the batch to stop.
+void checkBatchInterrupt();
 
 // The summary a batch prints after writing its file: "N cases written to FILE, M refused".
 std::string batchSummary(const BatchCount& count, std::string_view file);

@@ -164,6 +164,27 @@ std::vector<std::string> readCsvHeader(CsvRecordReader& reader) {
     return std::move(names);
 }
 
+namespace {
+thread_local std::function<bool()>* interruptCheck = nullptr;
+}  // namespace
+
+ScopedBatchInterruptCheck::ScopedBatchInterruptCheck(std::function<bool()> check)
+    : check_(std::move(check)), previous_(interruptCheck) {
+    interruptCheck = &check_;
+}
+
+ScopedBatchInterruptCheck::~ScopedBatchInterruptCheck() {
+    interruptCheck = previous_;
+}
+
+bool batchInterruptRequested() {
+    return interruptCheck != nullptr && *interruptCheck && (*interruptCheck)();
+}
+
+void checkBatchInterrupt() {
+    if (batchInterruptRequested()) throw BatchInterrupted();
+}
+
 std::string batchSummary(const BatchCount& count, std::string_view file) {
     return std::to_string(count.cases) + " cases written to " + std::string(file) + ", " +
            std::to_string(count.refused) + " refused";

@@ -248,7 +248,15 @@ BatchCount calculateOnThreads(CsvRecordReader& reader, std::ostream& out,
     };
 
     const std::size_t held = 2 * static_cast<std::size_t>(jobs);
+    bool interrupted = false;
     while (true) {
+        if (batchInterruptRequested()) {
+            interrupted = true;
+            const std::lock_guard lock(mutex);
+            waiting.clear();    // the workers finish the blocks they hold, and no more
+            unwritten.clear();  // nothing more is written
+            break;
+        }
         auto chunk = std::make_shared<Chunk>();
         if (!readBlock(reader, *chunk)) break;
         {
@@ -269,6 +277,7 @@ BatchCount calculateOnThreads(CsvRecordReader& reader, std::ostream& out,
     writeUntil(0);
     workers.clear();  // joins the workers
     if (failure) std::rethrow_exception(failure);
+    if (interrupted) throw BatchInterrupted();
     return count;
 }
 
@@ -333,7 +342,7 @@ BatchCount runFlueGasBatch(std::istream& in, std::ostream& out, unsigned jobs) {
     if (jobs > 1) return calculateOnThreads(reader, out, header, jobs);
     BatchCount count;
     Chunk chunk;
-    while (out && readBlock(reader, chunk)) {
+    while (out && (checkBatchInterrupt(), readBlock(reader, chunk))) {
         calculateChunk(header, chunk);
         count += chunk.count;
         writeChunk(out, chunk);

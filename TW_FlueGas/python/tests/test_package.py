@@ -29,7 +29,9 @@ def test_help_shows_each_commands_options():
 def test_the_stubs_declare_every_function_with_its_options():
     stubs = ast.parse((PACKAGE / "__init__.pyi").read_text(encoding="utf-8"))
     functions = {node.name: node for node in stubs.body if isinstance(node, ast.FunctionDef)}
-    assert set(twsuite.__all__) - {"AutomationError"} == set(functions)
+    classes = {node.name for node in stubs.body if isinstance(node, ast.ClassDef)}
+    assert {"AutomationError", "InputRefused"} <= classes
+    assert set(twsuite.__all__) - {"AutomationError", "InputRefused"} == set(functions)
     for command in twsuite.COMMANDS:
         node = functions["_".join(command["path"])]
         names = [a.arg for a in node.args.args + node.args.kwonlyargs]

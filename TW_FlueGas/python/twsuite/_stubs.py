@@ -25,6 +25,10 @@ class AutomationError(Exception):
     def __init__(self, number: int, description: str,
                  messages: Optional[list[dict[str, str]]] = ...) -> None: ...
 
+class InputRefused(ValueError):
+    messages: list[dict[str, str]]
+    def __init__(self, messages: Optional[list[dict[str, str]]]) -> None: ...
+
 COMMANDS: list[dict[str, Any]]
 CELL_OPTIONS: tuple[str, ...]
 SETTING_OPTIONS: tuple[str, ...]
