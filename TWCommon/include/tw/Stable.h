@@ -88,6 +88,12 @@ class Stable {
 
     // Saturation state at a pressure (AKSAT 1) or a temperature (AKSAT 2).
     void SSTABLE(std::int32_t AKSAT, float ARGSAT);
+    // The saturation temperature of SSTABLE alone, for callers that need nothing else (a dew
+    // point): the same value, StableError, messages and beeps as SSTABLE(AKSAT, ARGSAT) followed
+    // by TSAT() for every input and every state of the files, without the viscosity steps and
+    // the other properties. Sets TSAT() and StableError(); the other saturation results keep
+    // the values of the last SSTABLE.
+    float SaturationTemperature(std::int32_t AKSAT, float ARGSAT);
     // State fixed by two different properties (codes of enmStable, in either order). Published
     // as `Stable`; a C++ member cannot share its class's name, so it carries the name of its
     // call line in the messages.
