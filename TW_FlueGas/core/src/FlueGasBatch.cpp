@@ -106,11 +106,94 @@ void applyOption(FlueGasCase& c, std::string_view name, const std::string& text)
     }
 }
 
+// The table of a case up to its cells: units, basis, formula and SO3 mode (with the rate of
+// user-input mode).
+CalculatorTable tableForSettings(const FlueGasCase& c) {
+    CalculatorTable table;
+    if (c.uTP) table.unit().setuTP(*c.uTP);
+    if (c.uENTH) table.unit().setuENTH(*c.uENTH);
+    if (c.uPR) table.unit().setuPR(*c.uPR);
+    table.RefreshUnitColumn();
+    // The basis is chosen before anything is typed, so nothing is converted.
+    table.setBasisOnly(c.basis);
+    table.SelectFormula(c.formula);
+    if (c.so3Mode == So3Mode::UserInput) {
+        table.SelectSo3Mode(So3Mode::UserInput);
+        table.setValue(rowSo3ConversionRate, c.so3Rate);
+    }
+    return table;
+}
+
+// Types the case's texts into rows 1 to 7, 9 and 10, the last step of tableForCase.
+void typeCells(CalculatorTable& table, const FlueGasCase& c) {
+    constexpr std::array<int, 9> rows{rowN2,
+                                      rowAr,
+                                      rowO2,
+                                      rowCO2,
+                                      rowCO,
+                                      rowSO2,
+                                      rowH2O,
+                                      rowGasTemperature,
+                                      rowReferenceTemperature};
+    for (std::size_t i = 0; i < rows.size(); ++i) table.setValue(rows[i], c.cells[i]);
+}
+
+bool sameSettings(const FlueGasCase& a, const FlueGasCase& b) {
+    return a.uTP == b.uTP && a.uENTH == b.uENTH && a.uPR == b.uPR && a.basis == b.basis &&
+           a.formula == b.formula && a.so3Mode == b.so3Mode &&
+           (a.so3Mode != So3Mode::UserInput || a.so3Rate == b.so3Rate);
+}
+
+// The cases of one block of a batch, calculated as calculateCase does, but without making a
+// table with its captions for every case: the table of each combination of settings is made
+// once (as tableForCase makes it, up to the cells) and copied for each of its cases, which
+// then types its cells. The copy holds the same texts as a table made for the case, so every
+// result and message is the same. A combination whose table showed a message while it was made
+// is not kept: its cases go through calculateCase, which records that message with theirs.
+class CaseCalculator {
+  public:
+    CaseOutcome calculate(const FlueGasCase& c) {
+        const CalculatorTable* settings = tableFor(c);
+        if (settings == nullptr) return calculateCase(c);
+        RecordingMessageSink recorder;
+        const ScopedThreadMessageSink guard(recorder);
+        CaseOutcome outcome{*settings, {}, {}};
+        typeCells(outcome.table, c);
+        outcome.results = Calculate(outcome.table);
+        outcome.messages = recorder.messages();
+        return outcome;
+    }
+
+  private:
+    const CalculatorTable* tableFor(const FlueGasCase& c) {
+        for (const auto& [key, table] : tables_) {
+            if (sameSettings(key, c)) return table ? &*table : nullptr;
+        }
+        if (tables_.size() >= kKept) return nullptr;
+        RecordingMessageSink recorder;
+        std::optional<CalculatorTable> table;
+        {
+            const ScopedThreadMessageSink guard(recorder);
+            try {
+                table = tableForSettings(c);
+            } catch (const AutomationError&) {
+                table.reset();  // calculateCase raises it again, for the case's row
+            }
+        }
+        if (!recorder.messages().empty() || recorder.beeps() != 0) table.reset();
+        tables_.emplace_back(c, std::move(table));
+        return tables_.back().second ? &*tables_.back().second : nullptr;
+    }
+
+    static constexpr std::size_t kKept = 16;
+    std::vector<std::pair<FlueGasCase, std::optional<CalculatorTable>>> tables_;
+};
+
 // The output row of one input record: its fields as given (cut or padded to the header), the
 // result rows and the messages. A case that fails, and a row the reader refused, report why in
 // the messages field; they count as refused.
 void appendCaseRow(std::string& line, const std::vector<std::string>& header, CsvRecord& record,
-                   BatchCount& count) {
+                   BatchCount& count, CaseCalculator& calculator) {
     std::array<std::string, kResultColumns.size()> results;
     std::string messages;
     std::vector<std::string>& fields = record.fields;
@@ -123,7 +206,7 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header, Cs
         }
         FlueGasCase c;
         for (std::size_t i = 0; i < header.size(); ++i) applyOption(c, header[i], fields[i]);
-        const CaseOutcome outcome = calculateCase(c);
+        const CaseOutcome outcome = calculator.calculate(c);
         for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
             results[i] = outcome.table.value(kResultColumns[i].first);
         }
@@ -182,8 +265,9 @@ bool readBlock(CsvRecordReader& reader, Chunk& chunk) {
 
 // The output rows of a block's records.
 void calculateChunk(const std::vector<std::string>& header, Chunk& chunk) {
+    CaseCalculator calculator;
     for (std::size_t r = 0; r < chunk.used; ++r) {
-        appendCaseRow(chunk.text, header, chunk.records[r], chunk.count);
+        appendCaseRow(chunk.text, header, chunk.records[r], chunk.count, calculator);
     }
 }
 
@@ -290,28 +374,8 @@ FlueGasCase parseFlueGasCase(const std::vector<std::pair<std::string, std::strin
 }
 
 CalculatorTable tableForCase(const FlueGasCase& c) {
-    CalculatorTable table;
-    if (c.uTP) table.unit().setuTP(*c.uTP);
-    if (c.uENTH) table.unit().setuENTH(*c.uENTH);
-    if (c.uPR) table.unit().setuPR(*c.uPR);
-    table.RefreshUnitColumn();
-    // The basis is chosen before anything is typed, so nothing is converted.
-    table.setBasisOnly(c.basis);
-    table.SelectFormula(c.formula);
-    if (c.so3Mode == So3Mode::UserInput) {
-        table.SelectSo3Mode(So3Mode::UserInput);
-        table.setValue(rowSo3ConversionRate, c.so3Rate);
-    }
-    constexpr std::array<int, 9> rows{rowN2,
-                                      rowAr,
-                                      rowO2,
-                                      rowCO2,
-                                      rowCO,
-                                      rowSO2,
-                                      rowH2O,
-                                      rowGasTemperature,
-                                      rowReferenceTemperature};
-    for (std::size_t i = 0; i < rows.size(); ++i) table.setValue(rows[i], c.cells[i]);
+    CalculatorTable table = tableForSettings(c);
+    typeCells(table, c);
     return table;
 }
 
