@@ -24,6 +24,7 @@
 #include "JsonWriter.h"
 #include "mdlTW_FlueGas.h"
 #include "tw/AutomationError.h"
+#include "tw/Stable.h"
 
 namespace py = pybind11;
 namespace fg = tw::fluegas;
@@ -220,6 +221,7 @@ class FlueGasBatchRun {
 
     // Calculates the cases first .. last - 1.
     void calculate(std::size_t first, std::size_t last) {
+        const tw::ScopedSteamTableState oneState;  // asks about the steam table files once
         for (std::size_t c = first; c < last; ++c) calculate(c);
     }
 

@@ -161,4 +161,21 @@ class Stable {
     std::int16_t error_ = 0;
 };
 
+// The steam table objects of this thread work on one state of the files while this lives: only
+// the first public call in it asks the change watch whether the files changed, the others take
+// the answer as it was (the question costs a system call). Outside such a scope, and where the
+// watch is not set up, every public call asks. A batch opens one for each block of a few
+// hundred rows, so a file replaced while a block is calculated is seen from the next block on.
+// Scopes nest; the outermost decides.
+class ScopedSteamTableState {
+  public:
+    ScopedSteamTableState();
+    ~ScopedSteamTableState();
+    ScopedSteamTableState(const ScopedSteamTableState&) = delete;
+    ScopedSteamTableState& operator=(const ScopedSteamTableState&) = delete;
+
+  private:
+    bool outermost_;
+};
+
 }  // namespace tw

@@ -285,6 +285,30 @@ TEST_P(FileChanges, AReplacedFileIsReadAgain) {
                 1e-4);
 }
 
+// Inside one state of the files, a watching program asks the watch once: a file replaced
+// meanwhile is seen by the first call after the scope. Without the watch every call still
+// compares the files.
+TEST_P(FileChanges, OneStateOfTheFilesSeesAReplacementAfterItsEnd) {
+    const bool watching = !GetParam();  // as madeBeforeTheChange sets it up
+    Stable memory = madeBeforeTheChange();
+    const Outcome before = sat(memory, 1, 10.0f);
+    std::vector<unsigned char> b = bytes("TWSStb.twd");
+    for (std::size_t r = 0; r < 376; ++r) setFloat(b, r * 8 + 1, floatAt(b, r * 8 + 1) + 0.5f);
+    Outcome inside;
+    {
+        const tw::ScopedSteamTableState oneState;
+        EXPECT_EQ(sat(memory, 1, 10.0f), before);
+        fs::remove(dir / "TWStbManifest.txt");
+        replace("TWSStb.twd", b);
+        inside = sat(memory, 1, 10.0f);
+        const tw::ScopedSteamTableState nested;  // changes nothing
+        EXPECT_EQ(sat(memory, 1, 10.0f), inside);
+    }
+    const Outcome after = sat(memory, 1, 10.0f);
+    EXPECT_NE(after, before);
+    EXPECT_EQ(inside, watching ? before : after);
+}
+
 // A child process shares the parent's change watch: what it changes must be seen by both.
 // A short-lived program compares file identities; one that goes on looking up sets up the
 // change watch, and a program made by fork() gives its parent's up.

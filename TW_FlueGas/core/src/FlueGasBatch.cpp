@@ -11,6 +11,7 @@
 
 #include "Units.h"
 #include "tw/AutomationError.h"
+#include "tw/Stable.h"
 
 namespace tw::fluegas {
 namespace {
@@ -265,6 +266,7 @@ bool readBlock(CsvRecordReader& reader, Chunk& chunk) {
 
 // The output rows of a block's records.
 void calculateChunk(const std::vector<std::string>& header, Chunk& chunk) {
+    const ScopedSteamTableState oneState;  // the steam table files as they are now
     CaseCalculator calculator;
     for (std::size_t r = 0; r < chunk.used; ++r) {
         appendCaseRow(chunk.text, header, chunk.records[r], chunk.count, calculator);
