@@ -222,14 +222,15 @@ class FlueGasBatchRun {
     // Calculates the cases first .. last - 1.
     void calculate(std::size_t first, std::size_t last) {
         const tw::ScopedSteamTableState oneState;  // asks about the steam table files once
-        for (std::size_t c = first; c < last; ++c) calculate(c);
+        fg::CaseCalculator calculator;
+        for (std::size_t c = first; c < last; ++c) calculate(c, calculator);
     }
 
   private:
-    void calculate(std::size_t c) {
+    void calculate(std::size_t c, fg::CaseCalculator& calculator) {
         for (double* column : out_) column[c] = std::numeric_limits<double>::quiet_NaN();
         try {
-            fg::CaseOutcome outcome = fg::calculateCase(caseOf(c));
+            fg::CaseOutcome outcome = calculator.calculate(caseOf(c));
             for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
                 out_[i][c] = tableNumber(outcome.table.value(fg::kResultColumns[i].first));
             }

@@ -72,6 +72,24 @@ struct CaseOutcome {
 // own; the program language TW_Language must not change meanwhile.
 CaseOutcome calculateCase(const FlueGasCase& flueGasCase);
 
+// Cases calculated as calculateCase does, but without making a table with its captions for
+// every case: the table of each combination of settings is made once (as tableForCase makes it,
+// up to the cells) and copied for each of its cases, which then types its cells. The copy holds
+// the same texts as a table made for the case, so every result and message is the same. A
+// combination whose table showed a message while it was made is not kept: its cases go through
+// calculateCase, which records that message with theirs. One object per thread, for a block of
+// cases at a time (the program language must not change meanwhile).
+class CaseCalculator {
+  public:
+    CaseOutcome calculate(const FlueGasCase& flueGasCase);
+
+  private:
+    const CalculatorTable* tableFor(const FlueGasCase& flueGasCase);
+
+    static constexpr std::size_t kKept = 16;
+    std::vector<std::pair<FlueGasCase, std::optional<CalculatorTable>>> tables_;
+};
+
 // The CSV batch: a header line of option names, then one case per line, read by the batches'
 // CSV reader (CsvRecords.h). Writes the input columns, the result rows (8 and 11 to 16, as the
 // table shows them) and the messages of each case ("caption: text", one per line of the field).

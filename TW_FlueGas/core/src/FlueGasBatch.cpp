@@ -145,51 +145,6 @@ bool sameSettings(const FlueGasCase& a, const FlueGasCase& b) {
            (a.so3Mode != So3Mode::UserInput || a.so3Rate == b.so3Rate);
 }
 
-// The cases of one block of a batch, calculated as calculateCase does, but without making a
-// table with its captions for every case: the table of each combination of settings is made
-// once (as tableForCase makes it, up to the cells) and copied for each of its cases, which
-// then types its cells. The copy holds the same texts as a table made for the case, so every
-// result and message is the same. A combination whose table showed a message while it was made
-// is not kept: its cases go through calculateCase, which records that message with theirs.
-class CaseCalculator {
-  public:
-    CaseOutcome calculate(const FlueGasCase& c) {
-        const CalculatorTable* settings = tableFor(c);
-        if (settings == nullptr) return calculateCase(c);
-        RecordingMessageSink recorder;
-        const ScopedThreadMessageSink guard(recorder);
-        CaseOutcome outcome{*settings, {}, {}};
-        typeCells(outcome.table, c);
-        outcome.results = Calculate(outcome.table);
-        outcome.messages = recorder.messages();
-        return outcome;
-    }
-
-  private:
-    const CalculatorTable* tableFor(const FlueGasCase& c) {
-        for (const auto& [key, table] : tables_) {
-            if (sameSettings(key, c)) return table ? &*table : nullptr;
-        }
-        if (tables_.size() >= kKept) return nullptr;
-        RecordingMessageSink recorder;
-        std::optional<CalculatorTable> table;
-        {
-            const ScopedThreadMessageSink guard(recorder);
-            try {
-                table = tableForSettings(c);
-            } catch (const AutomationError&) {
-                table.reset();  // calculateCase raises it again, for the case's row
-            }
-        }
-        if (!recorder.messages().empty() || recorder.beeps() != 0) table.reset();
-        tables_.emplace_back(c, std::move(table));
-        return tables_.back().second ? &*tables_.back().second : nullptr;
-    }
-
-    static constexpr std::size_t kKept = 16;
-    std::vector<std::pair<FlueGasCase, std::optional<CalculatorTable>>> tables_;
-};
-
 // The output row of one input record: its fields as given (cut or padded to the header), the
 // result rows and the messages. A case that fails, and a row the reader refused, report why in
 // the messages field; they count as refused.
@@ -388,6 +343,38 @@ CaseOutcome calculateCase(const FlueGasCase& c) {
     outcome.results = Calculate(outcome.table);
     outcome.messages = recorder.messages();
     return outcome;
+}
+
+CaseOutcome CaseCalculator::calculate(const FlueGasCase& c) {
+    const CalculatorTable* settings = tableFor(c);
+    if (settings == nullptr) return calculateCase(c);
+    RecordingMessageSink recorder;
+    const ScopedThreadMessageSink guard(recorder);
+    CaseOutcome outcome{*settings, {}, {}};
+    typeCells(outcome.table, c);
+    outcome.results = Calculate(outcome.table);
+    outcome.messages = recorder.messages();
+    return outcome;
+}
+
+const CalculatorTable* CaseCalculator::tableFor(const FlueGasCase& c) {
+    for (const auto& [key, table] : tables_) {
+        if (sameSettings(key, c)) return table ? &*table : nullptr;
+    }
+    if (tables_.size() >= kKept) return nullptr;
+    RecordingMessageSink recorder;
+    std::optional<CalculatorTable> table;
+    {
+        const ScopedThreadMessageSink guard(recorder);
+        try {
+            table = tableForSettings(c);
+        } catch (const AutomationError&) {
+            table.reset();  // calculateCase raises it again, for the case's row
+        }
+    }
+    if (!recorder.messages().empty() || recorder.beeps() != 0) table.reset();
+    tables_.emplace_back(c, std::move(table));
+    return tables_.back().second ? &*tables_.back().second : nullptr;
 }
 
 BatchCount runFlueGasBatch(std::istream& in, std::ostream& out, unsigned jobs) {
