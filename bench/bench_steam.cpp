@@ -35,6 +35,17 @@ void BM_SSTABLE_ByTemperature(benchmark::State& state) {
 }
 BENCHMARK(BM_SSTABLE_ByTemperature);
 
+// The saturation temperature alone, as the water dew point asks for it.
+void BM_SaturationTemperature_ByPressure(benchmark::State& state) {
+    tw::Stable st;
+    float p = 0.01f;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(st.SaturationTemperature(tw::ktoSStable_PR, p));
+        p = p < 160.0f ? p * 1.37f : 0.01f;
+    }
+}
+BENCHMARK(BM_SaturationTemperature_ByPressure);
+
 void BM_Stable_PressureTemperature(benchmark::State& state) {
     tw::Stable st;
     float p = 0.02f, t = 15.0f;

@@ -390,6 +390,7 @@ class Lookups {
     Lookups(Stable& st, Source source) : st_(st), source_(std::move(source)) {}
 
     void SSTABLE(std::int32_t AKSAT, float ARGSAT);
+    float SaturationTemperature(std::int32_t AKSAT, float ARGSAT);
     void STABLE(std::int32_t KODE, float ARG, std::int32_t ICODE, float ARGL);
     float StmVisco(float P, float T, float X);
 
@@ -751,6 +752,34 @@ void Lookups<Source>::SSTABLE(std::int32_t AKSAT, float ARGSAT) {
     out.ENTROG = u.CvtENTRO(0, u.uENTRO(), w.ENTROG);
 }
 
+// SSTABLE's lookups, without the arithmetic whose results nobody reads. Of SSTABLE's six
+// saturation lookups, each of the two viscosity steps looks up saturation at the pressure the
+// working state holds when it starts, and a second time at the same pressure only when the
+// first succeeded: that one shows nothing and leaves the same working values, so it is left
+// out. The last lookup repeats the first: it shows its messages again only when it failed, and
+// otherwise leaves the working values of the first.
+template <class Source>
+float Lookups<Source>::SaturationTemperature(std::int32_t AKSAT, float ARGSAT) {
+    const Unit& u = st_.units_;
+    Stable::Saturation& w = st_.workSat_;
+    const float value = AKSAT == 1   ? u.CvtPR(u.uPR(), 0, ARGSAT)
+                        : AKSAT == 2 ? u.CvtTP(u.uTP(), 0, ARGSAT)
+                                     : 0.0f;
+    satLookup(AKSAT, value);
+    const Stable::Saturation found = w;
+    const std::int16_t error = st_.error_;
+    satLookup(1, w.PSAT);  // the liquid viscosity step
+    satLookup(1, w.PSAT);  // the vapour one, at the pressure the liquid step left
+    if (error != 0) {
+        satLookup(AKSAT, value);
+    } else {
+        w = found;
+        st_.error_ = 0;
+    }
+    st_.sat_.TSAT = u.CvtTP(0, u.uTP(), w.TSAT);
+    return st_.sat_.TSAT;
+}
+
 template <class Source>
 float Lookups<Source>::qualityOfWorkingState() {
     if (st_.work_.quality != kNotWet) return st_.work_.quality;
@@ -840,6 +869,16 @@ void Stable::SSTABLE(std::int32_t AKSAT, float ARGSAT) {
     }
     steam::Lookups(*this, steam::MemorySource{currentTables(kSaturationOnly, kSaturationOnly)})
         .SSTABLE(AKSAT, ARGSAT);
+}
+
+float Stable::SaturationTemperature(std::int32_t AKSAT, float ARGSAT) {
+    if (readsFiles_) {
+        return steam::Lookups(*this, steam::FileSource{data_->path()})
+            .SaturationTemperature(AKSAT, ARGSAT);
+    }
+    return steam::Lookups(*this,
+                          steam::MemorySource{currentTables(kSaturationOnly, kSaturationOnly)})
+        .SaturationTemperature(AKSAT, ARGSAT);
 }
 
 void Stable::STABLE(std::int32_t KODE, float ARG, std::int32_t ICODE, float ARGL) {

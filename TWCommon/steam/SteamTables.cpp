@@ -21,6 +21,10 @@
 //   named by the events are taken again. The watch waits for those calls because it costs a
 //   short-lived program more than it saves: closing an inotify instance that has watched waits
 //   for the kernel's grace period, some 10 to 15 ms at exit.
+// - Inside a ScopedSteamTableState (a batch's block of rows) only the first public call asks the
+//   watch; the others work on the state it found, so a change made while the block is being
+//   calculated is seen from the next block on. Without the watch every call compares the files
+//   as before.
 // The check runs once per public call (SSTABLE, Stable, StmVisco and the creation of the object),
 // not per internal lookup, so one call always works on one state of the files. A changed file is
 // only looked at (is it there?) until a call needs its records; then it is read and checked.
@@ -40,6 +44,7 @@
 #include <string>
 
 #include "tw/FileDescriptor.h"
+#include "tw/Stable.h"
 
 namespace tw::steam {
 namespace {
@@ -496,12 +501,29 @@ void DataDirectory::readLocked(unsigned files) {
     publishLocked(std::move(next));
 }
 
+namespace {
+
+// The scope of one state of the files on this thread (ScopedSteamTableState): open, and whether
+// its first question to the watch has been asked.
+thread_local bool inOneState = false;
+thread_local bool askedInThisState = false;
+
+// True when this call is to ask the watch: always outside a scope, the first time inside one.
+bool askTheWatch() noexcept {
+    if (!inOneState) return true;
+    const bool ask = !askedInThisState;
+    askedInThisState = true;
+    return ask;
+}
+
+}  // namespace
+
 void DataDirectory::refresh(std::shared_ptr<const TableSet>& held, unsigned checked,
                             unsigned read) {
     if (!watchTried_.load() && calls_.fetch_add(1) >= kCallsBeforeWatching) startWatching();
     if (watched_.load() && watch_->inherited()) watchLost();
     if (watched_.load()) {
-        if (watch_->pending()) watch_->drain();
+        if (askTheWatch() && watch_->pending()) watch_->drain();
         if (watched_.load()) {
             if (changed_.load() != 0 || !held || held->generation != generation_.load() ||
                 unread(*held, read) != 0) {
@@ -548,3 +570,18 @@ void DataDirectory::refreshByIdentity(std::shared_ptr<const TableSet>& held, uns
 }
 
 }  // namespace tw::steam
+
+namespace tw {
+
+ScopedSteamTableState::ScopedSteamTableState() : outermost_(!steam::inOneState) {
+    if (outermost_) {
+        steam::inOneState = true;
+        steam::askedInThisState = false;
+    }
+}
+
+ScopedSteamTableState::~ScopedSteamTableState() {
+    if (outermost_) steam::inOneState = false;
+}
+
+}  // namespace tw

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <mutex>
@@ -21,8 +22,10 @@
 #include "FlueGasBatch.h"
 #include "FlueGasOptions.h"
 #include "GasPropertiesBatch.h"
+#include "JsonWriter.h"
 #include "mdlTW_FlueGas.h"
 #include "tw/AutomationError.h"
+#include "tw/Stable.h"
 
 namespace py = pybind11;
 namespace fg = tw::fluegas;
@@ -36,6 +39,24 @@ std::mutex& libraryLock() {
     static std::mutex lock;
     return lock;
 }
+
+// Ctrl+C during a long call: the batches ask between blocks of rows, and this looks at most
+// every 20 ms, taking the interpreter lock for the moment it takes Python to say whether a
+// signal came (KeyboardInterrupt is then set, for the call to raise once it has stopped).
+class PythonInterruptCheck {
+  public:
+    bool operator()() {
+        const auto now = std::chrono::steady_clock::now();
+        if (now < next_) return false;
+        next_ = now + std::chrono::milliseconds(20);
+        const py::gil_scoped_acquire locked;
+        return PyErr_CheckSignals() != 0;
+    }
+
+  private:
+    std::chrono::steady_clock::time_point next_ =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+};
 
 py::object toPython(const twcalc::Json& value) {
     switch (value.type()) {
@@ -58,9 +79,10 @@ py::object toPython(const twcalc::Json& value) {
         case twcalc::Json::value_t::number_unsigned:
             return py::int_(value.get<std::uint64_t>());
         case twcalc::Json::value_t::number_float: {
-            // As the JSON text has it: a number that is not finite is null.
+            // As the JSON text has it: the number its text reads back to; null when not finite.
             const double d = value.get<double>();
-            return std::isfinite(d) ? py::object(py::float_(d)) : py::object(py::none());
+            return std::isfinite(d) ? py::object(py::float_(twcalc::jsonNumberValue(d)))
+                                    : py::object(py::none());
         }
         default:
             return py::none();
@@ -96,11 +118,19 @@ py::list commands() {
 
 // (status, value, error text, malformed call) of one command line run in JSON mode.
 py::tuple evaluate(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument.find('\0') != std::string::npos) {
+            throw py::value_error("embedded null character");
+        }
+    }
     twcalc::Outcome outcome;
-    {
+    try {
         py::gil_scoped_release released;
         const std::lock_guard<std::mutex> guard(libraryLock());
+        const fg::ScopedBatchInterruptCheck interruptible{PythonInterruptCheck()};
         outcome = twcalc::evaluate(arguments);
+    } catch (const fg::BatchInterrupted&) {
+        throw py::error_already_set();  // the KeyboardInterrupt; no output file was committed
     }
     return py::make_tuple(static_cast<int>(outcome.status), toPython(outcome.value), outcome.error,
                           outcome.malformedCall);
@@ -192,14 +222,16 @@ class FlueGasBatchRun {
 
     // Calculates the cases first .. last - 1.
     void calculate(std::size_t first, std::size_t last) {
-        for (std::size_t c = first; c < last; ++c) calculate(c);
+        const tw::ScopedSteamTableState oneState;  // asks about the steam table files once
+        fg::CaseCalculator calculator;
+        for (std::size_t c = first; c < last; ++c) calculate(c, calculator);
     }
 
   private:
-    void calculate(std::size_t c) {
+    void calculate(std::size_t c, fg::CaseCalculator& calculator) {
         for (double* column : out_) column[c] = std::numeric_limits<double>::quiet_NaN();
         try {
-            fg::CaseOutcome outcome = fg::calculateCase(caseOf(c));
+            fg::CaseOutcome outcome = calculator.calculate(caseOf(c));
             for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
                 out_[i][c] = tableNumber(outcome.table.value(fg::kResultColumns[i].first));
             }
@@ -246,17 +278,22 @@ class FlueGasBatchRun {
 void calculateOnThreads(FlueGasBatchRun& run, std::size_t cases, unsigned jobs) {
     constexpr std::size_t kCasesAtATime = 64;
     std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t first = next.fetch_add(kCasesAtATime); first < cases;
+    std::atomic<bool> stop{false};
+    const auto work = [&](bool asks) {
+        for (std::size_t first = next.fetch_add(kCasesAtATime); first < cases && !stop;
              first = next.fetch_add(kCasesAtATime)) {
             run.calculate(first, std::min(first + kCasesAtATime, cases));
+            if (asks && fg::batchInterruptRequested()) stop = true;
         }
     };
-    const std::size_t useful = (cases + kCasesAtATime - 1) / kCasesAtATime;
-    std::vector<std::jthread> helpers;
-    for (std::size_t k = 1; k < std::min<std::size_t>(jobs, useful); ++k)
-        helpers.emplace_back(work);
-    work();
+    {
+        const std::size_t useful = (cases + kCasesAtATime - 1) / kCasesAtATime;
+        std::vector<std::jthread> helpers;
+        for (std::size_t k = 1; k < std::min<std::size_t>(jobs, useful); ++k)
+            helpers.emplace_back(work, false);
+        work(true);  // this thread asks whether to stop
+    }
+    if (stop) throw fg::BatchInterrupted();
 }
 
 // `cells`: the table cells by option name (n2 ... tref), each an array of cases or a single
@@ -316,11 +353,14 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
     } catch (const twcalc::UsageError& e) {
         throw py::value_error(e.what());
     }
-    {
+    try {
         py::gil_scoped_release released;
         const std::lock_guard<std::mutex> guard(libraryLock());
+        const fg::ScopedBatchInterruptCheck interruptible{PythonInterruptCheck()};
         tw::TW_Language = lang == "ko" ? tw::TW_Korean : tw::TW_English;
         calculateOnThreads(*run, n, threads);
+    } catch (const fg::BatchInterrupted&) {
+        throw py::error_already_set();
     }
 
     py::dict batch;

@@ -59,14 +59,18 @@ fg::FlueGasCase calculatorCase(const CombustionArgs& a, const fg::FlueGasFromFue
 
 // The CSV batch: the input columns as given, the result columns (the JSON keys of a fuel gas,
 // which has them all) and the messages of each case; a case that fails says why in its row.
-std::size_t runCases(std::ifstream& in, const std::string& path, std::ostream& out) {
+fg::BatchCount runCases(std::ifstream& in, const std::string& path, std::ostream& out) {
     errno = 0;
+    fg::CsvRecordReader reader(in);
     std::vector<std::string> header;
-    if (!fg::readCsvRecord(in, header)) throw UsageError(path + ": no header line");
-    if (!header.empty() && header[0].starts_with("\xEF\xBB\xBF")) header[0].erase(0, 3);
+    try {
+        header = fg::readCsvHeader(reader);
+    } catch (const fg::CsvHeaderError& e) {
+        if (in.bad()) checkCsvInputRead(in, path);
+        throw UsageError(joined({path, ": ", e.what()}));
+    }
     std::vector<const FuelAirOption*> columns;
-    for (std::string& name : header) {
-        name = trimmed(name);
+    for (const std::string& name : header) {
         const auto option =
             std::find_if(kFuelAirOptions.begin(), kFuelAirOptions.end(),
                          [&](const FuelAirOption& o) { return columnName(o.name) == name; });
@@ -90,17 +94,21 @@ std::size_t runCases(std::ifstream& in, const std::string& path, std::ostream& o
     outHeader.emplace_back("messages");
     writeRecord(outHeader);
 
-    std::size_t cases = 0;
-    std::vector<std::string> fields;
-    while (fg::readCsvRecord(in, fields)) {
-        if (fields.size() == 1 && fields[0].empty()) continue;  // blank line
-        ++cases;
+    fg::BatchCount count;
+    fg::CsvRecord record;
+    while (reader.next(record)) {
+        if (record.blank()) continue;
+        if (count.cases % 64 == 0) fg::checkBatchInterrupt();
+        ++count.cases;
+        const std::vector<std::string>& fields = record.fields;
         std::vector<std::string> row = fields;
         row.resize(header.size());
         std::vector<std::string> results(resultColumns.size());
         tw::RecordingMessageSink recorder;
         std::string messages;
+        bool calculated = false;
         try {
+            if (record.refusal) throw UsageError(*record.refusal);
             if (fields.size() != header.size()) {
                 throw UsageError("the row has " + std::to_string(fields.size()) +
                                  " fields, the header " + std::to_string(header.size()));
@@ -111,6 +119,7 @@ std::size_t runCases(std::ifstream& in, const std::string& path, std::ostream& o
             const fg::CombustionInput input = inputFromArgs(a);
             tw::ScopedMessageSink guard(recorder);
             if (const auto outcome = fg::FlueGasFromFuel(input); outcome.result) {
+                calculated = true;
                 std::vector<std::pair<std::string, std::string>> values;
                 flattenJson(combustionResultJson(*outcome.result), "", values);
                 for (std::size_t i = 0, v = 0; i < resultColumns.size() && v < values.size(); ++i) {
@@ -120,6 +129,7 @@ std::size_t runCases(std::ifstream& in, const std::string& path, std::ostream& o
         } catch (const UsageError& e) {
             messages = e.what();
         }
+        if (!calculated) ++count.refused;
         for (const tw::RecordedMessage& m : recorder.messages()) {
             messages += (messages.empty() ? "" : "\n") + m.caption + ": " + m.text;
         }
@@ -128,7 +138,7 @@ std::size_t runCases(std::ifstream& in, const std::string& path, std::ostream& o
         writeRecord(row);
     }
     checkCsvInputRead(in, path);
-    return cases;
+    return count;
 }
 
 void runBatch(const CombustionArgs& args, Session& session) {

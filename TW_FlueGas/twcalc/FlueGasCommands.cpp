@@ -94,9 +94,9 @@ fg::FlueGasCase caseFromArgs(const FlueGasArgs& args) {
 
 // The cases of the CSV file `in` (read from `path`), written to `out`. A file that cannot be
 // read to its end is a FileError, an unusable header a usage error.
-std::size_t runCases(std::ifstream& in, const FlueGasArgs& args, std::ostream& out) {
+fg::BatchCount runCases(std::ifstream& in, const FlueGasArgs& args, std::ostream& out) {
     errno = 0;
-    std::size_t cases = 0;
+    fg::BatchCount cases;
     try {
         cases = fg::runFlueGasBatch(in, out, args.jobs);
     } catch (const fg::CaseError& e) {

@@ -1,7 +1,8 @@
 #include "JsonWriter.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <limits>
 
 namespace twcalc {
 namespace {
@@ -33,14 +34,7 @@ void write(const Json& v, std::string& out) {
             break;
         }
         case Json::value_t::number_float: {
-            const double d = v.get<double>();
-            if (!std::isfinite(d)) {
-                out += "null";
-                break;
-            }
-            char buf[40];
-            std::snprintf(buf, sizeof buf, "%.9g", d);
-            out += buf;
+            out += jsonNumberText(v.get<double>()).value_or("null");
             break;
         }
         default:
@@ -50,6 +44,24 @@ void write(const Json& v, std::string& out) {
 }
 
 }  // namespace
+
+std::optional<std::string> jsonNumberText(double value) {
+    if (!std::isfinite(value)) return std::nullopt;
+    char text[40];
+    const auto single = static_cast<float>(value);
+    const bool heldBySingle = std::isfinite(single) && static_cast<double>(single) == value;
+    const std::to_chars_result r = heldBySingle ? std::to_chars(text, text + sizeof text, single)
+                                                : std::to_chars(text, text + sizeof text, value);
+    return std::string(text, r.ptr);
+}
+
+double jsonNumberValue(double value) {
+    const std::optional<std::string> text = jsonNumberText(value);
+    if (!text) return std::numeric_limits<double>::quiet_NaN();
+    double back = 0.0;
+    std::from_chars(text->data(), text->data() + text->size(), back);
+    return back;
+}
 
 std::string writeJson(const Json& value) {
     std::string out;

@@ -57,20 +57,31 @@ void Session::refuse() {
 }
 
 void Session::emitCsvBatch(const std::string& outPath,
-                           const std::function<std::size_t(std::ostream&)>& run) {
+                           const std::function<tw::fluegas::BatchCount(std::ostream&)>& run) {
     if (!outPath.empty()) {
         tw::AtomicFile file(outPath);
-        const std::size_t cases = run(file.stream());
+        const tw::fluegas::BatchCount count = run(file.stream());
         file.commit();
-        emit({{"cases", cases}, {"out", outPath}},
-             std::to_string(cases) + " cases written to " + outPath);
+        const std::string summary = tw::fluegas::batchSummary(count, outPath);
+        emit({{"cases", count.cases},
+              {"refused", count.refused},
+              {"out", outPath},
+              {"summary", summary}},
+             summary);
     } else if (json) {
         std::ostringstream csv;
-        const std::size_t cases = run(csv);
-        emit({{"cases", cases}, {"csv", csv.str()}}, csv.str());
+        const tw::fluegas::BatchCount count = run(csv);
+        emit({{"cases", count.cases}, {"refused", count.refused}, {"csv", csv.str()}}, csv.str());
     } else {
         run(*out);
     }
+}
+
+void Session::emitCsvBatch(const std::string& outPath,
+                           const std::function<std::size_t(std::ostream&)>& run) {
+    emitCsvBatch(outPath, [&run](std::ostream& out) {
+        return tw::fluegas::BatchCount{run(out), 0};
+    });
 }
 
 std::ifstream openCsvInput(const std::string& path) {

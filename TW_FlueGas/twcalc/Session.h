@@ -11,6 +11,7 @@
 #include <ostream>
 #include <string>
 
+#include "CsvRecords.h"
 #include "tw/Language.h"
 #include "tw/MessageSink.h"
 
@@ -81,6 +82,11 @@ struct Session {
     // are calculated: into the temporary that replaces the `outPath` file at the end, or
     // straight to standard output. Only the JSON form, which holds the whole CSV text in one
     // object ("cases", "csv"), keeps it in memory.
+    // The summary says how many rows were refused ("N cases written to FILE, M refused"; in
+    // JSON "cases", "refused" and "summary").
+    void emitCsvBatch(const std::string& outPath,
+                      const std::function<tw::fluegas::BatchCount(std::ostream&)>& run);
+    // The same for a batch that counts only its cases.
     void emitCsvBatch(const std::string& outPath,
                       const std::function<std::size_t(std::ostream&)>& run);
 };

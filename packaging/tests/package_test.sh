@@ -47,10 +47,13 @@ if [[ -z $runtime_deb || -z $dev_deb ]]; then
   fail "two packages tw-suite and tw-suite-dev"
   exit 1
 fi
+python_deb=$(ls "$work"/out/python3-twsuite_*_amd64.deb 2>/dev/null | head -1)
+check "a third package python3-twsuite" test -n "$python_deb"
 root=$work/root
 mkdir -p "$root"
 dpkg-deb -x "$runtime_deb" "$root"
 dpkg-deb -x "$dev_deb" "$root"
+[[ -n $python_deb ]] && dpkg-deb -x "$python_deb" "$root"
 
 # --- Control fields --------------------------------------------------------------------------
 field() { dpkg-deb -f "$1" "$2"; }
@@ -67,6 +70,16 @@ if [[ $gui == ON ]]; then
 fi
 check "the -dev package depends on this exact runtime" \
   grep -qF "tw-suite (= $release)" <<<"$(field "$dev_deb" Depends)"
+if [[ -n $python_deb ]]; then
+  python_depends=$(field "$python_deb" Depends)
+  python_release=$(/usr/bin/python3 -c 'import sys; print("%d.%d" % sys.version_info[:2])')
+  check "python3-twsuite depends on this exact runtime" \
+    grep -qF "tw-suite (= $release)" <<<"$python_depends"
+  check "python3-twsuite depends on numpy and on Python $python_release: $python_depends" \
+    bash -c 'grep -q "python3-numpy" <<<"$1" && grep -qF "python3 (>= $2~)" <<<"$1"' _ \
+    "$python_depends" "$python_release"
+  check "python3-twsuite is of the section python" test "$(field "$python_deb" Section)" = python
+fi
 for f in Maintainer Section Description Homepage; do
   check "runtime package has $f" test -n "$(field "$runtime_deb" $f)"
 done
@@ -124,6 +137,20 @@ for program in "$root"/usr/bin/*; do
   check "$(basename "$program") finds every library of the suite inside the package" \
     libraries_inside "$program"
 done
+
+# --- The Python module imports from the unpacked packages -----------------------------------
+if [[ -n $python_deb ]]; then
+  check "package holds the module twsuite" \
+    test -e "$root/usr/lib/python3/dist-packages/twsuite/__init__.py"
+  check "python3-twsuite has its copyright file" test -e "$root/usr/share/doc/python3-twsuite/copyright"
+  imported=$(cd "$work" && PYTHONPATH="$root/usr/lib/python3/dist-packages" /usr/bin/python3 -B -c '
+import twsuite
+print(twsuite.__file__)
+print(round(twsuite.steam_sat(tp=100)["PSAT"], 4), twsuite.convert("TP", "oC", "oF", 100))' 2>&1)
+  check "/usr/bin/python3 imports twsuite from the unpacked package and calculates: $imported" \
+    bash -c '[[ $1 == "$2"/usr/lib/python3/dist-packages/twsuite/__init__.py$'"'"'\n'"'"'* ]] &&
+             [[ $1 == *" 212.0" ]]' _ "$imported" "$root"
+fi
 
 # --- Nothing points at the build machine -----------------------------------------------------
 elf_files=()
@@ -187,7 +214,8 @@ fi
 
 # --- lintian ---------------------------------------------------------------------------------
 if command -v lintian >/dev/null 2>&1 && [[ -z ${TW_SKIP_LINTIAN:-} ]]; then
-  if lintian --fail-on error "$runtime_deb" "$dev_deb" >"$work/lintian.log" 2>&1; then
+  if lintian --fail-on error "$runtime_deb" "$dev_deb" ${python_deb:+"$python_deb"} \
+       >"$work/lintian.log" 2>&1; then
     echo "ok: lintian finds no errors"
   else
     cat "$work/lintian.log"

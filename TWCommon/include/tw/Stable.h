@@ -88,6 +88,12 @@ class Stable {
 
     // Saturation state at a pressure (AKSAT 1) or a temperature (AKSAT 2).
     void SSTABLE(std::int32_t AKSAT, float ARGSAT);
+    // The saturation temperature of SSTABLE alone, for callers that need nothing else (a dew
+    // point): the same value, StableError, messages and beeps as SSTABLE(AKSAT, ARGSAT) followed
+    // by TSAT() for every input and every state of the files, without the viscosity steps and
+    // the other properties. Sets TSAT() and StableError(); the other saturation results keep
+    // the values of the last SSTABLE.
+    float SaturationTemperature(std::int32_t AKSAT, float ARGSAT);
     // State fixed by two different properties (codes of enmStable, in either order). Published
     // as `Stable`; a C++ member cannot share its class's name, so it carries the name of its
     // call line in the messages.
@@ -153,6 +159,23 @@ class Stable {
     WorkingState work_;   // working state (base units)
     Saturation workSat_;  // working saturation (base units)
     std::int16_t error_ = 0;
+};
+
+// The steam table objects of this thread work on one state of the files while this lives: only
+// the first public call in it asks the change watch whether the files changed, the others take
+// the answer as it was (the question costs a system call). Outside such a scope, and where the
+// watch is not set up, every public call asks. A batch opens one for each block of a few
+// hundred rows, so a file replaced while a block is calculated is seen from the next block on.
+// Scopes nest; the outermost decides.
+class ScopedSteamTableState {
+  public:
+    ScopedSteamTableState();
+    ~ScopedSteamTableState();
+    ScopedSteamTableState(const ScopedSteamTableState&) = delete;
+    ScopedSteamTableState& operator=(const ScopedSteamTableState&) = delete;
+
+  private:
+    bool outermost_;
 };
 
 }  // namespace tw

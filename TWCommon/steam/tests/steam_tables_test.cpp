@@ -24,6 +24,7 @@
 
 #include "SteamTableFiles.h"
 #include "SteamTables.h"
+#include "tw/AutomationError.h"
 #include "tw/MessageSink.h"
 #include "tw/Stable.h"
 
@@ -293,6 +294,30 @@ TEST_P(FileChanges, AReplacedFileIsReadAgain) {
                 1e-4);
 }
 
+// Inside one state of the files, a watching program asks the watch once: a file replaced
+// meanwhile is seen by the first call after the scope. Without the watch every call still
+// compares the files.
+TEST_P(FileChanges, OneStateOfTheFilesSeesAReplacementAfterItsEnd) {
+    const bool watching = !GetParam();  // as madeBeforeTheChange sets it up
+    Stable memory = madeBeforeTheChange();
+    const Outcome before = sat(memory, 1, 10.0f);
+    std::vector<unsigned char> b = bytes("TWSStb.twd");
+    for (std::size_t r = 0; r < 376; ++r) setFloat(b, r * 8 + 1, floatAt(b, r * 8 + 1) + 0.5f);
+    Outcome inside;
+    {
+        const tw::ScopedSteamTableState oneState;
+        EXPECT_EQ(sat(memory, 1, 10.0f), before);
+        fs::remove(dir / "TWStbManifest.txt");
+        replace("TWSStb.twd", b);
+        inside = sat(memory, 1, 10.0f);
+        const tw::ScopedSteamTableState nested;  // changes nothing
+        EXPECT_EQ(sat(memory, 1, 10.0f), inside);
+    }
+    const Outcome after = sat(memory, 1, 10.0f);
+    EXPECT_NE(after, before);
+    EXPECT_EQ(inside, watching ? before : after);
+}
+
 // A child process shares the parent's change watch: what it changes must be seen by both.
 // A short-lived program compares file identities; one that goes on looking up sets up the
 // change watch, and a program made by fork() gives its parent's up.
@@ -482,6 +507,89 @@ TEST_F(TableCopy, ADamagedManifestFailsEveryFileInsteadOfTurningTheChecksumsOff)
         d.make();
         Stable st(dir);
         EXPECT_EQ(std::bit_cast<float>(sat(st, 1, 3.0f).bits.back()), 7.0f);
+    }
+}
+
+// The saturation temperature alone against SSTABLE followed by TSAT(): the same value, code,
+// messages and beeps for every input, on the library's tables and on hostile ones (damaged,
+// missing, plausible customer files whose values make the viscosity steps' lookups fail).
+TEST_F(TableCopy, TheSaturationTemperatureAloneIsSstablesToTheBit) {
+    struct Said {
+        std::uint32_t tsat;
+        float error;
+        std::vector<std::string> messages;
+        int beeps;
+        bool operator==(const Said&) const = default;
+    };
+    const auto said = [](Stable& st, bool alone, int code, float value) {
+        tw::RecordingMessageSink sink;
+        const tw::ScopedThreadMessageSink guard(sink);
+        float tsat = 0;
+        std::string raised;
+        try {
+            if (alone) {
+                tsat = st.SaturationTemperature(code, value);
+                EXPECT_EQ(std::bit_cast<std::uint32_t>(st.TSAT()),
+                          std::bit_cast<std::uint32_t>(tsat));
+            } else {
+                st.SSTABLE(code, value);
+                tsat = st.TSAT();
+            }
+        } catch (const tw::AutomationError& e) {
+            raised = e.what();
+        }
+        Said s{std::bit_cast<std::uint32_t>(tsat), st.StableError(), {raised}, sink.beeps()};
+        for (const auto& m : sink.messages()) {
+            s.messages.push_back(m.caption + "|" + m.text + "|" +
+                                 std::string(tw::iconName(m.icon)));
+        }
+        return s;
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> tables{
+        {"the library's tables", [] {}},
+        {"garbage saturation file",
+         [&] {
+             fs::remove(dir / "TWStbManifest.txt");
+             std::vector<unsigned char> b = bytes("TWSStb.twd");
+             std::uint32_t x = 99;
+             for (auto& c : b) c = static_cast<unsigned char>((x = x * 1103515245 + 12345) >> 16);
+             replace("TWSStb.twd", b);
+         }},
+        {"pressures shifted up at the top of the range",
+         [&] {
+             fs::remove(dir / "TWStbManifest.txt");
+             std::vector<unsigned char> b = bytes("TWSStb.twd");
+             const std::size_t records = b.size() / 32;
+             for (std::size_t r = records - 3; r < records; ++r) {
+                 setFloat(b, 8 * r, floatAt(b, 8 * r) * 1.001f);
+             }
+             replace("TWSStb.twd", b);
+         }},
+        {"the saturation file missing", [&] { fs::remove(dir / "TWSStb.twd"); }},
+    };
+    std::vector<std::pair<int, float>> inputs{
+        {1, 0.006697f}, {1, 225.56f}, {1, 225.57f}, {2, 374.15f}, {2, 0.5f},  {1, NAN},
+        {2, INFINITY},  {1, -1.0f},   {3, 10.0f},   {0, 1.0f},    {2, 1e30f}, {1, 1.01972f}};
+    for (int i = 0; i <= 300; ++i) {
+        inputs.emplace_back(1, static_cast<float>(0.0066 * std::pow(226.0 / 0.0066, i / 300.0)));
+        inputs.emplace_back(2, static_cast<float>(0.9 + (374.3 - 0.9) * i / 300.0));
+    }
+    for (const auto& [what, make] : tables) {
+        SCOPED_TRACE(what);
+        make();
+        for (int language : {int{tw::TW_English}, int{tw::TW_Korean}, 7}) {
+            for (int pressureUnit : {0, 1}) {
+                Stable full(dir), alone(dir);
+                for (Stable* st : {&full, &alone}) {
+                    st->setTW_Language(language);
+                    st->setuPR(pressureUnit);
+                }
+                for (const auto& [code, value] : inputs) {
+                    ASSERT_EQ(said(alone, true, code, value), said(full, false, code, value))
+                        << code << " " << value << " language " << language;
+                }
+            }
+        }
     }
 }
 

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ostringstream out;
     std::size_t cases = 0;
     try {
-        cases = fg::runFlueGasBatch(in, out);
+        cases = fg::runFlueGasBatch(in, out).cases;
     } catch (const fg::CaseError&) {
         return 0;  // an unusable header stops the batch
     }
@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t width = fields.size();
     std::size_t records = 0;
     while (fg::readCsvRecord(written, fields)) {
-        if (fields.size() != width) __builtin_trap();
+        // A row may come back refused only when its input was near the reader's length limit.
+        if (fields.size() != width && !fg::csvRecordRefusal(written)) __builtin_trap();
         ++records;
     }
     if (records != cases) __builtin_trap();

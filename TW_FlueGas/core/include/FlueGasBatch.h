@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "CalculatorTable.h"
+#include "CsvRecords.h"
 #include "FlueGasCalculator.h"
 #include "tw/MessageSink.h"
 
@@ -71,15 +72,34 @@ struct CaseOutcome {
 // own; the program language TW_Language must not change meanwhile.
 CaseOutcome calculateCase(const FlueGasCase& flueGasCase);
 
-// The CSV batch: a header line of option names, then one case per line. Writes the input
-// columns, the result rows (8 and 11 to 16, as the table shows them) and the messages of each
-// case ("caption: text", one per line of the field). A case that fails reports why in its own
-// row; the batch goes on. Returns the number of cases. CaseError for an unusable header.
-// The input is read and the output written as the batch goes, a few hundred cases at a time,
-// so its memory does not grow with the number of cases. With `jobs` above 1 the cases are
-// calculated on that many threads and written in input order: the output is the same bytes
-// whatever the number of jobs. The batch stops early when `out` fails.
-std::size_t runFlueGasBatch(std::istream& in, std::ostream& out, unsigned jobs = 1);
+// Cases calculated as calculateCase does, but without making a table with its captions for
+// every case: the table of each combination of settings is made once (as tableForCase makes it,
+// up to the cells) and copied for each of its cases, which then types its cells. The copy holds
+// the same texts as a table made for the case, so every result and message is the same. A
+// combination whose table showed a message while it was made is not kept: its cases go through
+// calculateCase, which records that message with theirs. One object per thread, for a block of
+// cases at a time (the program language must not change meanwhile).
+class CaseCalculator {
+  public:
+    CaseOutcome calculate(const FlueGasCase& flueGasCase);
+
+  private:
+    const CalculatorTable* tableFor(const FlueGasCase& flueGasCase);
+
+    static constexpr std::size_t kKept = 16;
+    std::vector<std::pair<FlueGasCase, std::optional<CalculatorTable>>> tables_;
+};
+
+// The CSV batch: a header line of option names, then one case per line, read by the batches'
+// CSV reader (CsvRecords.h). Writes the input columns, the result rows (8 and 11 to 16, as the
+// table shows them) and the messages of each case ("caption: text", one per line of the field).
+// A case that fails, and a row the reader refused, report why in their own row; the batch goes
+// on. Returns the number of cases and of refused rows. CaseError for an unusable header (a
+// misspelt or duplicated column). The input is read and the output written as the batch goes,
+// a few hundred cases at a time, so its memory does not grow with the number of cases. With
+// `jobs` above 1 the cases are calculated on that many threads and written in input order: the
+// output is the same bytes whatever the number of jobs. The batch stops early when `out` fails.
+BatchCount runFlueGasBatch(std::istream& in, std::ostream& out, unsigned jobs = 1);
 
 // What the batch writes for one case: its header line and its row, from the case's options
 // (names and values as parseFlueGasCase reads them), the table after the calculation and the
@@ -87,10 +107,5 @@ std::size_t runFlueGasBatch(std::istream& in, std::ostream& out, unsigned jobs =
 void writeCaseCsv(std::ostream& out,
                   const std::vector<std::pair<std::string, std::string>>& options,
                   const CalculatorTable& calculated, const std::vector<RecordedMessage>& messages);
-
-// One CSV record split into fields (RFC 4180 quoting); false at the end of the input.
-bool readCsvRecord(std::istream& in, std::vector<std::string>& fields);
-// A field quoted when it holds a comma, a quote or a line break.
-std::string csvField(std::string_view text);
 
 }  // namespace tw::fluegas

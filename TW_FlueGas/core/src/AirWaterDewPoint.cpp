@@ -54,8 +54,8 @@ DewPoint dewPoint(const Unit& unit, float H2O, float P) {
         showLowDewPoint(unit);
         return {0.0f, true};
     }
-    steam.SSTABLE(ktoSStable_PR, pw);
-    return {steam.TSAT(), steam.StableError() == 0};
+    const float temperature = steam.SaturationTemperature(ktoSStable_PR, pw);
+    return {temperature, steam.StableError() == 0};
 }
 
 }  // namespace

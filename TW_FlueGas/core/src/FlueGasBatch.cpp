@@ -7,11 +7,11 @@
 #include <exception>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
 #include "Units.h"
 #include "tw/AutomationError.h"
+#include "tw/Stable.h"
 
 namespace tw::fluegas {
 namespace {
@@ -51,29 +51,10 @@ std::string joinMessages(const std::vector<RecordedMessage>& messages) {
     return joined;
 }
 
-// Appends `text` as one CSV field: quoted when it holds a comma, a quote or a line break.
-void appendField(std::string& line, std::string_view text) {
-    const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
-        return c == ',' || c == '"' || c == '\r' || c == '\n';
-    });
-    if (plain) {
-        line += text;
-        return;
-    }
-    line += '"';
-    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
-        line.append(text.substr(0, quote + 1));
-        line += '"';
-        text.remove_prefix(quote + 1);
-    }
-    line += text;
-    line += '"';
-}
-
 void appendRecord(std::string& line, const std::vector<std::string>& fields) {
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i) line += ',';
-        appendField(line, fields[i]);
+        appendCsvField(line, fields[i]);
     }
     line += "\r\n";
 }
@@ -126,35 +107,79 @@ void applyOption(FlueGasCase& c, std::string_view name, const std::string& text)
     }
 }
 
+// The table of a case up to its cells: units, basis, formula and SO3 mode (with the rate of
+// user-input mode).
+CalculatorTable tableForSettings(const FlueGasCase& c) {
+    CalculatorTable table;
+    if (c.uTP) table.unit().setuTP(*c.uTP);
+    if (c.uENTH) table.unit().setuENTH(*c.uENTH);
+    if (c.uPR) table.unit().setuPR(*c.uPR);
+    table.RefreshUnitColumn();
+    // The basis is chosen before anything is typed, so nothing is converted.
+    table.setBasisOnly(c.basis);
+    table.SelectFormula(c.formula);
+    if (c.so3Mode == So3Mode::UserInput) {
+        table.SelectSo3Mode(So3Mode::UserInput);
+        table.setValue(rowSo3ConversionRate, c.so3Rate);
+    }
+    return table;
+}
+
+// Types the case's texts into rows 1 to 7, 9 and 10, the last step of tableForCase.
+void typeCells(CalculatorTable& table, const FlueGasCase& c) {
+    constexpr std::array<int, 9> rows{rowN2,
+                                      rowAr,
+                                      rowO2,
+                                      rowCO2,
+                                      rowCO,
+                                      rowSO2,
+                                      rowH2O,
+                                      rowGasTemperature,
+                                      rowReferenceTemperature};
+    for (std::size_t i = 0; i < rows.size(); ++i) table.setValue(rows[i], c.cells[i]);
+}
+
+bool sameSettings(const FlueGasCase& a, const FlueGasCase& b) {
+    return a.uTP == b.uTP && a.uENTH == b.uENTH && a.uPR == b.uPR && a.basis == b.basis &&
+           a.formula == b.formula && a.so3Mode == b.so3Mode &&
+           (a.so3Mode != So3Mode::UserInput || a.so3Rate == b.so3Rate);
+}
+
 // The output row of one input record: its fields as given (cut or padded to the header), the
-// result rows and the messages. A case that fails reports why in its messages field.
-void appendCaseRow(std::string& line, const std::vector<std::string>& header,
-                   std::vector<std::string>& fields) {
+// result rows and the messages. A case that fails, and a row the reader refused, report why in
+// the messages field; they count as refused.
+void appendCaseRow(std::string& line, const std::vector<std::string>& header, CsvRecord& record,
+                   BatchCount& count, CaseCalculator& calculator) {
     std::array<std::string, kResultColumns.size()> results;
     std::string messages;
+    std::vector<std::string>& fields = record.fields;
+    ++count.cases;
     try {
+        if (record.refusal) throw CaseError(*record.refusal);
         if (fields.size() != header.size()) {
             throw CaseError("the row has " + std::to_string(fields.size()) +
                             " fields, the header " + std::to_string(header.size()));
         }
         FlueGasCase c;
         for (std::size_t i = 0; i < header.size(); ++i) applyOption(c, header[i], fields[i]);
-        const CaseOutcome outcome = calculateCase(c);
+        const CaseOutcome outcome = calculator.calculate(c);
         for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
             results[i] = outcome.table.value(kResultColumns[i].first);
         }
         messages = joinMessages(outcome.messages);
     } catch (const CaseError& e) {
         messages = e.what();
+        ++count.refused;
     } catch (const AutomationError& e) {
         messages = e.messageText();
+        ++count.refused;
     }
     fields.resize(header.size());
     bool first = true;
     auto append = [&](std::string_view text) {
         if (!first) line += ',';
         first = false;
-        appendField(line, text);
+        appendCsvField(line, text);
     };
     for (const std::string& f : fields) append(f);
     for (const std::string& r : results) append(r);
@@ -162,76 +187,44 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header,
     line += "\r\n";
 }
 
-// The input is handed on in blocks of whole records, about kBlockBytes each (some hundreds of
-// cases): enough for a worker between two hand-overs, and little to hold.
+// The input is handed on in blocks of whole records, about kBlockBytes of fields or kBlockRecords
+// records each (some hundreds of cases): enough for a worker between two hand-overs, and little
+// to hold.
 constexpr std::size_t kBlockBytes = std::size_t{16} * 1024;
-
-// Cuts the input into blocks that end with a line end outside quotes, so that no record is cut
-// in two; the records themselves are split by whoever calculates the block. A quote toggles
-// the state as the record reader's quoting does (a doubled quote inside a quoted field toggles
-// twice).
-class RecordBlocks {
-  public:
-    explicit RecordBlocks(std::istream& in) : in_(in) {}
-
-    // The next block; false at the end of the input.
-    bool next(std::string& block) {
-        while (true) {
-            for (; scanned_ < pending_.size(); ++scanned_) {
-                const char c = pending_[scanned_];
-                if (c == '"') {
-                    quoted_ = !quoted_;
-                } else if (c == '\n' && !quoted_) {
-                    recordsEnd_ = scanned_ + 1;
-                }
-            }
-            if ((pending_.size() >= kBlockBytes || ended_) && recordsEnd_ > 0) {
-                block.assign(pending_, 0, recordsEnd_);
-                pending_.erase(0, recordsEnd_);
-                scanned_ -= recordsEnd_;
-                recordsEnd_ = 0;
-                return true;
-            }
-            if (ended_) {  // what is left: the last record without its line end
-                if (pending_.empty()) return false;
-                block = std::move(pending_);
-                pending_.clear();
-                scanned_ = 0;
-                return true;
-            }
-            const std::size_t had = pending_.size();
-            pending_.resize(had + kBlockBytes);
-            in_.read(pending_.data() + had, static_cast<std::streamsize>(kBlockBytes));
-            const auto got = static_cast<std::size_t>(in_.gcount());
-            pending_.resize(had + got);
-            ended_ = got < kBlockBytes;
-        }
-    }
-
-  private:
-    std::istream& in_;
-    std::string pending_;         // read, not yet handed on
-    std::size_t scanned_ = 0;     // how much of pending_ has been scanned
-    std::size_t recordsEnd_ = 0;  // just after the last line end outside quotes, or 0
-    bool quoted_ = false;         // inside quotes at the end of the scanned part
-    bool ended_ = false;
-};
+constexpr std::size_t kBlockRecords = 256;
 
 struct Chunk {
-    std::string input;  // whole records
-    std::string text;   // their output rows
-    std::size_t cases = 0;
+    std::vector<CsvRecord> records;  // blank lines left out
+    std::size_t used = 0;            // records[0 .. used) belong to this block
+    std::string text;                // their output rows
+    BatchCount count;
     bool done = false;
 };
 
-// The output rows of a block's records (blank lines skipped).
+// Reads the next block of records into `chunk`; false when the input has no more.
+bool readBlock(CsvRecordReader& reader, Chunk& chunk) {
+    chunk.used = 0;
+    chunk.text.clear();
+    chunk.count = {};
+    std::size_t bytes = 0;
+    while (chunk.used < kBlockRecords && bytes < kBlockBytes) {
+        if (chunk.records.size() == chunk.used) chunk.records.emplace_back();
+        CsvRecord& record = chunk.records[chunk.used];
+        if (!reader.next(record)) break;
+        if (record.blank()) continue;
+        ++chunk.used;
+        for (const std::string& f : record.fields) bytes += f.size() + 1;
+        if (record.refusal) bytes += record.refusal->size();
+    }
+    return chunk.used > 0;
+}
+
+// The output rows of a block's records.
 void calculateChunk(const std::vector<std::string>& header, Chunk& chunk) {
-    std::istringstream records(std::move(chunk.input));
-    std::vector<std::string> fields;
-    while (readCsvRecord(records, fields)) {
-        if (fields.size() == 1 && fields[0].empty()) continue;  // blank line
-        ++chunk.cases;
-        appendCaseRow(chunk.text, header, fields);
+    const ScopedSteamTableState oneState;  // the steam table files as they are now
+    CaseCalculator calculator;
+    for (std::size_t r = 0; r < chunk.used; ++r) {
+        appendCaseRow(chunk.text, header, chunk.records[r], chunk.count, calculator);
     }
 }
 
@@ -242,8 +235,8 @@ void writeChunk(std::ostream& out, const Chunk& chunk) {
 // The cases on `jobs` worker threads; this thread cuts the input into blocks and writes the rows
 // in input order. At most two chunks per worker are held at a time, so the memory used stays the
 // same whatever the number of cases.
-std::size_t calculateOnThreads(std::istream& in, std::ostream& out,
-                               const std::vector<std::string>& header, unsigned jobs) {
+BatchCount calculateOnThreads(CsvRecordReader& reader, std::ostream& out,
+                              const std::vector<std::string>& header, unsigned jobs) {
     std::mutex mutex;
     std::condition_variable workReady, chunkDone;
     std::deque<std::shared_ptr<Chunk>> waiting;    // read, not yet taken by a worker
@@ -278,7 +271,7 @@ std::size_t calculateOnThreads(std::istream& in, std::ostream& out,
     for (unsigned j = 0; j < jobs; ++j) workers.emplace_back(work);
 
     // Writes the finished chunks at the front until at most `held` chunks remain.
-    std::size_t cases = 0;
+    BatchCount count;
     auto writeUntil = [&](std::size_t held) {
         while (true) {
             std::shared_ptr<Chunk> front;
@@ -290,16 +283,23 @@ std::size_t calculateOnThreads(std::istream& in, std::ostream& out,
                 unwritten.pop_front();
                 if (failure) continue;
             }
-            cases += front->cases;
+            count += front->count;
             writeChunk(out, *front);
         }
     };
 
-    RecordBlocks blocks(in);
     const std::size_t held = 2 * static_cast<std::size_t>(jobs);
+    bool interrupted = false;
     while (true) {
+        if (batchInterruptRequested()) {
+            interrupted = true;
+            const std::lock_guard lock(mutex);
+            waiting.clear();    // the workers finish the blocks they hold, and no more
+            unwritten.clear();  // nothing more is written
+            break;
+        }
         auto chunk = std::make_shared<Chunk>();
-        if (!blocks.next(chunk->input)) break;
+        if (!readBlock(reader, *chunk)) break;
         {
             const std::lock_guard lock(mutex);
             waiting.push_back(chunk);
@@ -318,7 +318,8 @@ std::size_t calculateOnThreads(std::istream& in, std::ostream& out,
     writeUntil(0);
     workers.clear();  // joins the workers
     if (failure) std::rethrow_exception(failure);
-    return cases;
+    if (interrupted) throw BatchInterrupted();
+    return count;
 }
 
 }  // namespace
@@ -330,28 +331,8 @@ FlueGasCase parseFlueGasCase(const std::vector<std::pair<std::string, std::strin
 }
 
 CalculatorTable tableForCase(const FlueGasCase& c) {
-    CalculatorTable table;
-    if (c.uTP) table.unit().setuTP(*c.uTP);
-    if (c.uENTH) table.unit().setuENTH(*c.uENTH);
-    if (c.uPR) table.unit().setuPR(*c.uPR);
-    table.RefreshUnitColumn();
-    // The basis is chosen before anything is typed, so nothing is converted.
-    table.setBasisOnly(c.basis);
-    table.SelectFormula(c.formula);
-    if (c.so3Mode == So3Mode::UserInput) {
-        table.SelectSo3Mode(So3Mode::UserInput);
-        table.setValue(rowSo3ConversionRate, c.so3Rate);
-    }
-    constexpr std::array<int, 9> rows{rowN2,
-                                      rowAr,
-                                      rowO2,
-                                      rowCO2,
-                                      rowCO,
-                                      rowSO2,
-                                      rowH2O,
-                                      rowGasTemperature,
-                                      rowReferenceTemperature};
-    for (std::size_t i = 0; i < rows.size(); ++i) table.setValue(rows[i], c.cells[i]);
+    CalculatorTable table = tableForSettings(c);
+    typeCells(table, c);
     return table;
 }
 
@@ -364,33 +345,62 @@ CaseOutcome calculateCase(const FlueGasCase& c) {
     return outcome;
 }
 
-std::size_t runFlueGasBatch(std::istream& in, std::ostream& out, unsigned jobs) {
-    std::vector<std::string> header;
-    if (!readCsvRecord(in, header)) throw CaseError("the CSV file is empty: no header line");
-    if (!header.empty() && header[0].starts_with("\xEF\xBB\xBF")) header[0].erase(0, 3);
-    for (std::string& name : header) {
-        name.erase(0, name.find_first_not_of(' '));
-        name.erase(name.find_last_not_of(' ') + 1);
-        // Check the names once, with empty values, so that a misspelt column stops the batch.
-        parseFlueGasCase({{name, ""}});
+CaseOutcome CaseCalculator::calculate(const FlueGasCase& c) {
+    const CalculatorTable* settings = tableFor(c);
+    if (settings == nullptr) return calculateCase(c);
+    RecordingMessageSink recorder;
+    const ScopedThreadMessageSink guard(recorder);
+    CaseOutcome outcome{*settings, {}, {}};
+    typeCells(outcome.table, c);
+    outcome.results = Calculate(outcome.table);
+    outcome.messages = recorder.messages();
+    return outcome;
+}
+
+const CalculatorTable* CaseCalculator::tableFor(const FlueGasCase& c) {
+    for (const auto& [key, table] : tables_) {
+        if (sameSettings(key, c)) return table ? &*table : nullptr;
     }
+    if (tables_.size() >= kKept) return nullptr;
+    RecordingMessageSink recorder;
+    std::optional<CalculatorTable> table;
+    {
+        const ScopedThreadMessageSink guard(recorder);
+        try {
+            table = tableForSettings(c);
+        } catch (const AutomationError&) {
+            table.reset();  // calculateCase raises it again, for the case's row
+        }
+    }
+    if (!recorder.messages().empty() || recorder.beeps() != 0) table.reset();
+    tables_.emplace_back(c, std::move(table));
+    return tables_.back().second ? &*tables_.back().second : nullptr;
+}
+
+BatchCount runFlueGasBatch(std::istream& in, std::ostream& out, unsigned jobs) {
+    CsvRecordReader reader(in);
+    std::vector<std::string> header;
+    try {
+        header = readCsvHeader(reader);
+    } catch (const CsvHeaderError& e) {
+        throw CaseError(e.what());
+    }
+    // Check the names once, with empty values, so that a misspelt column stops the batch.
+    for (const std::string& name : header) parseFlueGasCase({{name, ""}});
     std::vector<std::string> outHeader = header;
     for (const auto& column : kResultColumns) outHeader.emplace_back(column.second);
     outHeader.emplace_back("messages");
     writeRecord(out, outHeader);
 
-    if (jobs > 1) return calculateOnThreads(in, out, header, jobs);
-    std::size_t cases = 0;
-    RecordBlocks blocks(in);
+    if (jobs > 1) return calculateOnThreads(reader, out, header, jobs);
+    BatchCount count;
     Chunk chunk;
-    while (out && blocks.next(chunk.input)) {
-        chunk.text.clear();
-        chunk.cases = 0;
+    while (out && (checkBatchInterrupt(), readBlock(reader, chunk))) {
         calculateChunk(header, chunk);
-        cases += chunk.cases;
+        count += chunk.count;
         writeChunk(out, chunk);
     }
-    return cases;
+    return count;
 }
 
 void writeCaseCsv(std::ostream& out,
@@ -410,57 +420,6 @@ void writeCaseCsv(std::ostream& out,
     row.push_back(joinMessages(messages));
     writeRecord(out, header);
     writeRecord(out, row);
-}
-
-bool readCsvRecord(std::istream& in, std::vector<std::string>& fields) {
-    fields.clear();
-    if (in.peek() == std::char_traits<char>::eof()) return false;
-    // Character by character from the stream's buffer; its end and a read error reach the
-    // stream's state as they would through get().
-    std::streambuf& buffer = *in.rdbuf();
-    constexpr int eof = std::char_traits<char>::eof();
-    std::string field;
-    bool quoted = false;
-    try {
-        while (true) {
-            const int ch = buffer.sbumpc();
-            if (ch == eof) {
-                in.setstate(std::ios::eofbit);
-                break;
-            }
-            const char c = static_cast<char>(ch);
-            if (quoted) {
-                if (c != '"') {
-                    field += c;
-                } else if (buffer.sgetc() == '"') {
-                    field += static_cast<char>(buffer.sbumpc());
-                } else {
-                    quoted = false;
-                }
-            } else if (c == '"') {
-                quoted = true;
-            } else if (c == ',') {
-                fields.push_back(std::move(field));
-                field.clear();
-            } else if (c == '\n') {
-                break;
-            } else if (c != '\r') {
-                field += c;
-            }
-        }
-    } catch (...) {
-        in.setstate(std::ios::badbit);  // the file could not be read on
-    }
-    // A quote left open at the end of the file keeps what it held: the row then fails on its
-    // own values or field count.
-    fields.push_back(std::move(field));
-    return true;
-}
-
-std::string csvField(std::string_view text) {
-    std::string field;
-    appendField(field, text);
-    return field;
 }
 
 }  // namespace tw::fluegas

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "FlueGasBatch.h"
 #include "mdlTW_FlueGas.h"
+#include "tw/AutomationError.h"
 #include "tw/MessageSink.h"
 
 namespace {
@@ -44,7 +46,7 @@ std::string mixedCases(int count) {
 std::string runBatch(const std::string& input, unsigned jobs, std::size_t* cases = nullptr) {
     std::istringstream in(input);
     std::ostringstream out;
-    const std::size_t n = fg::runFlueGasBatch(in, out, jobs);
+    const std::size_t n = fg::runFlueGasBatch(in, out, jobs).cases;
     if (cases) *cases = n;
     return out.str();
 }
@@ -100,7 +102,7 @@ TEST_F(Batch, RowsAreWrittenWhileTheInputIsStillRead) {
         std::ostringstream out;
         GeneratedCases source(20000, out);
         std::istream in(&source);
-        EXPECT_EQ(fg::runFlueGasBatch(in, out, jobs), 20000u);
+        EXPECT_EQ(fg::runFlueGasBatch(in, out, jobs).cases, 20000u);
         // Most rows are out before the input ends: only the cases in hand are held back.
         const std::size_t rowLength = out.view().size() / 20001;
         EXPECT_GT(source.writtenBeforeTheEnd, rowLength * 10000) << jobs << " jobs";
@@ -145,3 +147,99 @@ TEST_F(Batch, CasesOnSeveralThreadsCollectTheirOwnMessages) {
 }
 
 }  // namespace
+
+namespace {
+
+// Random cases with every kind of setting and hostile texts, in the option names' texts.
+std::string randomCases(unsigned seed, int count) {
+    std::mt19937 rng(seed);
+    const auto pick = [&](const std::vector<std::string>& texts) {
+        return texts[std::uniform_int_distribution<std::size_t>(0, texts.size() - 1)(rng)];
+    };
+    const auto number = [&](double low, double high) {
+        std::ostringstream s;
+        s << std::uniform_real_distribution<double>(low, high)(rng);
+        return s.str();
+    };
+    const std::vector<std::string> hostile{"",
+                                           "-",
+                                           ".",
+                                           "1e39",
+                                           "-1e39",
+                                           "1e-45",
+                                           "0",
+                                           "-0",
+                                           "e5",
+                                           "1.2.3",
+                                           "--1",
+                                           "7e",
+                                           "300x",
+                                           "nan",
+                                           "inf",
+                                           "1E+2",
+                                           "99999999999999999999",
+                                           "\"5\"",
+                                           "1,5",
+                                           "\t3"};
+    std::ostringstream csv;
+    csv << "n2,ar,o2,co2,co,so2,h2o,t,tref,basis,formula,so3,utp,uenth,upr\n";
+    for (int i = 0; i < count; ++i) {
+        std::vector<std::string> f{number(60, 80), number(0, 2),       number(0, 10),
+                                   number(5, 15),  number(0, 1),       number(0, 0.5),
+                                   number(0, 15),  number(-300, 1800), number(-50, 100)};
+        for (std::string& v : f) {
+            if (rng() % 9 == 0) v = pick(hostile);
+        }
+        f.push_back(pick({"", "vol", "wt", "weight"}));
+        f.push_back(pick({"", "0", "1", "2", "3"}));
+        f.push_back(pick({"", "auto", "user", "2.5", "0", "150", "x"}));
+        f.push_back(pick({"", "0", "1", "2", "oF", "K", "9"}));
+        f.push_back(pick({"", "0", "1", "2", "3"}));
+        f.push_back(pick({"", "0", "1", "2", "psi"}));
+        for (std::size_t k = 0; k < f.size(); ++k) csv << (k ? "," : "") << fg::csvField(f[k]);
+        csv << "\n";
+    }
+    return csv.str();
+}
+
+}  // namespace
+
+// Each row of a batch holds what the table of calculateCase shows for its case, and the messages
+// it showed: the batch's shortcuts change no byte.
+TEST_F(Batch, EveryRowIsWhatTheCasesOwnTableShows) {
+    for (unsigned seed : {1U, 2U, 3U}) {
+        std::istringstream in(randomCases(seed, 1500));
+        std::ostringstream out;
+        fg::runFlueGasBatch(in, out, seed);  // 1 to 3 jobs
+        std::istringstream written(out.str());
+        std::vector<std::string> header, row;
+        ASSERT_TRUE(fg::readCsvRecord(written, header));
+        const std::size_t inputs = header.size() - fg::kResultColumns.size() - 1;
+        int compared = 0;
+        while (fg::readCsvRecord(written, row)) {
+            ASSERT_EQ(row.size(), header.size());
+            std::vector<std::pair<std::string, std::string>> options;
+            for (std::size_t i = 0; i < inputs; ++i) options.emplace_back(header[i], row[i]);
+            std::vector<std::string> expected(row.begin(), row.begin() + inputs);
+            try {
+                const fg::CaseOutcome o = fg::calculateCase(fg::parseFlueGasCase(options));
+                for (const auto& column : fg::kResultColumns)
+                    expected.push_back(o.table.value(column.first));
+                std::string messages;
+                for (const auto& m : o.messages) {
+                    messages += (messages.empty() ? "" : "\n") + m.caption + ": " + m.text;
+                }
+                expected.push_back(messages);
+                ++compared;
+            } catch (const fg::CaseError& e) {
+                expected.resize(header.size() - 1);
+                expected.push_back(e.what());
+            } catch (const tw::AutomationError& e) {
+                expected.resize(header.size() - 1);
+                expected.push_back(e.messageText());
+            }
+            ASSERT_EQ(row, expected) << "seed " << seed;
+        }
+        EXPECT_GT(compared, 300);
+    }
+}

@@ -111,7 +111,7 @@ TEST_F(CalculationRecordTest, ResultsCsvIsWhatTheBatchWritesForTheSameCase) {
         }
         std::istringstream batchIn(inputs.str());
         std::ostringstream batchOut;
-        EXPECT_EQ(runFlueGasBatch(batchIn, batchOut), 1u);
+        EXPECT_EQ(runFlueGasBatch(batchIn, batchOut).cases, 1u);
         EXPECT_EQ(batchOut.str(), withoutBom(csv));
     }
 }

@@ -38,7 +38,9 @@ def test_files_that_cannot_be_read_or_written_raise_os_error(tmp_path):
     with pytest.raises(OSError, match="not a regular file"):
         twsuite.fluegas(csv=str(cases), out=str(tmp_path))
     result = twsuite.fluegas(csv=str(cases), out=str(tmp_path / "out.csv"))
-    assert result == {"cases": 1, "out": str(tmp_path / "out.csv")}
+    out = str(tmp_path / "out.csv")
+    assert result == {"cases": 1, "refused": 0, "out": out,
+                      "summary": f"1 cases written to {out}, 0 refused"}
     assert (tmp_path / "out.csv").read_text().startswith("n2,t,tref,total")
 
 

@@ -79,7 +79,7 @@ def command_line(function, args, kwargs):
 
 
 def same(module_value, printed):
-    """Equal as JSON prints them: floats with 9 significant digits, non-finite as null."""
+    """Equal as JSON prints them: numbers equal as read back, non-finite as null."""
     if isinstance(module_value, dict):
         return (isinstance(printed, dict) and list(module_value) == list(printed)
                 and all(same(module_value[k], printed[k]) for k in module_value))
@@ -87,7 +87,7 @@ def same(module_value, printed):
         return (isinstance(printed, list) and len(module_value) == len(printed)
                 and all(same(a, b) for a, b in zip(module_value, printed)))
     if isinstance(module_value, float):
-        return float(f"{module_value:.9g}") == printed
+        return isinstance(printed, (int, float)) and module_value == printed
     return module_value == printed and type(module_value) is type(printed)
 
 

@@ -58,13 +58,20 @@ class InputRefused(ValueError):
                          "; ".join(m["text"] for m in self.messages))
 
 
+def _no_nul(keyword, text):
+    # A C string ends at its first NUL: the rest would be lost without a word, as open() knows.
+    if "\0" in text:
+        raise ValueError(f"{keyword}: embedded null character")
+    return text
+
+
 def _text(keyword, value):
     """A value as the text twcalc reads: strings and paths as given, numbers in their
     shortest form."""
     if isinstance(value, str):
-        return value
+        return _no_nul(keyword, value)
     if isinstance(value, os.PathLike):
-        return os.fsdecode(value)
+        return _no_nul(keyword, os.fsdecode(value))
     if isinstance(value, bool) or getattr(getattr(value, "dtype", None), "kind", "") == "b":
         return "true" if value else "false"
     if isinstance(value, numbers.Integral):
@@ -83,7 +90,8 @@ def _items(option, value):
     if not option["repeatable"]:
         return [value]
     if isinstance(value, dict):
-        return [f"{key}={_text(key, item)}" for key, item in value.items()]
+        return [f"{_no_nul(option['keyword'], str(key))}={_text(key, item)}"
+                for key, item in value.items()]
     if isinstance(value, (list, tuple)):
         return list(value)
     return [value]
@@ -116,6 +124,10 @@ def _command_line(command, args, kwargs):
             # twcalc refuses it with its own words.
             line += _option("--" + keyword, _text(keyword, value))
         elif option["flag"]:
+            # A flag is True or False: a text such as "no" would turn it on.
+            if not isinstance(value, (bool, numbers.Integral)) and getattr(
+                    getattr(value, "dtype", None), "kind", "") != "b":
+                raise TypeError(f"{keyword}: give True or False, not {type(value).__name__}")
             if value:
                 line.append(option["name"])
         else:
@@ -229,10 +241,25 @@ def fluegas_batch(**options):
     if options:
         raise TypeError(
             f"fluegas_batch() got an unexpected keyword argument '{next(iter(options))}'")
-    if jobs is not None and not isinstance(jobs, numbers.Integral):
-        raise TypeError(f"jobs: give a whole number of threads, not {type(jobs).__name__}")
+    if jobs is not None:
+        if isinstance(jobs, bool) or not isinstance(jobs, numbers.Integral):
+            raise TypeError(f"jobs: give a whole number of threads, not {type(jobs).__name__}")
+        if not 1 <= int(jobs) <= 256:
+            raise ValueError(f"--jobs {int(jobs)}: give 1 to 256 threads")
+    for name, value in cells.items():
+        kind = getattr(getattr(value, "dtype", None), "kind", None)
+        if kind is None and not isinstance(value, (numbers.Number, str, bytes)):
+            kind = getattr(_numpy().asarray(value).dtype, "kind", "")
+        if isinstance(value, (bool, complex)) or kind in ("b", "c"):
+            raise TypeError(f"{name}: give real numbers, not "
+                            f"{'truth values' if kind == 'b' or isinstance(value, bool) else 'complex numbers'}")
     return _twsuite.fluegas_batch(cells, settings, "en" if lang is None else _text("lang", lang),
                                   None if jobs is None else int(jobs))
+
+
+def _numpy():
+    import numpy  # pylint: disable=import-outside-toplevel
+    return numpy
 
 
 fluegas_batch.__signature__ = inspect.Signature(

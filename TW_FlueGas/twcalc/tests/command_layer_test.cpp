@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 #include "CommandLayer.h"
@@ -123,6 +125,31 @@ TEST(CommandLayer, NumberTextsReadBackToTheSameNumber) {
     }
     // A table cell takes it as typed: digits, '-', '.', 'e' only.
     EXPECT_EQ(evaluate({"fluegas", "--n2", twcalc::numberText(1e16)}).status, twcalc::kSuccess);
+}
+
+// A JSON number reads back to the value the library holds: a single as that single, in as few
+// digits as a single needs; a double as that double, with all the digits it needs.
+TEST(JsonNumbers, TheShortestTextThatReadsBackToTheValue) {
+    for (const float single :
+         {639.04931640625F, 1.0342133F, 0.1F, 3.4028235e38F, -1.1754944e-38F, 100.0F, 1e-45F}) {
+        const std::optional<std::string> text = twcalc::jsonNumberText(single);
+        ASSERT_TRUE(text);
+        EXPECT_EQ(std::strtof(text->c_str(), nullptr), single) << *text;
+        EXPECT_LE(text->find_first_of("eE", 0) == std::string::npos ? text->size() : 0U, 10U)
+            << *text;  // at most 9 digits and a point, where %.17g would need 17
+        EXPECT_EQ(twcalc::jsonNumberValue(single), std::strtod(text->c_str(), nullptr));
+    }
+    for (const double value :
+         {55494.60824035405, 0.1, 1e300, -2.2250738585072014e-308, 1.0 / 3.0, 4.9e-324}) {
+        const std::optional<std::string> text = twcalc::jsonNumberText(value);
+        ASSERT_TRUE(text);
+        EXPECT_EQ(std::strtod(text->c_str(), nullptr), value) << *text;
+        EXPECT_EQ(twcalc::jsonNumberValue(value), value);
+    }
+    EXPECT_EQ(twcalc::jsonNumberText(std::numeric_limits<double>::quiet_NaN()), std::nullopt);
+    EXPECT_EQ(twcalc::jsonNumberText(-std::numeric_limits<double>::infinity()), std::nullopt);
+    EXPECT_EQ(twcalc::writeJson({{"a", 639.04931640625F}, {"b", 1e300}, {"c", NAN}}),
+              twcalc::writeJson({{"a", 639.0493F}, {"b", 1e300}, {"c", nullptr}}));
 }
 
 }  // namespace

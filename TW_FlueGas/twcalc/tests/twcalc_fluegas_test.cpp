@@ -191,6 +191,45 @@ TEST_F(TwcalcFlueGasBatch, AMisspeltHeaderStopsTheBatch) {
     EXPECT_EQ(runTwcalc({"fluegas", "--csv", write("empty.csv", "")}).status, 2);
 }
 
+TEST_F(TwcalcFlueGasBatch, ADuplicatedColumnStopsEveryBatch) {
+    const struct {
+        std::vector<std::string> args;
+        std::string header;
+        std::string column;
+    } cases[] = {
+        {{"fluegas"}, "n2,t,tref,t\n", "t"},
+        {{"fluegas"}, "n2, tref ,t,tref\n", "tref"},
+        {{"combustion"}, "fuel_gas,excess_air,excess_air \n", "excess_air"},
+    };
+    for (const auto& c : cases) {
+        const std::string in = write("dup.csv", c.header + "76,300,25,300\n");
+        const TwcalcResult r = runTwcalc(with(c.args, {"--csv", in}));
+        EXPECT_EQ(r.status, 2) << c.header;
+        EXPECT_NE(r.err.find("the column '" + c.column + "' appears twice in the header"),
+                  std::string::npos)
+            << r.err;
+    }
+}
+
+TEST_F(TwcalcFlueGasBatch, TheSummaryCountsTheRefusedRows) {
+    const std::string in = write("in.csv",
+                                 "n2,ar,o2,co2,co,so2,h2o,t,tref\n"
+                                 "76,0.9,4,12,0,0.1,7,300,25\n"
+                                 "76,0.9,4,12,0,0.1,7,3x0,25\n"
+                                 "\"76,0.9,4,12,0,0.1,7,300,25\n"
+                                 "76,0.9,4,12,0,0.1,7,300,25\n");
+    const std::string out = (dir / "out.csv").string();
+    const TwcalcResult plain = runTwcalc({"fluegas", "--csv", in, "--out", out});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.out, "4 cases written to " + out + ", 2 refused\n");
+    EXPECT_NE(read(out).find("unterminated quote opened on line 4"), std::string::npos);
+    const auto json =
+        nlohmann::json::parse(runTwcalc({"fluegas", "--csv", in, "--out", out, "--json"}).out);
+    EXPECT_EQ(json["cases"], 4);
+    EXPECT_EQ(json["refused"], 2);
+    EXPECT_EQ(json["summary"], "4 cases written to " + out + ", 2 refused");
+}
+
 // Files that cannot be read or written end the run with status 3 and say why, without the
 // usage hint; the output file is replaced whole or not at all.
 TEST_F(TwcalcFlueGasBatch, FilesThatCannotBeReadOrWrittenExitWithThree) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -16,13 +17,16 @@ TEST(TwcalcPipe, WrittenBackArgumentsAppearAfterTheCall) {
     const TwcalcResult transition = runTwcalc({"pipe", "f", "--PipeID", "100", "--AbsRoughness",
                                                "0.05", "--ReynoldNo", "3000", "--json"});
     ASSERT_EQ(transition.status, 0) << transition.err;
-    EXPECT_EQ(transition.out.rfind("{\"result\": 0.0320000015, \"args\": {\"PipeID\": 100, "
-                                   "\"AbsRoughness\": 0.0500000007, \"ReynoldNo\": 2000}, "
-                                   "\"messages\": [{\"caption\": \"TWCommon\", \"text\": "
-                                   "\"Reynolds number for friction factor",
-                                   0),
-              0u)
-        << transition.out;
+    // The result first, then the arguments the formula wrote back, then the messages.
+    const nlohmann::ordered_json t = parse(transition);
+    EXPECT_EQ(std::vector<std::string>({t.begin().key(), std::next(t.begin()).key()}),
+              (std::vector<std::string>{"result", "args"}));
+    EXPECT_EQ(t["result"].get<float>(), 0.032F);
+    EXPECT_EQ(t["args"]["PipeID"], 100);
+    EXPECT_EQ(t["args"]["AbsRoughness"].get<float>(), 0.05F);
+    EXPECT_EQ(t["args"]["ReynoldNo"], 2000);
+    EXPECT_TRUE(t["messages"][0]["text"].get<std::string>().starts_with(
+        "Reynolds number for friction factor"));
     EXPECT_EQ(parse(transition)["messages"][0]["icon"], "exclamation");
 
     const TwcalcResult strainer =

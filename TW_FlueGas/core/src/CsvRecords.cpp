@@ -1,0 +1,265 @@
+#include "CsvRecords.h"
+
+#include <algorithm>
+#include <memory>
+#include <set>
+
+namespace tw::fluegas {
+namespace {
+
+constexpr int kEnd = std::char_traits<char>::eof();
+
+}  // namespace
+
+int CsvRecordReader::get() {
+    if (replayAt_ < replay_.size()) {
+        return static_cast<unsigned char>(replay_[replayAt_++]);
+    }
+    if (!replay_.empty()) {
+        replay_.clear();
+        replayAt_ = 0;
+    }
+    try {
+        const int c = in_.rdbuf()->sbumpc();
+        if (c == kEnd) in_.setstate(std::ios::eofbit);
+        return c;
+    } catch (...) {
+        in_.setstate(std::ios::badbit);  // the file could not be read on
+        return kEnd;
+    }
+}
+
+int CsvRecordReader::peek() {
+    if (replayAt_ < replay_.size()) return static_cast<unsigned char>(replay_[replayAt_]);
+    if (!in_.good()) return kEnd;
+    try {
+        return in_.rdbuf()->sgetc();
+    } catch (...) {
+        in_.setstate(std::ios::badbit);
+        return kEnd;
+    }
+}
+
+bool CsvRecordReader::next(CsvRecord& record) {
+    record.fields.clear();
+    record.refusal.reset();
+    if (peek() == kEnd) {
+        if (!in_.bad()) in_.setstate(std::ios::eofbit);
+        return false;
+    }
+    record.line = line_;
+    std::string field;
+    bool fieldStart = true;
+    bool quoted = false;
+    std::size_t bytes = 0;
+    // The quoted field that is open: where it opened, and what was read after the end of that
+    // line (read again should the quote never close).
+    std::size_t quoteLine = 0;
+    bool quoteLineEnded = false;
+    std::string afterQuoteLine;
+
+    const auto refuse = [&](std::string why) {
+        record.fields.clear();
+        record.refusal = std::move(why);
+        ++refused_;
+        return true;
+    };
+    const auto skipLine = [&] {
+        for (int c = get(); c != kEnd; c = get()) {
+            if (c == '\n') {
+                ++line_;
+                break;
+            }
+        }
+    };
+    const auto unterminated = [&] {
+        if (quoteLineEnded) {
+            afterQuoteLine.append(replay_, replayAt_);
+            replay_ = std::move(afterQuoteLine);
+            replayAt_ = 0;
+            line_ = quoteLine + 1;
+        } else {
+            skipLine();  // the quote's own line has not ended yet
+        }
+        return refuse("unterminated quote opened on line " + std::to_string(quoteLine));
+    };
+
+    while (true) {
+        const int ch = get();
+        if (ch == kEnd) {
+            if (quoted) return unterminated();
+            break;
+        }
+        const char c = static_cast<char>(ch);
+        ++bytes;
+        if (quoted) {
+            if (bytes > kMaxCsvRecordBytes) return unterminated();
+            if (quoteLineEnded) {
+                afterQuoteLine += c;
+            } else if (c == '\n') {
+                quoteLineEnded = true;
+            }
+            if (c == '\n') ++line_;
+            if (c != '"') {
+                field += c;
+            } else if (peek() == '"') {
+                get();
+                ++bytes;
+                if (quoteLineEnded) afterQuoteLine += '"';
+                field += '"';
+            } else {
+                quoted = false;
+            }
+            continue;
+        }
+        if (bytes > kMaxCsvRecordBytes) {
+            if (c == '\n') {
+                ++line_;
+            } else {
+                skipLine();
+            }
+            return refuse("the row on line " + std::to_string(record.line) +
+                          " is longer than 1 MiB");
+        }
+        if (c == '"' && fieldStart) {
+            quoted = true;
+            fieldStart = false;
+            quoteLine = line_;
+            quoteLineEnded = false;
+            afterQuoteLine.clear();
+            continue;
+        }
+        fieldStart = false;
+        if (c == ',') {
+            record.fields.push_back(std::move(field));
+            field.clear();
+            fieldStart = true;
+        } else if (c == '\n') {
+            ++line_;
+            break;
+        } else if (c != '\r') {
+            field += c;
+        }
+    }
+    record.fields.push_back(std::move(field));
+    return true;
+}
+
+std::vector<std::string> readCsvHeader(CsvRecordReader& reader) {
+    CsvRecord header;
+    if (!reader.next(header)) throw CsvHeaderError("the CSV file is empty: no header line");
+    if (header.refusal) throw CsvHeaderError("the header: " + *header.refusal);
+    std::vector<std::string>& names = header.fields;
+    if (names[0].starts_with("\xEF\xBB\xBF")) names[0].erase(0, 3);
+    std::set<std::string_view> seen;
+    for (std::string& name : names) {
+        name.erase(0, name.find_first_not_of(' '));
+        name.erase(name.find_last_not_of(' ') + 1);
+    }
+    for (const std::string& name : names) {
+        if (!seen.insert(name).second) {
+            throw CsvHeaderError("the column '" + name + "' appears twice in the header");
+        }
+    }
+    return std::move(names);
+}
+
+namespace {
+thread_local std::function<bool()>* interruptCheck = nullptr;
+}  // namespace
+
+ScopedBatchInterruptCheck::ScopedBatchInterruptCheck(std::function<bool()> check)
+    : check_(std::move(check)), previous_(interruptCheck) {
+    interruptCheck = &check_;
+}
+
+ScopedBatchInterruptCheck::~ScopedBatchInterruptCheck() {
+    interruptCheck = previous_;
+}
+
+bool batchInterruptRequested() {
+    return interruptCheck != nullptr && *interruptCheck && (*interruptCheck)();
+}
+
+void checkBatchInterrupt() {
+    if (batchInterruptRequested()) throw BatchInterrupted();
+}
+
+std::string batchSummary(const BatchCount& count, std::string_view file) {
+    return std::to_string(count.cases) + " cases written to " + std::string(file) + ", " +
+           std::to_string(count.refused) + " refused";
+}
+
+namespace {
+
+// The reader readCsvRecord keeps with a stream, in the stream's own storage (pword), deleted
+// with the stream.
+struct StreamReader {
+    CsvRecordReader reader;
+    CsvRecord record;
+};
+
+int streamReaderIndex() {
+    static const int index = std::ios_base::xalloc();
+    return index;
+}
+
+void forgetStreamReader(std::ios_base::event event, std::ios_base& stream, int index) {
+    void*& slot = stream.pword(index);
+    if (event == std::ios_base::erase_event) {
+        delete static_cast<StreamReader*>(slot);  // NOLINT(cppcoreguidelines-owning-memory)
+        slot = nullptr;
+    } else if (event == std::ios_base::copyfmt_event) {
+        slot = nullptr;  // copyfmt copied the other stream's pointer: not this stream's reader
+    }
+}
+
+StreamReader& streamReader(std::istream& in) {
+    void*& slot = in.pword(streamReaderIndex());
+    if (slot == nullptr) {
+        auto made = std::make_unique<StreamReader>(StreamReader{CsvRecordReader(in), {}});
+        in.register_callback(forgetStreamReader, streamReaderIndex());
+        slot = made.release();
+    }
+    return *static_cast<StreamReader*>(slot);
+}
+
+}  // namespace
+
+bool readCsvRecord(std::istream& in, std::vector<std::string>& fields) {
+    StreamReader& state = streamReader(in);
+    const bool more = state.reader.next(state.record);
+    fields = std::move(state.record.fields);
+    state.record.fields.clear();
+    return more;
+}
+
+std::optional<std::string> csvRecordRefusal(std::istream& in) {
+    return streamReader(in).record.refusal;
+}
+
+void appendCsvField(std::string& line, std::string_view text) {
+    const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
+        return c == ',' || c == '"' || c == '\r' || c == '\n';
+    });
+    if (plain) {
+        line += text;
+        return;
+    }
+    line += '"';
+    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
+        line.append(text.substr(0, quote + 1));
+        line += '"';
+        text.remove_prefix(quote + 1);
+    }
+    line += text;
+    line += '"';
+}
+
+std::string csvField(std::string_view text) {
+    std::string field;
+    appendCsvField(field, text);
+    return field;
+}
+
+}  // namespace tw::fluegas
