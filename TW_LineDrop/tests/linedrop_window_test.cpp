@@ -20,6 +20,7 @@
 #include <nlohmann/json.hpp>
 
 #include "LineDropState.h"
+#include "LineReport.h"
 #include "ProgramLanguage.h"
 #include "TWUnitSel.h"
 #include "frmFittings.h"
@@ -162,6 +163,8 @@ TEST_F(LineWindowTest, EditingAFittingChangesTheLine) {
         EXPECT_FALSE(t->item(1, 2)->flags() & Qt::ItemIsEditable);
         t->item(1, 1)->setText(QStringLiteral("2"));
         editor->findChild<QPushButton*>(QStringLiteral("cmdAddFitting"))->click();
+        QDir().mkpath(QStringLiteral("linedrop_screenshots"));
+        editor->grab().save(QStringLiteral("linedrop_screenshots/linedrop_fittings.png"));
         EXPECT_EQ(t->rowCount(), 3);
         editor->accept();
     });
@@ -334,6 +337,59 @@ TEST_F(LineWindowTest, ChosenUnitsGoIntoTheLine) {
     EXPECT_TRUE(w->isModified());
     EXPECT_EQ(w->line()->units.utp, 1);
     EXPECT_NE(unitLabel->text().toStdString(), "°C");
+}
+
+// The state file is a convenience: a damaged value is left out, the others are kept.
+TEST_F(LineWindowTest, DamagedStateValuesAreIgnored) {
+    struct Case {
+        const char* ini;
+        bool hasSize;
+        int recent;
+    };
+    const Case cases[] = {
+        {"[Window]\nSize=@Size(900 700)\n[Files]\nRecent=/a.twline, /b.twline\n", true, 2},
+        {"[Window]\nSize=@Size(-5 99999)\n[Files]\nRecent=/a.twline\n", false, 1},
+        {"[Window]\nSize=garbage\n[Files]\nRecent=\n", false, 0},
+        {"\x01\x02 not an ini file at all", false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        const std::filesystem::path file = write("state.ini", c.ini);
+        const tw::linedrop::WindowState state = tw::linedrop::readWindowState(file);
+        EXPECT_EQ(state.size.has_value(), c.hasSize);
+        EXPECT_EQ(state.recentFiles.size(), c.recent);
+    }
+    const std::filesystem::path file = folder_ / "deep" / "state.ini";
+    ASSERT_TRUE(tw::linedrop::writeWindowState(
+        file, {QSize(1000, 800), {QStringLiteral("/x.twline")}, QStringLiteral("/lines")}));
+    const tw::linedrop::WindowState back = tw::linedrop::readWindowState(file);
+    EXPECT_EQ(back.size, QSize(1000, 800));
+    EXPECT_EQ(back.lastFolder.toStdString(), "/lines");
+}
+
+// The sheet names the fluid, the segments with their fittings and the results, in each
+// language, with the header the user filled in.
+TEST_F(LineWindowTest, TheSheetDescribesTheLineInEachLanguage) {
+    auto w = open(TW_English);
+    ASSERT_TRUE(w->openFile(q(write("steam.twline", kSteamLine))));
+    ASSERT_TRUE(w->calculate());
+    const auto line = w->line();
+    ASSERT_TRUE(line);
+    tw::fluegas::ReportHeader header;
+    header.project = "Boiler house";
+    for (const auto& [language, heading, total] :
+         {std::tuple{TW_English, "Segments", "Total pressure drop"},
+          std::tuple{TW_Korean, "구간", "전체 압력 강하"}}) {
+        const auto sheet = tw::linedrop::lineReport(*line, *w->result(), language, header);
+        ASSERT_EQ(sheet.sections.size(), 3U);
+        EXPECT_EQ(sheet.sections[1].heading, heading);
+        EXPECT_EQ(sheet.about.front().value, "Boiler house");
+        EXPECT_EQ(sheet.sections[1].rows[1].value, "3 x 90o Bend/Elbow r/d = 1.5");
+        const auto& last = sheet.sections[2].rows[sheet.sections[2].rows.size() - 2];
+        EXPECT_EQ(last.label, total);
+        EXPECT_EQ(last.value, tw::fixedDecimals(w->result()->totalDP, 5));
+        EXPECT_EQ(sheet.sections[0].rows[2].unit, "°C");
+    }
 }
 
 // Screenshots of both languages, for the eye and the README.
