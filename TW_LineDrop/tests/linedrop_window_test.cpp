@@ -16,6 +16,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -251,6 +252,74 @@ TEST_F(LineWindowTest, UnusableNumbersAreRefused) {
         EXPECT_EQ(sink_.messages()[0].text, "Inlet pressure: give a number.");
         EXPECT_FALSE(w->result());
     }
+}
+
+// What the line cannot be built from is refused with a message, before the calculation.
+TEST_F(LineWindowTest, IncompleteLinesAreRefused) {
+    struct Case {
+        const char* what;
+        std::function<void(frmLineDrop&)> spoil;
+        const char* says;
+    };
+    const auto segments = [](frmLineDrop& w) {
+        return w.findChild<QTableWidget*>(QStringLiteral("tblSegments"));
+    };
+    const Case cases[] = {
+        {"no schedule",
+         [&](frmLineDrop& w) {
+             static_cast<QComboBox*>(segments(w)->cellWidget(1, 1))->setCurrentIndex(0);
+         },
+         "Segment 2: the size and schedule are not in the table."},
+        {"no size",
+         [&](frmLineDrop& w) {
+             static_cast<QComboBox*>(segments(w)->cellWidget(0, 0))->setCurrentIndex(0);
+         },
+         "Segment 1: the size and schedule are not in the table."},
+        {"a length that is not a number",
+         [&](frmLineDrop& w) { segments(w)->item(0, 2)->setText(QStringLiteral("ten")); },
+         "Segment 1: give a number."},
+        {"no segments",
+         [&](frmLineDrop& w) {
+             for (int i = 0; i < 2; ++i) {
+                 segments(w)->setCurrentCell(0, 2);
+                 w.findChild<QPushButton*>(QStringLiteral("cmdRemoveSegment"))->click();
+             }
+         },
+         "The line has no segments."},
+        {"a gas composition that is not a number",
+         [&](frmLineDrop& w) {
+             w.findChild<QComboBox*>(QStringLiteral("cmbKind"))->setCurrentIndex(4);
+             for (const char* name : {"txtViscosity", "txtExponent"})
+                 w.findChild<QLineEdit*>(QString::fromLatin1(name))->setText(QStringLiteral("1"));
+             w.findChild<QLineEdit*>(QStringLiteral("txtO2"))->setText(QStringLiteral("1,5"));
+         },
+         "O2: give a number."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto w = open(TW_English);
+        ASSERT_TRUE(w->openFile(q(write("steam.twline", kSteamLine))));
+        c.spoil(*w);
+        sink_.clear();
+        EXPECT_FALSE(w->calculate());
+        ASSERT_EQ(sink_.messages().size(), 1U);
+        EXPECT_EQ(sink_.messages()[0].text, c.says);
+    }
+}
+
+// The recent files list the last eight opened or saved, the latest first, each once.
+TEST_F(LineWindowTest, RecentFilesKeepTheLastEight) {
+    auto w = open(TW_English);
+    for (int i = 0; i < 10; ++i)
+        ASSERT_TRUE(w->openFile(q(write("line" + std::to_string(i) + ".twline", kLiquidLine))));
+    ASSERT_TRUE(w->openFile(q(folder_ / "line5.twline")));
+    const QStringList recent = w->recentFiles();
+    ASSERT_EQ(recent.size(), 8);
+    EXPECT_TRUE(recent[0].endsWith(QStringLiteral("line5.twline")));
+    EXPECT_TRUE(recent[1].endsWith(QStringLiteral("line9.twline")));
+    EXPECT_EQ(recent.filter(QStringLiteral("line5.twline")).size(), 1);
+    EXPECT_TRUE(recent.filter(QStringLiteral("line0.twline")).isEmpty());
+    EXPECT_EQ(w->findChild<QMenu*>(QStringLiteral("mnuRecent"))->actions().size(), 8);
 }
 
 // A changed document asks before it is closed: Cancel keeps the window open.
