@@ -29,6 +29,7 @@
 #include <QValueAxis>
 #include <cfloat>
 #include <cmath>
+#include <memory>
 #include <sstream>
 
 #include "CalculationReport.h"
@@ -180,6 +181,12 @@ constexpr std::array<std::pair<QuantityId, int tw::line::LineUnits::*>, 8> kLine
     {QuantityId::SVOL, &tw::line::LineUnits::usvol},
     {QuantityId::Vel, &tw::line::LineUnits::uvel},
 }};
+
+// A chart view gives up the chart it showed when it is given another; that one is deleted here.
+void showChart(QChartView& view, QChart* chart) {
+    const std::unique_ptr<QChart> previous(view.chart());
+    view.setChart(chart);
+}
 
 QString csvCell(const QString& text) {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))) return text;
@@ -691,7 +698,7 @@ void frmLineDrop::clearResults() {
     auto* chart = new QChart;
     chart->setTitle(qs(kChartTitle.in(language_)));
     chart->legend()->hide();
-    chart_->setChart(chart);
+    showChart(*chart_, chart);
 }
 
 void frmLineDrop::showResults() {
@@ -749,7 +756,7 @@ void frmLineDrop::showResults() {
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);
     series->attachAxis(y);
-    chart_->setChart(chart);
+    showChart(*chart_, chart);
 }
 
 std::string frmLineDrop::resultsCsv() const {
