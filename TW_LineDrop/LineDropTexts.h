@@ -169,6 +169,9 @@ inline constexpr BilingualText kNotSaved{
     "The file could not be saved; any earlier file is unchanged.\n{value}"};
 inline constexpr BilingualText kSaveChanges{"배관이 변경되었습니다. 저장할까요?",
                                             "The line has changed. Save it?"};
+inline constexpr BilingualText kKeptForRecovery{
+    "저장하지 않은 배관을 다음 파일에 보관했습니다: {value}",
+    "The unsaved line was kept in {value}"};
 inline constexpr BilingualText kNoResults{"먼저 계산하십시오.", "Calculate first."};
 inline constexpr BilingualText kLineFileFilter{"배관 파일 (*.twline)", "Line files (*.twline)"};
 inline constexpr BilingualText kCsvFileFilter{"CSV (*.csv)", "CSV (*.csv)"};

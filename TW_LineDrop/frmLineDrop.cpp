@@ -791,8 +791,28 @@ void frmLineDrop::updateCaption() {
     setWindowModified(modified_);
 }
 
+std::filesystem::path frmLineDrop::recoveryFile() const {
+    return options_.stateDir.empty() ? std::filesystem::path()
+                                     : options_.stateDir / "Unsaved.twline";
+}
+
 bool frmLineDrop::askToKeepChanges() {
     if (!modified_) return true;
+    if (quittingBySignal_) {
+        // The user's own file is not written over unasked; the line is kept beside the state.
+        const std::filesystem::path file = recoveryFile();
+        const std::optional<tw::line::Line> typed = file.empty() ? std::nullopt : line();
+        if (typed) {
+            try {
+                std::filesystem::create_directories(file.parent_path());
+                tw::line::writeLineFile(file, *typed);
+                message(textWith(kKeptForRecovery, language_, file.string()), false);
+            } catch (const std::exception& e) {
+                message(textWith(kNotSaved, language_, file.string() + "\n" + e.what()));
+            }
+        }
+        return true;
+    }
     const MessageAnswer answer =
         messageSink().show(kSaveChanges.in(language_), "TW_LineDrop", MessageIcon::Exclamation,
                            MessageButtons::YesNoCancel);

@@ -67,6 +67,11 @@ class frmLineDrop final : public QMainWindow {
     void editFittings(int row);
     // The report window of the last calculation (nullptr before one).
     QWidget* openReport();
+    // The window is being closed by a signal (a logout, kill, Ctrl+C): nobody answers a
+    // question, so a changed line goes into the recovery file instead of asking.
+    void quitBySignal() noexcept { quittingBySignal_ = true; }
+    // The file a changed line is kept in when a signal closes the window.
+    std::filesystem::path recoveryFile() const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -108,6 +113,7 @@ class frmLineDrop final : public QMainWindow {
     QStringList recentFiles_;
     bool modified_ = false;
     bool loading_ = false;
+    bool quittingBySignal_ = false;
 
     QComboBox* kind_ = nullptr;
     QComboBox* basis_ = nullptr;

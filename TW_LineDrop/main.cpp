@@ -46,6 +46,8 @@ int main(int argc, char* argv[]) {
         }
     }
     tw::fluegas::QuitSignals quitSignals(&window);
+    QObject::connect(&quitSignals, &tw::fluegas::QuitSignals::received, &window,
+                     [&window] { window.quitBySignal(); });
     window.show();
     const int status = QApplication::exec();
     return quitSignals.exitStatus().value_or(status);

@@ -341,6 +341,27 @@ TEST_F(LineWindowTest, AChangedLineAsksBeforeClosing) {
     EXPECT_TRUE(state.recentFiles[0].endsWith(QStringLiteral("steam.twline")));
 }
 
+// A signal's close asks nothing: a changed line goes into the recovery file, and the user's
+// own file stays as it was.
+TEST_F(LineWindowTest, ASignalKeepsAChangedLineForRecovery) {
+    const std::filesystem::path path = write("steam.twline", kSteamLine);
+    auto w = open(TW_English);
+    ASSERT_TRUE(w->openFile(q(path)));
+    w->show();
+    w->findChild<QLineEdit*>(QStringLiteral("txtMassFlow"))->setText(QStringLiteral("7000"));
+    w->findChild<QPushButton*>(QStringLiteral("cmdAddSegment"))->click();
+    w->quitBySignal();
+    sink_.setAnswer(tw::MessageAnswer::Cancel);
+    EXPECT_TRUE(w->close());
+    ASSERT_EQ(sink_.messages().size(), 1U);
+    EXPECT_EQ(sink_.messages()[0].text,
+              "The unsaved line was kept in " + w->recoveryFile().string());
+    const tw::line::Line kept = tw::line::readLineFile(w->recoveryFile());
+    EXPECT_EQ(kept.massFlow, 7000.0f);
+    EXPECT_EQ(kept.segments.size(), 3U);
+    EXPECT_EQ(tw::line::readLineFile(path).massFlow, 5000.0f);
+}
+
 // Korean by default, English from the Language menu; the choice goes into the calculator's
 // state file, which both programs start from.
 TEST_F(LineWindowTest, BothLanguagesAndTheSharedChoice) {
