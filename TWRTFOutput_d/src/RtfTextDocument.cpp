@@ -3,8 +3,11 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
+#include <QTextTable>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <span>
 
 #include "tw/Twips.h"
 
@@ -44,6 +47,8 @@ Qt::Alignment qtAlignment(Alignment alignment) {
     return Qt::AlignLeft;
 }
 
+}  // namespace
+
 CharFormat charFormatOf(const QTextCharFormat& format, const QFont& defaultFont) {
     const QFont font = format.font().resolve(defaultFont);
     CharFormat result;
@@ -58,6 +63,8 @@ CharFormat charFormatOf(const QTextCharFormat& format, const QFont& defaultFont)
         result.color = format.foreground().color().rgb() & 0xFFFFFFu;
     return result;
 }
+
+namespace {
 
 QTextCharFormat qtCharFormat(const CharFormat& format) {
     QTextCharFormat result;
@@ -97,10 +104,85 @@ Paragraph paragraphOf(const QTextBlock& block, int from, int to, const QFont& de
     return p;
 }
 
+// Width of a table column, twips: fixed widths as they are, others an even share of `width`.
+int columnTwips(const QTextTableFormat& format, int column, int columns, double width) {
+    const QList<QTextLength> widths = format.columnWidthConstraints();
+    if (column < widths.size()) {
+        const QTextLength length = widths[column];
+        if (length.type() == QTextLength::FixedLength) return toTwips(length.rawValue());
+        if (length.type() == QTextLength::PercentageLength)
+            return toTwips(width * length.rawValue() / 100.0);
+    }
+    return toTwips(width / std::max(columns, 1));
+}
+
+// One row of a table as a paragraph: the cells' texts separated by tabs (a cell's own
+// paragraphs by line breaks), tab stops at the cells' edges for readers without tables.
+Paragraph rowParagraph(const QTextTable& table, int row, int from, int to,
+                       const QFont& defaultFont) {
+    const QTextTableFormat format = table.format();
+    const double width = table.document()->textWidth() > 0 ? table.document()->textWidth()
+                                                           : table.document()->pageSize().width();
+    Paragraph p;
+    p.leftIndent = toTwips(format.leftMargin());
+    TableRow tableRow;
+    tableRow.cellGap = toTwips(format.cellPadding());
+    tableRow.ruled =
+        format.border() > 0 && format.borderStyle() != QTextFrameFormat::BorderStyle_None;
+    int edge = p.leftIndent;
+    for (int column = 0; column < table.columns();) {
+        const QTextTableCell cell = table.cellAt(row, column);
+        const int span = std::max(1, cell.columnSpan());
+        for (int i = 0; i < span; ++i)
+            edge += columnTwips(format, column + i, table.columns(), width);
+        column += span;
+        TableCell model;
+        model.rightEdge = edge;
+        std::vector<Run> runs;
+        bool firstBlock = true;
+        for (QTextBlock block = cell.firstCursorPosition().block();
+             block.isValid() && block.position() <= cell.lastCursorPosition().position();
+             block = block.next()) {
+            Paragraph part = paragraphOf(block, from, to, defaultFont);
+            if (firstBlock) model.alignment = part.alignment;
+            if (!firstBlock && !part.runs.empty()) part.runs.front().text.prepend(QChar(0x2028));
+            firstBlock = false;
+            std::move(part.runs.begin(), part.runs.end(), std::back_inserter(runs));
+        }
+        if (!tableRow.cells.empty()) {
+            // The tab that opens the cell, in the format of the cell's text.
+            if (runs.empty())
+                runs.push_back(Run{QString(), charFormatOf(cell.format(), defaultFont)});
+            runs.front().text.prepend(u'\t');
+        }
+        for (Run& run : runs) {
+            if (!p.runs.empty() && p.runs.back().format == run.format)
+                p.runs.back().text += run.text;
+            else
+                p.runs.push_back(std::move(run));
+        }
+        tableRow.cells.push_back(model);
+    }
+    for (std::size_t i = 0; i + 1 < tableRow.cells.size(); ++i)
+        p.tabStops.push_back(tableRow.cells[i].rightEdge);
+    p.tableRow = std::move(tableRow);
+    return p;
+}
+
 Document fromRange(const QTextDocument& document, int from, int to) {
     Document model;
     for (QTextBlock block = document.findBlock(from); block.isValid(); block = block.next()) {
         if (block.position() > to || (block.position() == to && from != to)) break;
+        const QTextCursor at(block);
+        if (const QTextTable* table = at.currentTable()) {
+            const QTextTableCell cell = table->cellAt(block.position());
+            model.paragraphs.push_back(
+                rowParagraph(*table, cell.row(), from, to, document.defaultFont()));
+            // On after the row's last cell.
+            const QTextTableCell last = table->cellAt(cell.row(), table->columns() - 1);
+            block = document.findBlock(last.lastCursorPosition().position());
+            continue;
+        }
         model.paragraphs.push_back(paragraphOf(block, from, to, document.defaultFont()));
     }
     return model;
@@ -118,12 +200,107 @@ Document fromSelection(const QTextCursor& cursor) {
     return fromRange(*cursor.document(), cursor.selectionStart(), cursor.selectionEnd());
 }
 
+namespace {
+
+bool isRow(const Paragraph& p) {
+    return p.tableRow && !p.tableRow->cells.empty();
+}
+
+// Rows that go into one table: the same cells at the same edges.
+bool sameTable(const Paragraph& a, const Paragraph& b) {
+    if (!isRow(a) || !isRow(b) || a.leftIndent != b.leftIndent) return false;
+    const auto& x = a.tableRow->cells;
+    const auto& y = b.tableRow->cells;
+    return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(), [](auto& c, auto& d) {
+               return c.rightEdge == d.rightEdge;
+           });
+}
+
+QString cleanRunText(QString text) {
+    // Paragraph breaks belong between paragraphs, never inside a run.
+    text.replace(u'\n', u' ').replace(u'\r', u' ').replace(QChar::ParagraphSeparator, u' ');
+    return text;
+}
+
+}  // namespace
+
+void insertTable(QTextCursor& cursor, std::span<const Paragraph> rows) {
+    if (rows.empty() || !isRow(rows.front())) return;
+    const Paragraph& top = rows.front();
+    const std::vector<TableCell>& cells = top.tableRow->cells;
+    const int columns = static_cast<int>(std::min<std::size_t>(cells.size(), kMaxTableCells));
+    QTextTableFormat format;
+    format.setLeftMargin(toPixels(std::max(0, top.leftIndent)));
+    format.setCellSpacing(0);
+    format.setCellPadding(toPixels(std::clamp(top.tableRow->cellGap, 0, kMaxTwips)));
+    format.setBorderCollapse(true);
+    if (top.tableRow->ruled) {
+        // Half a point, as the RTF rows' borders.
+        format.setBorder(toPixels(10));
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        format.setBorderBrush(Qt::black);
+    } else {
+        format.setBorder(0);
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_None);
+    }
+    QList<QTextLength> widths;
+    int edge = top.leftIndent;
+    for (int i = 0; i < columns; ++i) {
+        const int right = std::clamp(cells[i].rightEdge, edge, kMaxTwips);
+        widths.append(QTextLength(QTextLength::FixedLength, toPixels(right - edge)));
+        edge = right;
+    }
+    format.setColumnWidthConstraints(widths);
+    format.setAlignment(Qt::AlignLeft);
+    QTextTable* table = cursor.insertTable(static_cast<int>(rows.size()), columns, format);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const Paragraph& p = rows[r];
+        int column = 0;
+        auto startCell = [&](int c) {
+            QTextCursor at = table->cellAt(static_cast<int>(r), c).firstCursorPosition();
+            QTextBlockFormat bf;
+            const auto& rowCells = p.tableRow ? p.tableRow->cells : top.tableRow->cells;
+            if (c < static_cast<int>(rowCells.size()))
+                bf.setAlignment(qtAlignment(rowCells[static_cast<std::size_t>(c)].alignment));
+            at.setBlockFormat(bf);
+            return at;
+        };
+        QTextCursor at = startCell(0);
+        for (const Run& run : p.runs) {
+            const QStringList parts = cleanRunText(run.text).split(u'\t');
+            for (qsizetype i = 0; i < parts.size(); ++i) {
+                if (i > 0) {
+                    if (column + 1 < columns)
+                        at = startCell(++column);
+                    else
+                        at.insertText(QStringLiteral("\t"), qtCharFormat(run.format));
+                }
+                if (!parts[i].isEmpty()) at.insertText(parts[i], qtCharFormat(run.format));
+            }
+        }
+    }
+    cursor = table->lastCursorPosition();
+    cursor.movePosition(QTextCursor::NextBlock);
+}
+
 void toTextDocument(const Document& model, QTextDocument& document) {
     document.clear();
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
-    bool first = true;
-    for (const Paragraph& p : model.paragraphs) {
+    // The block the cursor stands in is still empty: the first one, or the one after a table.
+    bool fresh = true;
+    const std::vector<Paragraph>& paragraphs = model.paragraphs;
+    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+        const Paragraph& p = paragraphs[i];
+        if (isRow(p)) {
+            std::size_t last = i + 1;
+            while (last < paragraphs.size() && sameTable(p, paragraphs[last])) ++last;
+            // The table follows the text of the block the cursor stands in.
+            insertTable(cursor, std::span(paragraphs).subspan(i, last - i));
+            fresh = true;
+            i = last - 1;
+            continue;
+        }
         QTextBlockFormat bf;
         bf.setAlignment(qtAlignment(p.alignment));
         bf.setLeftMargin(toPixels(p.leftIndent));
@@ -138,19 +315,15 @@ void toTextDocument(const Document& model, QTextDocument& document) {
         bf.setTabPositions(tabs);
         const QTextCharFormat blockChars =
             p.runs.empty() ? QTextCharFormat() : qtCharFormat(p.runs.front().format);
-        if (first) {
+        if (fresh) {
             cursor.setBlockFormat(bf);
             cursor.setBlockCharFormat(blockChars);
-            first = false;
+            fresh = false;
         } else {
             cursor.insertBlock(bf, blockChars);
         }
-        for (const Run& run : p.runs) {
-            QString text = run.text;
-            // Paragraph breaks belong between paragraphs, never inside a run.
-            text.replace(u'\n', u' ').replace(u'\r', u' ').replace(QChar::ParagraphSeparator, u' ');
-            cursor.insertText(text, qtCharFormat(run.format));
-        }
+        for (const Run& run : p.runs)
+            cursor.insertText(cleanRunText(run.text), qtCharFormat(run.format));
     }
     cursor.endEditBlock();
 }
