@@ -1,5 +1,6 @@
 #include "TWRTFOutput/RtfTextDocument.h"
 
+#include <QFontMetricsF>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
@@ -15,6 +16,8 @@ namespace tw::rtf {
 namespace {
 
 constexpr double kTwipsPerPixel = tw::kTwipsPerPixel;
+// Space above and below the text of a table cell, pixels.
+constexpr double kCellPaddingAboveAndBelow = 2;
 
 int toTwips(double pixels) {
     const double twips = std::round(pixels * kTwipsPerPixel);
@@ -235,8 +238,9 @@ void insertTable(QTextCursor& cursor, std::span<const Paragraph> rows) {
     format.setCellPadding(toPixels(std::clamp(top.tableRow->cellGap, 0, kMaxTwips)));
     format.setBorderCollapse(true);
     if (top.tableRow->ruled) {
-        // Half a point, as the RTF rows' borders.
-        format.setBorder(toPixels(10));
+        // One pixel: the thinnest line the screen draws, about the half point of the RTF
+        // rows' borders on paper.
+        format.setBorder(1);
         format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
         format.setBorderBrush(Qt::black);
     } else {
@@ -257,7 +261,14 @@ void insertTable(QTextCursor& cursor, std::span<const Paragraph> rows) {
         const Paragraph& p = rows[r];
         int column = 0;
         auto startCell = [&](int c) {
-            QTextCursor at = table->cellAt(static_cast<int>(r), c).firstCursorPosition();
+            QTextTableCell cell = table->cellAt(static_cast<int>(r), c);
+            // The gap lies left and right of the text, as in a word processor's row; above and
+            // below it only a hairline of space.
+            QTextTableCellFormat cellFormat = cell.format().toTableCellFormat();
+            cellFormat.setTopPadding(kCellPaddingAboveAndBelow);
+            cellFormat.setBottomPadding(kCellPaddingAboveAndBelow);
+            cell.setFormat(cellFormat);
+            QTextCursor at = cell.firstCursorPosition();
             QTextBlockFormat bf;
             const auto& rowCells = p.tableRow ? p.tableRow->cells : top.tableRow->cells;
             if (c < static_cast<int>(rowCells.size()))
@@ -281,6 +292,35 @@ void insertTable(QTextCursor& cursor, std::span<const Paragraph> rows) {
     }
     cursor = table->lastCursorPosition();
     cursor.movePosition(QTextCursor::NextBlock);
+}
+
+void keepBlankLinesBesideTables(QTextDocument& document) {
+    const auto lineHeight = [&](const QTextBlock& block) {
+        return QFontMetricsF(block.charFormat().font().resolve(document.defaultFont()))
+            .lineSpacing();
+    };
+    for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+        auto* table = qobject_cast<QTextTable*>(frame);
+        if (table == nullptr) continue;
+        QTextTableFormat format = table->format();
+        const QTextBlock before = document.findBlock(table->firstPosition() - 1);
+        const QTextBlock after = document.findBlock(table->lastPosition() + 1);
+        // The layout hides an empty line right before a table, and one right after it; a
+        // word processor shows both. The table keeps their room, the last line excepted.
+        const double top = before.length() == 1 && before.position() == table->firstPosition() - 1
+                               ? lineHeight(before)
+                               : 0.0;
+        const double bottom = after.length() == 1 &&
+                                      after.position() == table->lastPosition() + 1 &&
+                                      after.next().isValid()
+                                  ? lineHeight(after)
+                                  : 0.0;
+        if (format.topMargin() != top || format.bottomMargin() != bottom) {
+            format.setTopMargin(top);
+            format.setBottomMargin(bottom);
+            table->setFormat(format);
+        }
+    }
 }
 
 void toTextDocument(const Document& model, QTextDocument& document) {
@@ -326,6 +366,7 @@ void toTextDocument(const Document& model, QTextDocument& document) {
             cursor.insertText(cleanRunText(run.text), qtCharFormat(run.format));
     }
     cursor.endEditBlock();
+    keepBlankLinesBesideTables(document);
 }
 
 }  // namespace tw::rtf

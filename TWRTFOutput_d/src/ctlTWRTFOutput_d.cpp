@@ -739,6 +739,9 @@ void ctlTWRTFOutput_d::rtfTable(const std::vector<std::vector<QString>>& rows,
                                 const std::vector<CellAlignment>& alignments, bool headerBold) {
     if (rows.empty() || columnWidths.empty()) return;
     ProgrammaticEdit edit(*this);
+    // The insertion format, taken before the text changes: a change at the insertion point
+    // resets it to the format of the text before.
+    const QTextCharFormat chars = rtfOutput_->currentCharFormat();
     QTextCursor cursor = rtfOutput_->textCursor();
     cursor.movePosition(QTextCursor::EndOfBlock);
     cursor.beginEditBlock();
@@ -752,7 +755,6 @@ void ctlTWRTFOutput_d::rtfTable(const std::vector<std::vector<QString>>& rows,
         QTextCursor(previous).currentFrame() == cursor.currentFrame()) {
         cursor.deletePreviousChar();
     }
-    const QTextCharFormat chars = rtfOutput_->currentCharFormat();
     const QFont defaultFont = rtfOutput_->document()->defaultFont();
 
     tw::rtf::TableRow layout;
@@ -793,6 +795,7 @@ void ctlTWRTFOutput_d::rtfTable(const std::vector<std::vector<QString>>& rows,
     cursor.setBlockCharFormat(chars);
     cursor.setCharFormat(chars);
     currentColumn_ = 0;
+    tw::rtf::keepBlankLinesBesideTables(*rtfOutput_->document());
     cursor.endEditBlock();
     rtfOutput_->setTextCursor(cursor);
     rtfOutput_->setCurrentCharFormat(chars);
@@ -866,6 +869,9 @@ void ctlTWRTFOutput_d::rtfSelText(QString& SrcWord, short& TabPos, short& TabWid
     if (LineFeedNos > 0) {
         for (int i = 0; i < LineFeedNos; ++i) cursor.insertBlock();
         currentColumn_ = 0;
+        // A line left empty under a table now has a line after it.
+        if (cursor.block().previous().length() == 1)
+            tw::rtf::keepBlankLinesBesideTables(*rtfOutput_->document());
     }
     cursor.endEditBlock();
     rtfOutput_->setTextCursor(cursor);

@@ -461,3 +461,24 @@ TEST_F(Control, TablesSurviveTheModelBothWays) {
     EXPECT_EQ(tw::rtf::fromTextDocument(copy), model);
     EXPECT_EQ(copy.toPlainText(), control.rtfText());
 }
+
+TEST_F(Control, BlankLinesBesideATableKeepTheirRoom) {
+    struct Case {
+        short lineFeedsBefore;  // after the heading
+        short lineFeedsAfter;   // after the table, before the next text
+        bool roomAbove;
+        bool roomBelow;
+    };
+    for (const Case& c :
+         {Case{1, 0, false, false}, Case{2, 1, true, true}, Case{1, 1, false, true}}) {
+        control.NewDocument();
+        control.rtfSelText("Results", 0, 1, c.lineFeedsBefore);
+        control.rtfTable(kSheetRows, {4000, 3000, 2000}, {});
+        if (c.lineFeedsAfter > 0) control.rtfSelText("", 0, 1, c.lineFeedsAfter);
+        control.rtfSelText("after", 0, 1, 1);
+        const QTextTable* table = firstTable(control);
+        ASSERT_NE(table, nullptr);
+        EXPECT_EQ(table->format().topMargin() > 0, c.roomAbove) << c.lineFeedsBefore;
+        EXPECT_EQ(table->format().bottomMargin() > 0, c.roomBelow) << c.lineFeedsAfter;
+    }
+}

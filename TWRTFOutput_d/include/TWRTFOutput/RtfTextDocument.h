@@ -27,6 +27,10 @@ TWRTFOUTPUT_EXPORT void toTextDocument(const Document& model, QTextDocument& doc
 // cursor then stands in the block after the table.
 TWRTFOUTPUT_EXPORT void insertTable(QTextCursor& cursor, std::span<const Paragraph> rows);
 
+// Gives each table of the top level the room of the empty lines right before and after it,
+// which Qt's layout hides and word processors show (an empty last line takes no room).
+TWRTFOUTPUT_EXPORT void keepBlankLinesBesideTables(QTextDocument& document);
+
 // The model's format of characters set in `format` (what it leaves open from `defaultFont`).
 TWRTFOUTPUT_EXPORT CharFormat charFormatOf(const QTextCharFormat& format, const QFont& defaultFont);
 
