@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <limits>
 #include <span>
 
 #include "tw/Twips.h"
@@ -121,8 +122,9 @@ int columnTwips(const QTextTableFormat& format, int column, int columns, double 
 
 // One row of a table as a paragraph: the cells' texts separated by tabs (a cell's own
 // paragraphs by line breaks), tab stops at the cells' edges for readers without tables.
-Paragraph rowParagraph(const QTextTable& table, int row, int from, int to,
-                       const QFont& defaultFont) {
+// Columns outside [firstColumn, lastColumn] keep their place with no text.
+Paragraph rowParagraph(const QTextTable& table, int row, int from, int to, const QFont& defaultFont,
+                       int firstColumn = 0, int lastColumn = std::numeric_limits<int>::max()) {
     const QTextTableFormat format = table.format();
     const double width = table.document()->textWidth() > 0 ? table.document()->textWidth()
                                                            : table.document()->pageSize().width();
@@ -135,6 +137,10 @@ Paragraph rowParagraph(const QTextTable& table, int row, int from, int to,
     int edge = p.leftIndent;
     for (int column = 0; column < table.columns();) {
         const QTextTableCell cell = table.cellAt(row, column);
+        if (!cell.isValid()) {
+            ++column;
+            continue;
+        }
         const int span = std::max(1, cell.columnSpan());
         for (int i = 0; i < span; ++i)
             edge += columnTwips(format, column + i, table.columns(), width);
@@ -146,7 +152,9 @@ Paragraph rowParagraph(const QTextTable& table, int row, int from, int to,
         for (QTextBlock block = cell.firstCursorPosition().block();
              block.isValid() && block.position() <= cell.lastCursorPosition().position();
              block = block.next()) {
-            Paragraph part = paragraphOf(block, from, to, defaultFont);
+            const bool selected = column - span <= lastColumn && column - 1 >= firstColumn;
+            Paragraph part =
+                paragraphOf(block, selected ? from : 0, selected ? to : 0, defaultFont);
             if (firstBlock) model.alignment = part.alignment;
             if (!firstBlock && !part.runs.empty()) part.runs.front().text.prepend(QChar(0x2028));
             firstBlock = false;
@@ -183,7 +191,7 @@ Document fromRange(const QTextDocument& document, int from, int to) {
                 rowParagraph(*table, cell.row(), from, to, document.defaultFont()));
             // On after the row's last cell.
             const QTextTableCell last = table->cellAt(cell.row(), table->columns() - 1);
-            block = document.findBlock(last.lastCursorPosition().position());
+            if (last.isValid()) block = document.findBlock(last.lastCursorPosition().position());
             continue;
         }
         model.paragraphs.push_back(paragraphOf(block, from, to, document.defaultFont()));
@@ -200,6 +208,18 @@ Document fromTextDocument(const QTextDocument& document) {
 Document fromSelection(const QTextCursor& cursor) {
     if (cursor.document() == nullptr) return {};
     if (!cursor.hasSelection()) return fromTextDocument(*cursor.document());
+    if (const QTextTable* table = cursor.currentTable(); table && cursor.hasComplexSelection()) {
+        // Cells chosen across a table: the rows they lie in, with only those cells' text.
+        int firstRow = 0, rows = 0, firstColumn = 0, columns = 0;
+        cursor.selectedTableCells(&firstRow, &rows, &firstColumn, &columns);
+        Document model;
+        for (int row = firstRow; row < firstRow + rows; ++row) {
+            model.paragraphs.push_back(rowParagraph(
+                *table, row, 0, cursor.document()->characterCount(),
+                cursor.document()->defaultFont(), firstColumn, firstColumn + columns - 1));
+        }
+        return model;
+    }
     return fromRange(*cursor.document(), cursor.selectionStart(), cursor.selectionEnd());
 }
 

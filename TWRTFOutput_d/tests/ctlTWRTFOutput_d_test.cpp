@@ -482,3 +482,20 @@ TEST_F(Control, BlankLinesBesideATableKeepTheirRoom) {
         EXPECT_EQ(table->format().bottomMargin() > 0, c.roomBelow) << c.lineFeedsAfter;
     }
 }
+
+TEST_F(Control, ASelectionInATableKeepsTheSelectedCellsOfItsRows) {
+    control.rtfSelText("Results", 0, 1, 1);
+    control.rtfTable(kSheetRows, {4000, 3000, 2000}, {});
+    control.rtfSelText("after", 0, 1, 1);
+    QTextTable* table = firstTable(control);
+    ASSERT_NE(table, nullptr);
+    QTextCursor selection = table->cellAt(1, 0).firstCursorPosition();
+    selection.setPosition(table->cellAt(2, 1).lastCursorPosition().position(),
+                          QTextCursor::KeepAnchor);
+    const tw::rtf::Document model = tw::rtf::fromSelection(selection);
+    ASSERT_EQ(model.paragraphs.size(), 2u);
+    EXPECT_EQ(model.paragraphs[0].text(), "Excess air\t1.25\t");
+    EXPECT_EQ(model.paragraphs[1].text(), u"배기 가스 온도\t300.0\t"_qs);
+    ASSERT_TRUE(model.paragraphs[1].tableRow);
+    EXPECT_EQ(model.paragraphs[1].tableRow->cells.size(), 3u);
+}
