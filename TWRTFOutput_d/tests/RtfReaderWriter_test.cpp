@@ -481,8 +481,6 @@ TEST(RtfWriter, TableRowsAreRuledRowsWithAlignedCells) {
     EXPECT_EQ(rtf.count("\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10"
                         "\\clbrdrb\\brdrs\\brdrw10\\clbrdrr\\brdrs\\brdrw10\\cellx"),
               9);
-    EXPECT_TRUE(rtf.contains("\\cellx4000"));
-    EXPECT_TRUE(rtf.contains("\\cellx9000"));
     EXPECT_EQ(rtf.count("\\pard\\intbl\\qr"), 3);
     EXPECT_EQ(rtf.count("\\cell\n"), 9);
     EXPECT_EQ(rtf.count("\\row\n"), 3);
