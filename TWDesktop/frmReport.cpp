@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <cmath>
 
 #include "ProgramLanguage.h"
 #include "TWRTFOutput/ctlTWRTFOutput_d.h"
@@ -24,15 +25,15 @@ constexpr int kWidthTwips = 12600;
 constexpr int kHeightTwips = 10500;
 
 // The page: A4 portrait with the control's 1 cm margins, cut into five columns by four tab
-// stops. A row sets its label in columns 0 and 1, its value in column 2 and its unit in
-// columns 3 and 4; a row without a unit gives its value columns 2 to 4.
+// stops for the title and the lines of text. The label, value and unit rows of a section are
+// a ruled table across the same width: label, value (right-aligned) and unit, in shares of
+// the five columns.
 constexpr short kTabStops = 4;
 constexpr short kColumns = kTabStops + 1;
-constexpr short kLabelColumn = 0;
-constexpr short kLabelWidth = 2;
-constexpr short kValueColumn = 2;
-constexpr short kUnitColumn = 3;
-constexpr short kUnitWidth = 2;
+constexpr std::array<double, 3> kSheetColumns{2.2, 1.5, 1.3};
+constexpr std::array<ctlTWRTFOutput_d::CellAlignment, 3> kSheetAlignments{
+    ctlTWRTFOutput_d::CellAlignment::Left, ctlTWRTFOutput_d::CellAlignment::Right,
+    ctlTWRTFOutput_d::CellAlignment::Left};
 
 // Font sizes, points.
 constexpr short kTitleSize = 14;
@@ -251,7 +252,7 @@ void frmReport::compose() {
     rtf.rtfSelText(text(report.title), 0, kColumns, 2);
     rtf.setrtfFontBold(false);
     rtf.setrtfFontSize(kBodySize);
-    for (const ReportRow& row : report.about) writeRow(row);
+    writeTable(report.about);
 
     for (const ReportSection& section : report.sections) {
         rtf.rtfSelText(QString(), 0, 1, 1);
@@ -260,22 +261,24 @@ void frmReport::compose() {
         rtf.rtfSelText(text(section.heading), 0, kColumns, 1);
         rtf.setrtfFontBold(false);
         rtf.setrtfFontSize(kBodySize);
-        for (const ReportRow& row : section.rows) writeRow(row);
+        writeTable(section.rows);
         for (const std::string& line : section.lines) writeLine(line);
     }
     rtf.textArea()->moveCursor(QTextCursor::Start);
     if (visible) rtfOutput_->show();
 }
 
-void frmReport::writeRow(const ReportRow& row) {
+void frmReport::writeTable(const std::vector<ReportRow>& rows) {
+    if (rows.empty()) return;
     ctlTWRTFOutput_d& rtf = *rtfOutput_;
-    rtf.rtfSelText(text(row.label), kLabelColumn, kLabelWidth, 0);
-    if (row.unit.empty()) {
-        rtf.rtfSelText(text(row.value), kValueColumn, kColumns - kValueColumn, 1);
-        return;
-    }
-    rtf.rtfSelText(text(row.value), kValueColumn, 1, 0);
-    rtf.rtfSelText(text(row.unit), kUnitColumn, kUnitWidth, 1);
+    std::vector<std::vector<QString>> cells;
+    cells.reserve(rows.size());
+    for (const ReportRow& row : rows)
+        cells.push_back({text(row.label), text(row.value), text(row.unit)});
+    std::vector<int> widths;
+    for (const double share : kSheetColumns)
+        widths.push_back(static_cast<int>(std::lround(share * rtf.columnUnit())));
+    rtf.rtfTable(cells, widths, {kSheetAlignments.begin(), kSheetAlignments.end()});
 }
 
 void frmReport::writeLine(const std::string& line) {

@@ -1,8 +1,8 @@
 #pragma once
 // frmReport: the calculation sheet in a window of its own. The sheet's content comes from the
 // calculator core; this window lays it out into a locked rich text output control in its
-// viewer mode, with the control's page layout and tab stops (aligned label, value and unit
-// columns, bold headings), and the control's own commands save it as RTF and print it. Above
+// viewer mode, with the control's page layout (ruled tables of label, value and unit, bold
+// headings), and the control's own commands save it as RTF and print it. Above
 // the sheet, the header fields (project, case, prepared by, checked by, date) that the user
 // fills in; the sheet follows them and the program language.
 
@@ -64,7 +64,7 @@ class frmReport final : public QWidget {
     void applyLanguage(std::int32_t language);
     void readHeaderFields();
     void compose();
-    void writeRow(const ReportRow& row);
+    void writeTable(const std::vector<ReportRow>& rows);
     void writeLine(const std::string& line);
     void layOut();
 

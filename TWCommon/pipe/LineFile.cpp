@@ -313,8 +313,10 @@ class Reader {
             }
             gas.pressure = value("pressure");
             gas.temperature = value("temperature");
-            gas.viscosity = value("viscosity");
-            gas.isentropicExponent = value("isentropic_exponent");
+            gas.viscosityGiven = f.contains("viscosity");
+            if (gas.viscosityGiven) gas.viscosity = value("viscosity");
+            gas.exponentGiven = f.contains("isentropic_exponent");
+            if (gas.exponentGiven) gas.isentropicExponent = value("isentropic_exponent");
             fluid = gas;
             line.unknownFluid = unknownOf(f, {"kind", "composition", "basis", "pressure",
                                               "temperature", "viscosity", "isentropic_exponent"});
@@ -501,9 +503,9 @@ std::string writeLine(const Line& line) {
                          {"composition", composition},
                          {"basis", f.volumeBasis ? "vol" : "wt"},
                          {"pressure", decimal(f.pressure)},
-                         {"temperature", decimal(f.temperature)},
-                         {"viscosity", decimal(f.viscosity)},
-                         {"isentropic_exponent", decimal(f.isentropicExponent)}};
+                         {"temperature", decimal(f.temperature)}};
+                if (f.viscosityGiven) fluid["viscosity"] = decimal(f.viscosity);
+                if (f.exponentGiven) fluid["isentropic_exponent"] = decimal(f.isentropicExponent);
             } else {
                 fluid = {{"kind", "typed"},
                          {"liquid", f.liquid},

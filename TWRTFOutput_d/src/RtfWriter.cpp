@@ -69,6 +69,63 @@ QByteArray alignmentWord(Alignment alignment) {
     return "\\ql";
 }
 
+// The size of the footer's text: that of the document's first run.
+double footerPointSize(const Document& document) {
+    for (const Paragraph& p : document.paragraphs) {
+        if (!p.runs.empty())
+            return std::clamp(p.runs.front().format.pointSize, kMinPointSize, kMaxPointSize);
+    }
+    return CharFormat{}.pointSize;
+}
+
+// The runs of a row's paragraph cut into its cells at the tabs. Tabs past the last cell stay
+// in the last cell's text.
+std::vector<std::vector<Run>> cellRuns(const Paragraph& p, std::size_t cells) {
+    std::vector<std::vector<Run>> result(cells);
+    std::size_t cell = 0;
+    for (const Run& run : p.runs) {
+        qsizetype from = 0;
+        while (from <= run.text.size()) {
+            qsizetype tab = run.text.indexOf(u'\t', from);
+            if (tab >= 0 && cell + 1 >= cells) tab = -1;
+            const qsizetype end = tab < 0 ? run.text.size() : tab;
+            if (end > from) result[cell].push_back(Run{run.text.mid(from, end - from), run.format});
+            if (tab < 0) break;
+            ++cell;
+            from = tab + 1;
+        }
+    }
+    return result;
+}
+
+// A thin single line on each side of a cell: half a point (\brdrw counts twips).
+constexpr const char* kCellBorders =
+    "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10"
+    "\\clbrdrb\\brdrs\\brdrw10\\clbrdrr\\brdrs\\brdrw10";
+
+template <typename WriteRuns>
+void writeRow(QByteArray& out, const Paragraph& p, WriteRuns& writeRuns) {
+    const TableRow& row = *p.tableRow;
+    const std::size_t cells = std::min<std::size_t>(row.cells.size(), kMaxTableCells);
+    out += "\\trowd\\trgaph" + QByteArray::number(std::clamp(row.cellGap, 0, kMaxTwips));
+    if (p.leftIndent != 0) out += "\\trleft" + QByteArray::number(p.leftIndent);
+    int edge = p.leftIndent;
+    for (std::size_t i = 0; i < cells; ++i) {
+        // Cells never run backwards: an edge left of the one before closes an empty cell.
+        edge = std::max(edge, std::clamp(row.cells[i].rightEdge, -kMaxTwips, kMaxTwips));
+        if (row.ruled) out += kCellBorders;
+        out += "\\cellx" + QByteArray::number(edge);
+    }
+    out += '\n';
+    const std::vector<std::vector<Run>> texts = cellRuns(p, cells);
+    for (std::size_t i = 0; i < cells; ++i) {
+        out += "\\pard\\intbl" + alignmentWord(row.cells[i].alignment);
+        writeRuns(texts[i]);
+        out += "\\cell\n";
+    }
+    out += "\\row\n";
+}
+
 }  // namespace
 
 QByteArray write(const Document& document) {
@@ -111,13 +168,18 @@ QByteArray write(const Document& document) {
     }
     out += "{\\*\\generator TWRTFOutput;}\\viewkind4\n";
 
-    for (const Paragraph& p : document.paragraphs) {
-        out += "\\pard" + alignmentWord(p.alignment);
-        if (p.leftIndent != 0) out += "\\li" + QByteArray::number(p.leftIndent);
-        if (p.rightIndent != 0) out += "\\ri" + QByteArray::number(p.rightIndent);
-        if (p.firstLineIndent != 0) out += "\\fi" + QByteArray::number(p.firstLineIndent);
-        for (const int tab : p.tabStops) out += "\\tx" + QByteArray::number(tab);
-        for (const Run& run : p.runs) {
+    if (document.pageNumbers) {
+        // Word processors fill in the fields as they lay out the pages; the results stand for
+        // readers that do not.
+        out +=
+            "{\\footer\\pard\\qc\\plain\\f0\\fs" +
+            QByteArray::number(static_cast<qlonglong>(std::lround(footerPointSize(document) * 2))) +
+            " {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}} / "
+            "{\\field{\\*\\fldinst NUMPAGES}{\\fldrslt 1}}\\par}\n";
+    }
+
+    auto writeRuns = [&](const std::vector<Run>& runs) {
+        for (const Run& run : runs) {
             const CharFormat& f = run.format;
             const QString family = f.fontFamily.isEmpty() ? fonts.front() : f.fontFamily;
             const long halfPoints =
@@ -140,6 +202,19 @@ QByteArray write(const Document& document) {
             out += ' ';
             appendEscaped(out, run.text);
         }
+    };
+
+    for (const Paragraph& p : document.paragraphs) {
+        if (p.tableRow && !p.tableRow->cells.empty()) {
+            writeRow(out, p, writeRuns);
+            continue;
+        }
+        out += "\\pard" + alignmentWord(p.alignment);
+        if (p.leftIndent != 0) out += "\\li" + QByteArray::number(p.leftIndent);
+        if (p.rightIndent != 0) out += "\\ri" + QByteArray::number(p.rightIndent);
+        if (p.firstLineIndent != 0) out += "\\fi" + QByteArray::number(p.firstLineIndent);
+        for (const int tab : p.tabStops) out += "\\tx" + QByteArray::number(tab);
+        writeRuns(p.runs);
         out += "\\par\n";
     }
     out += "}\n";

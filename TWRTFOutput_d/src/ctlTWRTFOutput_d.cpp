@@ -36,6 +36,8 @@
 namespace {
 
 constexpr double kTwipsPerCm = 567.0;
+// Half the space between the texts of neighbouring table cells, twips: word processors' own.
+constexpr int kTableCellGap = 108;
 constexpr const char* kMessageCaption = "TWRTFOutput";
 constexpr const char* kFileFilter = "Rich Text Format files (*.rtf)";
 
@@ -732,6 +734,73 @@ void ctlTWRTFOutput_d::ApplyPageLayout() {
     rtfOutput_->setTextCursor(cursor);
 }
 
+void ctlTWRTFOutput_d::rtfTable(const std::vector<std::vector<QString>>& rows,
+                                const std::vector<int>& columnWidths,
+                                const std::vector<CellAlignment>& alignments, bool headerBold) {
+    if (rows.empty() || columnWidths.empty()) return;
+    ProgrammaticEdit edit(*this);
+    // The insertion format, taken before the text changes: a change at the insertion point
+    // resets it to the format of the text before.
+    const QTextCharFormat chars = rtfOutput_->currentCharFormat();
+    QTextCursor cursor = rtfOutput_->textCursor();
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.beginEditBlock();
+    // The line's layout (indents, tab stops) continues under the table.
+    const QTextBlockFormat line = cursor.blockFormat();
+    // An empty line under text of the same frame gives the table its place: the table then
+    // follows that text directly rather than an empty line.
+    const QTextBlock previous = cursor.block().previous();
+    if (cursor.block().length() == 1 && previous.isValid() &&
+        QTextCursor(previous).currentTable() == nullptr &&
+        QTextCursor(previous).currentFrame() == cursor.currentFrame()) {
+        cursor.deletePreviousChar();
+    }
+    const QFont defaultFont = rtfOutput_->document()->defaultFont();
+
+    tw::rtf::TableRow layout;
+    layout.cellGap = kTableCellGap;
+    const int left = static_cast<int>(std::lround(pxToTwips(line.leftMargin())));
+    int edge = left;
+    const std::size_t columns = std::min<std::size_t>(columnWidths.size(), tw::rtf::kMaxTableCells);
+    for (std::size_t i = 0; i < columns; ++i) {
+        edge = std::clamp(edge + std::max(columnWidths[i], 0), 0, tw::rtf::kMaxTwips);
+        const CellAlignment a = i < alignments.size() ? alignments[i] : CellAlignment::Left;
+        layout.cells.push_back({edge, a == CellAlignment::Right    ? tw::rtf::Alignment::Right
+                                      : a == CellAlignment::Center ? tw::rtf::Alignment::Center
+                                                                   : tw::rtf::Alignment::Left});
+    }
+    QTextCharFormat headerChars = chars;
+    headerChars.setFontWeight(QFont::Bold);
+    std::vector<tw::rtf::Paragraph> model;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        tw::rtf::Paragraph p;
+        p.leftIndent = left;
+        p.tableRow = layout;
+        QString text;
+        for (std::size_t c = 0; c < columns; ++c) {
+            if (c > 0) text += u'\t';
+            if (c < rows[r].size()) {
+                // One line for each cell: tabs would move the text into the next cell.
+                QString cell = rows[r][c];
+                cell.replace(u'\t', u' ');
+                text += cell;
+            }
+        }
+        p.runs.push_back(
+            {text, tw::rtf::charFormatOf(headerBold && r == 0 ? headerChars : chars, defaultFont)});
+        model.push_back(std::move(p));
+    }
+    tw::rtf::insertTable(cursor, model);
+    cursor.setBlockFormat(line);
+    cursor.setBlockCharFormat(chars);
+    cursor.setCharFormat(chars);
+    currentColumn_ = 0;
+    tw::rtf::keepBlankLinesBesideTables(*rtfOutput_->document());
+    cursor.endEditBlock();
+    rtfOutput_->setTextCursor(cursor);
+    rtfOutput_->setCurrentCharFormat(chars);
+}
+
 QFont ctlTWRTFOutput_d::insertionFont() const {
     return rtfOutput_->textCursor().charFormat().font().resolve(
         rtfOutput_->document()->defaultFont());
@@ -800,6 +869,9 @@ void ctlTWRTFOutput_d::rtfSelText(QString& SrcWord, short& TabPos, short& TabWid
     if (LineFeedNos > 0) {
         for (int i = 0; i < LineFeedNos; ++i) cursor.insertBlock();
         currentColumn_ = 0;
+        // A line left empty under a table now has a line after it.
+        if (cursor.block().previous().length() == 1)
+            tw::rtf::keepBlankLinesBesideTables(*rtfOutput_->document());
     }
     cursor.endEditBlock();
     rtfOutput_->setTextCursor(cursor);
@@ -1148,7 +1220,9 @@ bool ctlTWRTFOutput_d::saveFile(const QString& fileName) {
     // full disk, a file size limit) shows in its count; through Qt's buffer such a short write
     // was lost and the commit replaced the file with its beginning.
     QSaveFile file(fileName);
-    const QByteArray data = tw::rtf::write(tw::rtf::fromTextDocument(*rtfOutput_->document()));
+    tw::rtf::Document model = tw::rtf::fromTextDocument(*rtfOutput_->document());
+    model.pageNumbers = pageNumbers_;
+    const QByteArray data = tw::rtf::write(model);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
         file.write(data) != data.size() || !file.commit()) {
         const PlatformError e = fileError(file);

@@ -31,23 +31,26 @@ Document everyFormat() {
     CharFormat mixed{"NanumGothic", 14.5, false, true, true, true, 0xC00020u};
     Document d;
     d.paragraphs.push_back(
-        Paragraph{Alignment::Center, 567, 1134, 0, {}, {Run{"Title 제목", bold}}});
+        Paragraph{Alignment::Center, 567, 1134, 0, {}, {Run{"Title 제목", bold}}, {}});
     d.paragraphs.push_back(
         Paragraph{Alignment::Left,
                   567,
                   567,
                   -283,
                   {3260, 5954, 8647},
-                  {Run{"N2\t76.000\t%", plain}, Run{"\t한글 {braces} \\ back", mixed}}});
-    d.paragraphs.push_back(Paragraph{Alignment::Right, 0, 0, 0, {}, {Run{"€ Ünïcode ✓ 😀", plain}}});
-    d.paragraphs.push_back(Paragraph{Alignment::Justify, 0, 0, 0, {}, {}});
+                  {Run{"N2\t76.000\t%", plain}, Run{"\t한글 {braces} \\ back", mixed}},
+                  {}});
+    d.paragraphs.push_back(
+        Paragraph{Alignment::Right, 0, 0, 0, {}, {Run{"€ Ünïcode ✓ 😀", plain}}, {}});
+    d.paragraphs.push_back(Paragraph{Alignment::Justify, 0, 0, 0, {}, {}, {}});
     d.paragraphs.push_back(
         Paragraph{Alignment::Left,
                   0,
                   0,
                   0,
                   {},
-                  {Run{QString("line") + QChar(0x2028) + "break\u00A0nbsp", plain}}});
+                  {Run{QString("line") + QChar(0x2028) + "break\u00A0nbsp", plain}},
+                  {}});
     return d;
 }
 
@@ -77,9 +80,9 @@ TEST(RtfWriter, KoreanTextUsesAHangulEntryOfItsFamily) {
     latin.fontFamily = "Liberation Serif";
     Document d;
     d.paragraphs.push_back(
-        {Alignment::Left, 0, 0, 0, {}, {tw::rtf::Run{u"배기 가스 300 °C"_qs, gothic}}});
-    d.paragraphs.push_back({Alignment::Left, 0, 0, 0, {}, {tw::rtf::Run{"Latin only", latin}}});
-    d.paragraphs.push_back({Alignment::Left, 0, 0, 0, {}, {tw::rtf::Run{"N2 76.000", gothic}}});
+        {Alignment::Left, 0, 0, 0, {}, {tw::rtf::Run{u"배기 가스 300 °C"_qs, gothic}}, {}});
+    d.paragraphs.push_back({Alignment::Left, 0, 0, 0, {}, {tw::rtf::Run{"Latin only", latin}}, {}});
+    d.paragraphs.push_back({Alignment::Left, 0, 0, 0, {}, {tw::rtf::Run{"N2 76.000", gothic}}, {}});
     const QByteArray rtf = tw::rtf::write(d);
     // f0 NanumGothic and f1 Liberation Serif for single-byte text, f2 NanumGothic for Hangul.
     EXPECT_TRUE(rtf.contains("{\\f0\\fnil\\fcharset0 NanumGothic;}")) << rtf.constData();
@@ -443,3 +446,115 @@ TEST(RtfFixtures, PicturesFieldsAndStylesAreSkipped) {
 }
 
 }  // namespace
+
+namespace {
+
+// A ruled table of three columns (label, right-aligned value, unit) under a bold header row.
+Document ruledTable(bool pageNumbers) {
+    CharFormat plain;
+    plain.fontFamily = "Liberation Sans";
+    plain.pointSize = 10;
+    CharFormat bold = plain;
+    bold.bold = true;
+    tw::rtf::TableRow row;
+    row.cellGap = 108;
+    row.cells = {{4000, Alignment::Left}, {7000, Alignment::Right}, {9000, Alignment::Left}};
+    Document d;
+    d.pageNumbers = pageNumbers;
+    d.paragraphs.push_back(Paragraph{Alignment::Left, 0, 0, 0, {}, {Run{"Results", bold}}, {}});
+    for (const auto& [text, format] :
+         {std::pair{"Quantity\tValue\tUnit", bold}, std::pair{"Excess air\t1.25\t-", plain},
+          std::pair{"공기비\t\t%", plain}}) {
+        Paragraph p{Alignment::Left, 567, 0, 0, {4000, 7000}, {Run{text, format}}, row};
+        d.paragraphs.push_back(p);
+    }
+    d.paragraphs.push_back(Paragraph{Alignment::Left, 0, 0, 0, {}, {Run{"after", plain}}, {}});
+    return d;
+}
+
+}  // namespace
+
+TEST(RtfWriter, TableRowsAreRuledRowsWithAlignedCells) {
+    const QByteArray rtf = tw::rtf::write(ruledTable(false));
+    EXPECT_EQ(rtf.count("\\trowd\\trgaph108\\trleft567"), 3);
+    EXPECT_EQ(rtf.count("\\cellx"), 9);
+    EXPECT_EQ(rtf.count("\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10"
+                        "\\clbrdrb\\brdrs\\brdrw10\\clbrdrr\\brdrs\\brdrw10\\cellx"),
+              9);
+    EXPECT_EQ(rtf.count("\\pard\\intbl\\qr"), 3);
+    EXPECT_EQ(rtf.count("\\cell\n"), 9);
+    EXPECT_EQ(rtf.count("\\row\n"), 3);
+    // No paragraph ends inside a row: a reader would take the row apart.
+    const qsizetype firstRow = rtf.indexOf("\\trowd");
+    EXPECT_EQ(rtf.indexOf("\\par\n", firstRow), rtf.lastIndexOf("\\par\n"));
+    EXPECT_FALSE(rtf.contains("\\footer"));
+}
+
+TEST(RtfWriter, WrittenTableReadsBackAsItsCells) {
+    const Document written = ruledTable(false);
+    const auto read = tw::rtf::read(tw::rtf::write(written));
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->paragraphs.size(), written.paragraphs.size());
+    for (std::size_t i = 0; i < written.paragraphs.size(); ++i) {
+        EXPECT_EQ(read->paragraphs[i].text().split(u'\t'),
+                  written.paragraphs[i].text().split(u'\t'))
+            << i;
+    }
+    // Readers without tables see the cells at their edges; the bold header stays bold.
+    EXPECT_EQ(read->paragraphs[1].tabStops, (std::vector<int>{4000, 7000}));
+    EXPECT_EQ(read->paragraphs[1].leftIndent, 567);
+    EXPECT_TRUE(read->paragraphs[1].runs.front().format.bold);
+    EXPECT_FALSE(read->paragraphs[2].runs.front().format.bold);
+}
+
+TEST(RtfWriter, PageNumbersAreFieldsInACentredFooterThatIsNotBodyText) {
+    const QByteArray rtf = tw::rtf::write(ruledTable(true));
+    EXPECT_TRUE(rtf.contains("{\\footer\\pard\\qc"));
+    EXPECT_TRUE(
+        rtf.contains("{\\field{\\*\\fldinst PAGE}{\\fldrslt 1}} / "
+                     "{\\field{\\*\\fldinst NUMPAGES}{\\fldrslt 1}}"));
+    // The footer comes before the body, as RTF's document format requires.
+    EXPECT_LT(rtf.indexOf("\\footer"), rtf.indexOf("Results"));
+    const auto read = tw::rtf::read(rtf);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->text(), tw::rtf::read(tw::rtf::write(ruledTable(false)))->text());
+}
+
+struct RowCellsCase {
+    const char* name;
+    QString text;
+    std::vector<int> edges;
+    QByteArray expected;  // what the RTF holds
+};
+
+class RowCells : public testing::TestWithParam<RowCellsCase> {};
+
+TEST_P(RowCells, TextIsCutIntoTheRowsCells) {
+    tw::rtf::TableRow row;
+    for (const int edge : GetParam().edges) row.cells.push_back({edge, Alignment::Left});
+    Document d;
+    d.paragraphs.push_back(
+        Paragraph{Alignment::Left, 0, 0, 0, {}, {tw::rtf::Run{GetParam().text, {}}}, row});
+    const QByteArray rtf = tw::rtf::write(d);
+    EXPECT_TRUE(rtf.contains(GetParam().expected)) << rtf.toStdString();
+    EXPECT_EQ(rtf.count("\\cell\n"), static_cast<qsizetype>(GetParam().edges.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writer, RowCells,
+    testing::Values(
+        RowCellsCase{"missing_cells_stay_empty",
+                     "A",
+                     {1000, 2000, 3000},
+                     " A\\cell\n\\pard\\intbl\\ql\\cell\n\\pard\\intbl\\ql\\cell\n\\row"},
+        RowCellsCase{"tabs_past_the_last_cell_stay_in_it",
+                     "A\tB\tC",
+                     {1000, 2000},
+                     " B\\tab C\\cell\n\\row"},
+        // Edges out of order or past the page would make word processors drop the row.
+        RowCellsCase{"edges_never_run_backwards",
+                     "A\tB\tC",
+                     {2000, 1000, 99999},
+                     "\\cellx2000\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb"
+                     "\\brdrs\\brdrw10\\clbrdrr\\brdrs\\brdrw10\\cellx2000"}),
+    [](const testing::TestParamInfo<RowCellsCase>& info) { return std::string(info.param.name); });

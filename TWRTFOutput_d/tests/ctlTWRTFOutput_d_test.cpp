@@ -12,10 +12,12 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTextTable>
 #include <csignal>
 
 #include "PropertyBag.h"
 #include "TWRTFOutput/RtfDocument.h"
+#include "TWRTFOutput/RtfTextDocument.h"
 
 namespace {
 
@@ -338,3 +340,152 @@ TEST_F(Control, PropertiesEqualToTheirDefaultsAreNotWritten) {
 }
 
 }  // namespace
+
+namespace {
+
+using Align = ctlTWRTFOutput_d::CellAlignment;
+
+const std::vector<std::vector<QString>> kSheetRows = {
+    {"Quantity", "Value", "Unit"}, {"Excess air", "1.25", "-"}, {"배기 가스 온도", "300.0", "°C"}};
+
+QTextTable* firstTable(const ctlTWRTFOutput_d& control) {
+    for (QTextBlock b = control.textArea()->document()->begin(); b.isValid(); b = b.next()) {
+        if (QTextTable* table = QTextCursor(b).currentTable()) return table;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(Control, TableFollowsItsHeadingWithRuledAlignedCells) {
+    control.setrtfTabNos(4);
+    control.rtfSelText("Results", 0, 5, 1);
+    control.rtfTable(kSheetRows, {4000, 3000, 2000}, {Align::Left, Align::Right, Align::Left},
+                     true);
+    control.rtfSelText("after", 0, 5, 1);
+
+    QTextTable* table = firstTable(control);
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->rows(), 3);
+    ASSERT_EQ(table->columns(), 3);
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            const QTextTableCell cell = table->cellAt(r, c);
+            QTextCursor text = cell.firstCursorPosition();
+            text.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+            EXPECT_EQ(text.selectedText(), kSheetRows[r][c]) << r << ' ' << c;
+            EXPECT_EQ(
+                cell.firstCursorPosition().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+                c == 1 ? Qt::AlignRight : Qt::AlignLeft);
+            QTextCursor first = cell.firstCursorPosition();
+            first.movePosition(QTextCursor::NextCharacter);
+            EXPECT_EQ(first.charFormat().fontWeight() >= QFont::Bold, r == 0) << r << ' ' << c;
+        }
+    }
+    EXPECT_GT(table->format().border(), 0);
+    EXPECT_EQ(table->format().borderStyle(), QTextFrameFormat::BorderStyle_Solid);
+    // Columns as wide as asked, from the page's left margin.
+    EXPECT_NEAR(table->format().columnWidthConstraints().at(0).rawValue() * 15, 4000, 1);
+    EXPECT_NEAR(table->format().leftMargin() * 15, 567, 1);
+    // No empty line between the heading and the table; the next line starts under the table,
+    // in the page layout and the plain format.
+    const QTextBlock before = table->firstCursorPosition().block().previous();
+    EXPECT_EQ(before.text(), "Results");
+    const QTextBlock after = table->lastCursorPosition().block().next();
+    EXPECT_EQ(after.text(), "after");
+    EXPECT_EQ(after.blockFormat().tabPositions().size(), 4);
+    EXPECT_EQ(control.currentColumn(), 0);
+}
+
+TEST_F(Control, TableCellsAreCutToTheColumns) {
+    control.rtfTable({{"a", "b", "c"}, {"tab\tinside"}, {}}, {1000, 1000}, {});
+    QTextTable* table = firstTable(control);
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->columns(), 2);
+    ASSERT_EQ(table->rows(), 3);
+    const auto cellText = [&](int r, int c) {
+        const QTextTableCell cell = table->cellAt(r, c);
+        QTextCursor text = cell.firstCursorPosition();
+        text.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        return text.selectedText();
+    };
+    EXPECT_EQ(cellText(0, 1), "b");
+    EXPECT_EQ(cellText(1, 0), "tab inside");
+    EXPECT_EQ(cellText(1, 1), "");
+    EXPECT_EQ(cellText(2, 0), "");
+}
+
+TEST_F(Control, NoTableWithoutRowsOrColumns) {
+    control.rtfSelText("text", 0, 1, 1);
+    const QString before = control.rtfText();
+    control.rtfTable({}, {1000}, {});
+    control.rtfTable({{"a"}}, {}, {});
+    EXPECT_EQ(firstTable(control), nullptr);
+    EXPECT_EQ(control.rtfText(), before);
+}
+
+TEST_F(Control, SavedTableIsAnRtfRowUnderAPageNumberFooter) {
+    control.setPageNumbers(true);
+    control.setrtfTabNos(4);
+    control.rtfSelText("Results", 0, 1, 1);
+    control.rtfTable(kSheetRows, {4000, 3000, 2000}, {Align::Left, Align::Right, Align::Left});
+    const QString file = dir.filePath("table.rtf");
+    ASSERT_TRUE(control.saveFile(file));
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray rtf = saved.readAll();
+    // Cells from the 1 cm margin on; the footer's fields.
+    for (const char* word : {"\\trowd", "\\trleft567", "\\cellx4567", "\\cellx9567", "\\intbl\\qr",
+                             "{\\*\\fldinst PAGE}", "{\\*\\fldinst NUMPAGES}"})
+        EXPECT_TRUE(rtf.contains(word)) << word;
+}
+
+TEST_F(Control, TablesSurviveTheModelBothWays) {
+    // What printing lays out: the text area's document through the model into a new one.
+    control.rtfSelText("Results", 0, 1, 1);
+    control.rtfTable(kSheetRows, {4000, 3000, 2000}, {Align::Left, Align::Right, Align::Center});
+    control.rtfSelText("after", 0, 1, 1);
+    const tw::rtf::Document model = tw::rtf::fromTextDocument(*control.textArea()->document());
+    QTextDocument copy;
+    tw::rtf::toTextDocument(model, copy);
+    EXPECT_EQ(tw::rtf::fromTextDocument(copy), model);
+    EXPECT_EQ(copy.toPlainText(), control.rtfText());
+}
+
+TEST_F(Control, BlankLinesBesideATableKeepTheirRoom) {
+    struct Case {
+        short lineFeedsBefore;  // after the heading
+        short lineFeedsAfter;   // after the table, before the next text
+        bool roomAbove;
+        bool roomBelow;
+    };
+    for (const Case& c :
+         {Case{1, 0, false, false}, Case{2, 1, true, true}, Case{1, 1, false, true}}) {
+        control.NewDocument();
+        control.rtfSelText("Results", 0, 1, c.lineFeedsBefore);
+        control.rtfTable(kSheetRows, {4000, 3000, 2000}, {});
+        if (c.lineFeedsAfter > 0) control.rtfSelText("", 0, 1, c.lineFeedsAfter);
+        control.rtfSelText("after", 0, 1, 1);
+        const QTextTable* table = firstTable(control);
+        ASSERT_NE(table, nullptr);
+        EXPECT_EQ(table->format().topMargin() > 0, c.roomAbove) << c.lineFeedsBefore;
+        EXPECT_EQ(table->format().bottomMargin() > 0, c.roomBelow) << c.lineFeedsAfter;
+    }
+}
+
+TEST_F(Control, ASelectionInATableKeepsTheSelectedCellsOfItsRows) {
+    control.rtfSelText("Results", 0, 1, 1);
+    control.rtfTable(kSheetRows, {4000, 3000, 2000}, {});
+    control.rtfSelText("after", 0, 1, 1);
+    QTextTable* table = firstTable(control);
+    ASSERT_NE(table, nullptr);
+    QTextCursor selection = table->cellAt(1, 0).firstCursorPosition();
+    selection.setPosition(table->cellAt(2, 1).lastCursorPosition().position(),
+                          QTextCursor::KeepAnchor);
+    const tw::rtf::Document model = tw::rtf::fromSelection(selection);
+    ASSERT_EQ(model.paragraphs.size(), 2u);
+    EXPECT_EQ(model.paragraphs[0].text(), "Excess air\t1.25\t");
+    EXPECT_EQ(model.paragraphs[1].text(), u"배기 가스 온도\t300.0\t"_qs);
+    ASSERT_TRUE(model.paragraphs[1].tableRow);
+    EXPECT_EQ(model.paragraphs[1].tableRow->cells.size(), 3u);
+}

@@ -3,12 +3,12 @@
 // the flue gas calculator run on the wet composition.
 
 #include <algorithm>
-#include <cerrno>
 #include <fstream>
 #include <memory>
 
 #include "Combustion.h"
 #include "Commands.h"
+#include "CsvBatch.h"
 #include "FlueGasBatch.h"
 #include "FlueGasCalculator.h"
 #include "FuelAirOptions.h"
@@ -60,85 +60,36 @@ fg::FlueGasCase calculatorCase(const CombustionArgs& a, const fg::FlueGasFromFue
 // The CSV batch: the input columns as given, the result columns (the JSON keys of a fuel gas,
 // which has them all) and the messages of each case; a case that fails says why in its row.
 fg::BatchCount runCases(std::ifstream& in, const std::string& path, std::ostream& out) {
-    errno = 0;
-    fg::CsvRecordReader reader(in);
-    std::vector<std::string> header;
-    try {
-        header = fg::readCsvHeader(reader);
-    } catch (const fg::CsvHeaderError& e) {
-        if (in.bad()) checkCsvInputRead(in, path);
-        throw UsageError(joined({path, ": ", e.what()}));
-    }
-    std::vector<const FuelAirOption*> columns;
-    for (const std::string& name : header) {
-        const auto option =
-            std::find_if(kFuelAirOptions.begin(), kFuelAirOptions.end(),
-                         [&](const FuelAirOption& o) { return columnName(o.name) == name; });
-        if (option == kFuelAirOptions.end())
-            throw UsageError(joined({path, ": unknown column '", name, "'"}));
-        columns.push_back(&*option);
-    }
     fg::FlueGasFromFuelResult every;
     every.kind = fg::FuelKind::Gas;
     every.hhvKJPerNm3 = every.lhvKJPerNm3 = every.airNm3PerNm3 = every.flueGasNm3PerNm3 = 0.0;
-    std::vector<std::pair<std::string, std::string>> resultColumns;
-    flattenJson(combustionResultJson(every), "", resultColumns);
-
-    const auto writeRecord = [&out](const std::vector<std::string>& fields) {
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            out << (i ? "," : "") << fg::csvField(fields[i]);
-        out << "\r\n";
+    std::vector<std::pair<std::string, std::string>> everyColumn;
+    flattenJson(combustionResultJson(every), "", everyColumn);
+    std::vector<const FuelAirOption*> columns;
+    CsvBatch batch;
+    for (const auto& column : everyColumn) batch.resultColumns.push_back(column.first);
+    batch.checkHeader = [&](const std::vector<std::string>& header) {
+        for (const std::string& name : header) {
+            const auto option =
+                std::find_if(kFuelAirOptions.begin(), kFuelAirOptions.end(),
+                             [&](const FuelAirOption& o) { return columnName(o.name) == name; });
+            if (option == kFuelAirOptions.end())
+                throw UsageError(path + ": unknown column '" + name + "'");
+            columns.push_back(&*option);
+        }
     };
-    std::vector<std::string> outHeader = header;
-    for (const auto& column : resultColumns) outHeader.push_back(column.first);
-    outHeader.emplace_back("messages");
-    writeRecord(outHeader);
-
-    fg::BatchCount count;
-    fg::CsvRecord record;
-    while (reader.next(record)) {
-        if (record.blank()) continue;
-        if (count.cases % 64 == 0) fg::checkBatchInterrupt();
-        ++count.cases;
-        const std::vector<std::string>& fields = record.fields;
-        std::vector<std::string> row = fields;
-        row.resize(header.size());
-        std::vector<std::string> results(resultColumns.size());
-        tw::RecordingMessageSink recorder;
-        std::string messages;
-        bool calculated = false;
-        try {
-            if (record.refusal) throw UsageError(*record.refusal);
-            if (fields.size() != header.size()) {
-                throw UsageError("the row has " + std::to_string(fields.size()) +
-                                 " fields, the header " + std::to_string(header.size()));
-            }
-            CombustionArgs a;
-            for (std::size_t i = 0; i < header.size(); ++i)
-                a.fuelAir.*(columns[i]->field) = trimmed(fields[i]);
-            const fg::CombustionInput input = inputFromArgs(a);
-            tw::ScopedMessageSink guard(recorder);
-            if (const auto outcome = fg::FlueGasFromFuel(input); outcome.result) {
-                calculated = true;
-                std::vector<std::pair<std::string, std::string>> values;
-                flattenJson(combustionResultJson(*outcome.result), "", values);
-                for (std::size_t i = 0, v = 0; i < resultColumns.size() && v < values.size(); ++i) {
-                    if (resultColumns[i].first == values[v].first) results[i] = values[v++].second;
-                }
-            }
-        } catch (const UsageError& e) {
-            messages = e.what();
-        }
-        if (!calculated) ++count.refused;
-        for (const tw::RecordedMessage& m : recorder.messages()) {
-            messages += (messages.empty() ? "" : "\n") + m.caption + ": " + m.text;
-        }
-        row.insert(row.end(), results.begin(), results.end());
-        row.push_back(messages);
-        writeRecord(row);
-    }
-    checkCsvInputRead(in, path);
-    return count;
+    batch.calculate = [&](const std::vector<std::string>& fields,
+                          std::vector<std::string>& results) {
+        CombustionArgs a;
+        for (std::size_t i = 0; i < fields.size(); ++i) a.fuelAir.*(columns[i]->field) = fields[i];
+        const fg::FlueGasFromFuelOutcome outcome = fg::FlueGasFromFuel(inputFromArgs(a));
+        if (!outcome.result) return false;
+        std::vector<std::pair<std::string, std::string>> values;
+        flattenJson(combustionResultJson(*outcome.result), "", values);
+        fillResults(batch.resultColumns, values, results);
+        return true;
+    };
+    return runCsvBatch(in, path, out, batch);
 }
 
 void runBatch(const CombustionArgs& args, Session& session) {

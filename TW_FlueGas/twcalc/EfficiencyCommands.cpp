@@ -3,12 +3,12 @@
 // one case a row.
 
 #include <algorithm>
-#include <cerrno>
 #include <fstream>
 #include <memory>
 
 #include "BoilerEfficiency.h"
 #include "Commands.h"
+#include "CsvBatch.h"
 #include "FlueGasBatch.h"
 #include "FuelAirOptions.h"
 #include "tw/Format.h"
@@ -258,74 +258,35 @@ std::vector<std::pair<std::string, std::string>> everyResultColumn() {
 
 // The CSV batch: the input columns as given, the result columns and the messages of each case;
 // a case that fails says why in its row.
-std::size_t runCases(std::ifstream& in, const std::string& path, std::ostream& out) {
-    errno = 0;
-    std::vector<std::string> header;
-    if (!fg::readCsvRecord(in, header)) throw UsageError(path + ": no header line");
-    if (!header.empty() && header[0].starts_with("\xEF\xBB\xBF")) header[0].erase(0, 3);
+fg::BatchCount runCases(std::ifstream& in, const std::string& path, std::ostream& out) {
     std::vector<Column> columns;
-    for (std::string& name : header) {
-        name = trimmed(name);
-        const Column column = columnOf(name);
-        if (!column.fuelAir && !column.efficiency)
-            throw UsageError(joined({path, ": unknown column '", name, "'"}));
-        columns.push_back(column);
-    }
-    const auto resultColumns = everyResultColumn();
-    const auto writeRecord = [&out](const std::vector<std::string>& fields) {
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            out << (i ? "," : "") << fg::csvField(fields[i]);
-        out << "\r\n";
+    CsvBatch batch;
+    for (const auto& column : everyResultColumn()) batch.resultColumns.push_back(column.first);
+    batch.checkHeader = [&](const std::vector<std::string>& header) {
+        for (const std::string& name : header) {
+            const Column column = columnOf(name);
+            if (!column.fuelAir && !column.efficiency)
+                throw UsageError(joined({path, ": unknown column '", name, "'"}));
+            columns.push_back(column);
+        }
     };
-    std::vector<std::string> outHeader = header;
-    for (const auto& column : resultColumns) outHeader.push_back(column.first);
-    outHeader.emplace_back("messages");
-    writeRecord(outHeader);
-
     const auto language = static_cast<std::int32_t>(tw::TW_Language);
-    std::size_t cases = 0;
-    std::vector<std::string> fields;
-    while (fg::readCsvRecord(in, fields)) {
-        if (fields.size() == 1 && fields[0].empty()) continue;  // blank line
-        ++cases;
-        std::vector<std::string> row = fields;
-        row.resize(header.size());
-        std::vector<std::string> results(resultColumns.size());
-        tw::RecordingMessageSink recorder;
-        std::string messages;
-        try {
-            if (fields.size() != header.size()) {
-                throw UsageError("the row has " + std::to_string(fields.size()) +
-                                 " fields, the header " + std::to_string(header.size()));
-            }
-            EfficiencyArgs a;
-            for (std::size_t i = 0; i < header.size(); ++i)
-                columns[i].field(a) = trimmed(fields[i]);
-            const fg::EfficiencyInput input = inputFromArgs(a);
-            tw::ScopedMessageSink guard(recorder);
-            const fg::EfficiencyOutcome outcome = fg::evaluateBoilerEfficiency(input);
-            if (outcome.result) {
-                showNotes(*outcome.result, language);
-                std::vector<std::pair<std::string, std::string>> values;
-                flattenJson(resultJson(*outcome.result), "", values);
-                for (std::size_t i = 0, v = 0; i < resultColumns.size() && v < values.size(); ++i) {
-                    if (resultColumns[i].first == values[v].first) results[i] = values[v++].second;
-                }
-            } else {
-                showRefusal(*outcome.refusal, language);
-            }
-        } catch (const UsageError& e) {
-            messages = e.what();
+    batch.calculate = [&](const std::vector<std::string>& fields,
+                          std::vector<std::string>& results) {
+        EfficiencyArgs a;
+        for (std::size_t i = 0; i < fields.size(); ++i) columns[i].field(a) = fields[i];
+        const fg::EfficiencyOutcome outcome = fg::evaluateBoilerEfficiency(inputFromArgs(a));
+        if (!outcome.result) {
+            showRefusal(*outcome.refusal, language);
+            return false;
         }
-        for (const tw::RecordedMessage& m : recorder.messages()) {
-            messages += (messages.empty() ? "" : "\n") + m.caption + ": " + m.text;
-        }
-        row.insert(row.end(), results.begin(), results.end());
-        row.push_back(messages);
-        writeRecord(row);
-    }
-    checkCsvInputRead(in, path);
-    return cases;
+        showNotes(*outcome.result, language);
+        std::vector<std::pair<std::string, std::string>> values;
+        flattenJson(resultJson(*outcome.result), "", values);
+        fillResults(batch.resultColumns, values, results);
+        return true;
+    };
+    return runCsvBatch(in, path, out, batch);
 }
 
 bool anyCaseOption(const EfficiencyArgs& a) {

@@ -9,12 +9,12 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <sstream>
 
 #include "CommandLayer.h"
 #include "Commands.h"
+#include "CsvRecords.h"
 #include "FlueGasBatch.h"
 #include "Units.h"
 #include "tw/Format.h"
@@ -270,7 +270,7 @@ std::string messagesField(const std::vector<tw::RecordedMessage>& messages) {
 
 // The result fields of one row, empty where there is no value.
 std::vector<std::string> rowResults(const std::vector<std::pair<std::string, std::string>>& named,
-                                    std::string& messages) {
+                                    std::string& messages, bool& calculated) {
     std::vector<std::string> fields(resultColumns().size() - 1);
     tw::RecordingMessageSink recorder;
     {
@@ -279,6 +279,7 @@ std::vector<std::string> rowResults(const std::vector<std::pair<std::string, std
             const GasCase c = gasCaseFromOptions(named);
             if (!c.t) throw UsageError("--t is needed (the gas temperature)");
             if (auto result = caseResult(c, std::nullopt)) {
+                calculated = true;
                 std::size_t i = 0;
                 for (const PropertyColumn& column : kPropertyColumns) {
                     fields[i++] = numberText((*result)[std::string(column.key)].get<double>());
@@ -297,14 +298,17 @@ std::vector<std::string> rowResults(const std::vector<std::pair<std::string, std
     return fields;
 }
 
-std::size_t runBatch(std::ifstream& in, const std::string& path, std::ostream& out) {
-    std::vector<std::string> header;
+tw::fluegas::BatchCount runBatch(std::ifstream& in, const std::string& path, std::ostream& out) {
+    namespace fg = tw::fluegas;
     errno = 0;
-    if (!tw::fluegas::readCsvRecord(in, header)) {
-        checkCsvInputRead(in, path);
-        throw UsageError(path + ": the file has no header line");
+    fg::CsvRecordReader reader(in);
+    std::vector<std::string> header;
+    try {
+        header = fg::readCsvHeader(reader);
+    } catch (const fg::CsvHeaderError& e) {
+        if (in.bad()) checkCsvInputRead(in, path);
+        throw UsageError(path + ": " + e.what());
     }
-    std::map<std::string, int> seen;
     for (const std::string& name : header) {
         if (std::find(kCaseOptionNames.begin(), kCaseOptionNames.end(), name) ==
             kCaseOptionNames.end()) {
@@ -313,33 +317,45 @@ std::size_t runBatch(std::ifstream& in, const std::string& path, std::ostream& o
                              "gas-properties (n2, ar, o2, co2, co, so2, h2o, basis, t, p, utp, "
                              "upr, uvisco, uthcond, udensity, uentro, uenth)");
         }
-        if (++seen[name] > 1) throw UsageError(path + ": the column '" + name + "' is twice");
     }
     std::string line;
     for (std::size_t i = 0; i < header.size(); ++i)
-        line += (i ? "," : "") + tw::fluegas::csvField(header[i]);
+        line += (i ? "," : "") + fg::csvField(header[i]);
     for (const std::string& column : resultColumns()) line += "," + column;
     out << line << '\n';
 
-    std::size_t cases = 0;
-    std::vector<std::string> fields;
-    while (out && tw::fluegas::readCsvRecord(in, fields)) {
-        if (fields.size() == 1 && fields[0].empty()) continue;  // a blank line
-        fields.resize(header.size());
-        std::vector<std::pair<std::string, std::string>> named;
-        for (std::size_t i = 0; i < header.size(); ++i) named.emplace_back(header[i], fields[i]);
+    fg::BatchCount count;
+    fg::CsvRecord record;
+    while (out && reader.next(record)) {
+        if (record.blank()) continue;
+        if (count.cases % 64 == 0) fg::checkBatchInterrupt();
+        ++count.cases;
+        std::vector<std::string> fields = record.fields;
         std::string messages;
-        const std::vector<std::string> results = rowResults(named, messages);
+        std::vector<std::string> results(resultColumns().size() - 1);
+        bool calculated = false;
+        if (record.refusal) {
+            messages = *record.refusal;
+        } else if (fields.size() != header.size()) {
+            messages = "the row has " + std::to_string(fields.size()) + " fields, the header " +
+                       std::to_string(header.size());
+        } else {
+            std::vector<std::pair<std::string, std::string>> named;
+            for (std::size_t i = 0; i < header.size(); ++i)
+                named.emplace_back(header[i], fields[i]);
+            results = rowResults(named, messages, calculated);
+        }
+        if (!calculated) ++count.refused;
+        fields.resize(header.size());
         line.clear();
         for (std::size_t i = 0; i < fields.size(); ++i)
-            line += (i ? "," : "") + tw::fluegas::csvField(fields[i]);
+            line += (i ? "," : "") + fg::csvField(fields[i]);
         for (const std::string& r : results) line += "," + r;
-        line += "," + tw::fluegas::csvField(messages);
+        line += "," + fg::csvField(messages);
         out << line << '\n';
-        ++cases;
     }
     checkCsvInputRead(in, path);
-    return cases;
+    return count;
 }
 
 }  // namespace

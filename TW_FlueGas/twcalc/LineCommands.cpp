@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "Commands.h"
-#include "GasMoleWeight.h"
+#include "LineGas.h"
 #include "Units.h"
 #include "tw/Fittings.h"
 #include "tw/Format.h"
@@ -171,10 +171,10 @@ std::string resultText(const tw::line::LineResult& result, const tw::line::LineU
     return out.str();
 }
 
-// A gas line names its species; the calculation needs their mean mole weight.
+// A gas line names its species; the calculation needs their mean mole weight and, where the
+// file leaves them out, the gas's viscosity and isentropic exponent.
 void resolveGas(tw::line::Line& line) {
-    if (auto* gas = std::get_if<tw::line::Gas>(&line.fluid))
-        gas->molarMass = tw::fluegas::gasMoleWeight(gas->volumeBasis, gas->composition);
+    tw::fluegas::resolveLineGas(line);
 }
 
 }  // namespace
@@ -203,8 +203,8 @@ void addLineCommands(CLI::App& app, Session& session) {
         } catch (const tw::line::LineFileError& e) {
             throw UsageError(args->file + ": " + e.what());
         }
-        resolveGas(line);
         auto sink = session.installSink();
+        resolveGas(line);
         const tw::line::LineResult result = tw::line::calculate(line, session.language);
         if (result.refused) {
             if (!session.json) {

@@ -76,6 +76,9 @@ struct Gas {
     bool volumeBasis = true;
     float pressure = 0, temperature = 0, viscosity = 0, isentropicExponent = 1.4f;
     std::optional<double> molarMass;  // kg/kmol
+    // False where the file leaves the viscosity or the isentropic exponent out: the program
+    // that knows the species works them out from the composition at the inlet state.
+    bool viscosityGiven = true, exponentGiven = true;
 };
 struct TypedFluid {
     bool liquid = true;

@@ -113,6 +113,22 @@ TEST(LineFile, DamagedFilesAreRefusedWithLineAndField) {
     }
 }
 
+// A gas that leaves its viscosity and isentropic exponent to the program keeps leaving them
+// out when the file is written back.
+TEST(LineFile, AGasWithoutViscosityStaysWithoutIt) {
+    const Line line = readLine(R"({"format": "twline", "version": 1,
+        "fluid": {"kind": "gas", "composition": {"N2": 79, "O2": 21}, "pressure": 1,
+                  "temperature": 20},
+        "mass_flow": 100, "segments": [{"inside_diameter": 100, "length": 10}]})");
+    const auto& gas = std::get<tw::line::Gas>(line.fluid);
+    EXPECT_FALSE(gas.viscosityGiven);
+    EXPECT_FALSE(gas.exponentGiven);
+    const std::string written = writeLine(line);
+    EXPECT_EQ(written.find("viscosity"), std::string::npos);
+    EXPECT_EQ(written.find("isentropic_exponent"), std::string::npos);
+    EXPECT_FALSE(std::get<tw::line::Gas>(readLine(written).fluid).viscosityGiven);
+}
+
 TEST(LineFile, MissingFileIsAFileError) {
     EXPECT_THROW(readLineFile("/nonexistent/dir/line.twline"), tw::FileError);
     EXPECT_THROW(readLineFile(std::filesystem::temp_directory_path()), tw::FileError);

@@ -35,6 +35,24 @@ struct Run {
     friend bool operator==(const Run&, const Run&) = default;
 };
 
+// A cell of a ruled table's row: where it ends and how its text is set.
+struct TableCell {
+    int rightEdge = 0;  // twips from the text's left edge, as \cellx counts
+    Alignment alignment = Alignment::Left;
+
+    friend bool operator==(const TableCell&, const TableCell&) = default;
+};
+
+// The row a paragraph stands for: cells from the paragraph's left indent on, each closed by
+// thin single borders when `ruled`.
+struct TableRow {
+    std::vector<TableCell> cells;
+    int cellGap = 0;  // half the space between the texts of neighbouring cells, twips
+    bool ruled = true;
+
+    friend bool operator==(const TableRow&, const TableRow&) = default;
+};
+
 // Lengths in twips, measured from the text's left and right edges as RTF counts them.
 struct Paragraph {
     Alignment alignment = Alignment::Left;
@@ -43,6 +61,9 @@ struct Paragraph {
     int firstLineIndent = 0;
     std::vector<int> tabStops;
     std::vector<Run> runs;
+    // A row of a table: the tabs of the text separate its cells, and the tab stops and the
+    // alignment above are those a reader without tables sees.
+    std::optional<TableRow> tableRow;
 
     QString text() const;
     friend bool operator==(const Paragraph&, const Paragraph&) = default;
@@ -50,6 +71,8 @@ struct Paragraph {
 
 struct Document {
     std::vector<Paragraph> paragraphs;
+    // Every page carries "page / pages" centred in its footer.
+    bool pageNumbers = false;
 
     // The paragraphs' texts joined by '\n'.
     QString text() const;
@@ -84,7 +107,9 @@ enum class ReadError { NotRtf };
 TWRTFOUTPUT_EXPORT std::optional<Document> read(QByteArrayView data);
 
 // Writes the document as RTF 1 (ANSI code page 1252, every other character as \uN with a
-// fallback), as word processors read it.
+// fallback), as word processors read it. A table row is written as an RTF row (\trowd, one
+// \cellx for each cell, \intbl paragraphs closed by \cell, then \row); the page numbers as
+// PAGE and NUMPAGES fields in the footer.
 TWRTFOUTPUT_EXPORT QByteArray write(const Document& document);
 
 }  // namespace tw::rtf

@@ -157,6 +157,18 @@ class TWRTFOUTPUT_EXPORT ctlTWRTFOutput_d : public QWidget {
 
     void ApplyPageLayout();
 
+    // How a table column sets the text of its cells.
+    enum class CellAlignment { Left, Right, Center };
+    // Sets `rows` as a ruled table (thin single borders round every cell) after the text of
+    // the insertion point's line, from the line's left indent on: one column for each entry of
+    // `columnWidths` (twips), aligned as the same entry of `alignments` says (left where it has
+    // none). A row's cells past the columns are dropped, missing ones stay empty; the first row
+    // is bold when `headerBold`. The insertion point then starts a new line under the table,
+    // in the layout of the line before. Nothing is set without rows or columns.
+    void rtfTable(const std::vector<std::vector<QString>>& rows,
+                  const std::vector<int>& columnWidths,
+                  const std::vector<CellAlignment>& alignments, bool headerBold = false);
+
     void readProperties(const tw::PropertyBag& bag);
     void writeProperties(tw::PropertyBag& bag) const;
 
@@ -203,8 +215,10 @@ class TWRTFOUTPUT_EXPORT ctlTWRTFOutput_d : public QWidget {
     // The document's title, given to printed files (the title of a PDF).
     void setDocumentTitle(const QString& title) { documentTitle_ = title; }
     QString documentTitle() const { return documentTitle_; }
-    // Prints "page / pages" centred under the text of every printed page.
+    // Prints "page / pages" centred under the text of every printed page, and gives the saved
+    // file a footer with the page and page count fields.
     void setPageNumbers(bool on) { pageNumbers_ = on; }
+    bool pageNumbers() const noexcept { return pageNumbers_; }
 
     QTextEdit* textArea() const { return rtfOutput_; }
     QToolBar* toolbar() const { return toolbar_; }

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QTextEdit>
+#include <QTextTable>
 #include <QToolBar>
 #include <fstream>
 #include <sstream>
@@ -190,6 +191,45 @@ TEST_F(CalculationSheet, SpreadsheetTableHasNamesUnitsAndNumbers) {
     // Korean names in a Korean window.
     const std::string korean = resultsSpreadsheetCsv(*window().lastCalculation(), TW_Korean);
     EXPECT_NE(korean.find("가스 온도"), std::string::npos);
+}
+
+TEST_F(CalculationSheet, ValuesStandInRuledTableCellsBesideTheirUnits) {
+    frmReport& report = calculatedReport(TW_English);
+    const QTextDocument& sheet = *report.rtfOutput()->textArea()->document();
+    std::vector<QStringList> rows;
+    QList<const QTextTable*> tables;
+    for (QTextBlock b = sheet.begin(); b.isValid(); b = b.next()) {
+        const QTextTable* table = QTextCursor(b).currentTable();
+        if (table == nullptr || tables.contains(table)) continue;
+        tables << table;
+        EXPECT_GT(table->format().border(), 0);
+        ASSERT_EQ(table->columns(), 3);
+        for (int r = 0; r < table->rows(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < 3; ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                QTextCursor text = cell.firstCursorPosition();
+                text.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+                cells << text.selectedText();
+                EXPECT_EQ(
+                    cell.firstCursorPosition().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+                    c == 1 ? Qt::AlignRight : Qt::AlignLeft);
+            }
+            rows.push_back(cells);
+        }
+    }
+    // The program's lines, the inputs and the results at least.
+    EXPECT_GE(tables.size(), 3);
+    const auto hasRow = [&](const QString& value, const QString& unit) {
+        return std::any_of(rows.begin(), rows.end(), [&](const QStringList& r) {
+            return !r[0].isEmpty() && r[1] == value && r[2] == unit;
+        });
+    };
+    EXPECT_TRUE(hasRow(QStringLiteral("300"), QStringLiteral("°C")));
+    EXPECT_TRUE(hasRow(QStringLiteral("76"), QStringLiteral("Volume %")));
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [&](const QStringList& r) {
+        return r[1] == QString::fromStdString(cell(rowGasEnthalpy));
+    }));
 }
 
 TEST(SpreadsheetCells, TextsThatAreNotNumbersStayEmpty) {

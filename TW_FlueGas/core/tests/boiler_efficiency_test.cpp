@@ -321,7 +321,7 @@ TEST_F(BoilerEfficiency, RefusesWhatCannotBeCalculated) {
          },
          "A2 and B"},
         {"lower heating value not above 0",
-         [](auto& in) { in.combustion.measuredHhvKJPerKg = 1000; }, "lower heating value is"},
+         [](auto& in) { in.combustion.measuredHhvKJPerKg = 1000; }, "lower heating value of"},
         {"refuse carbon of a fuel whose correlation fails",
          [](auto& in) {
              in.combustion.fuel = fuel(FuelKind::Solid, {{"C", 2}, {"Ash", 98}});

@@ -200,6 +200,10 @@ TEST_F(TwcalcFlueGasBatch, ADuplicatedColumnStopsEveryBatch) {
         {{"fluegas"}, "n2,t,tref,t\n", "t"},
         {{"fluegas"}, "n2, tref ,t,tref\n", "tref"},
         {{"combustion"}, "fuel_gas,excess_air,excess_air \n", "excess_air"},
+        {{"efficiency"},
+         "fuel_gas,stack_temperature,excess_air,stack_temperature\n",
+         "stack_temperature"},
+        {{"gas-properties"}, "n2,t,n2\n", "n2"},
     };
     for (const auto& c : cases) {
         const std::string in = write("dup.csv", c.header + "76,300,25,300\n");
@@ -228,6 +232,29 @@ TEST_F(TwcalcFlueGasBatch, TheSummaryCountsTheRefusedRows) {
     EXPECT_EQ(json["cases"], 4);
     EXPECT_EQ(json["refused"], 2);
     EXPECT_EQ(json["summary"], "4 cases written to " + out + ", 2 refused");
+}
+
+// One stray quote costs every batch its own row only, and the summary counts it.
+TEST_F(TwcalcFlueGasBatch, AStrayQuoteRefusesOnlyItsRowInEveryBatch) {
+    const struct {
+        const char* command;
+        std::string header, good;
+    } batches[] = {
+        {"combustion", "fuel_gas,excess_air\n", "CH4=100,20\n"},
+        {"efficiency", "fuel_gas,excess_air,stack_temperature\n", "CH4=100,20,180\n"},
+        {"gas-properties", "n2,co2,h2o,t\n", "75,13,12,200\n"},
+    };
+    for (const auto& b : batches) {
+        SCOPED_TRACE(b.command);
+        std::string bad = b.good;
+        bad.insert(0, "\"");
+        const std::string in = write("quote.csv", b.header + b.good + bad + b.good);
+        const std::string out = (dir / "out.csv").string();
+        const TwcalcResult r = runTwcalc({b.command, "--csv", in, "--out", out});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "3 cases written to " + out + ", 1 refused\n");
+        EXPECT_NE(read(out).find("unterminated quote opened on line 3"), std::string::npos);
+    }
 }
 
 // Files that cannot be read or written end the run with status 3 and say why, without the

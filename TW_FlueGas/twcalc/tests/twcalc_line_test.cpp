@@ -115,6 +115,21 @@ TEST(TwcalcLine, GasLineTakesItsMoleWeightFromTheComposition) {
     EXPECT_GT(Json::parse(a.out)["segments"][0]["substeps"].get<int>(), 1);
 }
 
+// A gas line that leaves the viscosity and the isentropic exponent out takes them from the
+// gas properties of its composition at the inlet: air at 20 oC is 0.0181 cP (Lemmon and
+// Jacobsen 2004: 18.1 uPa s at 293 K), 1.40 in cp/cv.
+TEST(TwcalcLine, AGasWithoutViscosityTakesItFromItsComposition) {
+    LineFile air(R"({"format": "twline", "fluid": {"kind": "gas", "basis": "vol",
+           "composition": {"N2": 78.084, "O2": 20.946, "Ar": 0.934, "CO2": 0.036},
+           "pressure": 2, "temperature": 20},
+ "mass_flow": 1000, "segments": [{"nps": "4", "schedule": "40", "length": 100}]})",
+                 "twcalc_line_air_properties.twline");
+    const TwcalcResult r = runTwcalc({"line", air.path.string(), "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const double mu = Json::parse(r.out)["segments"][0]["viscosity"].get<double>();
+    EXPECT_NEAR(mu, 0.0181, 0.0181 * 0.02);
+}
+
 TEST(TwcalcLine, SizesListTheScheduleTable) {
     const TwcalcResult sizes = runTwcalc({"line", "--sizes", "--json"});
     ASSERT_EQ(sizes.status, 0);
