@@ -33,9 +33,9 @@
 #include <sstream>
 
 #include "CalculationReport.h"
-#include "GasMoleWeight.h"
 #include "LineDropState.h"
 #include "LineDropTexts.h"
+#include "LineGas.h"
 #include "LineReport.h"
 #include "ProgramLanguage.h"
 #include "TWUnitSel.h"
@@ -116,8 +116,8 @@ std::array<std::optional<float>, 7> fieldValues(const tw::line::Fluid& fluid, fl
             if constexpr (std::is_same_v<T, tw::line::SaturatedSteam>) v[kDryness] = f.dryness;
             if constexpr (std::is_same_v<T, tw::line::Gas>) {
                 v[kTemperature] = f.temperature;
-                v[kViscosity] = f.viscosity;
-                v[kExponent] = f.isentropicExponent;
+                if (f.viscosityGiven) v[kViscosity] = f.viscosity;
+                if (f.exponentGiven) v[kExponent] = f.isentropicExponent;
             }
             if constexpr (std::is_same_v<T, tw::line::TypedFluid>) {
                 v[kViscosity] = f.viscosity;
@@ -562,8 +562,14 @@ std::optional<tw::line::Line> frmLineDrop::line() {
     const auto kind = static_cast<FluidKind>(kind_->currentIndex());
     const unsigned bit = 1u << static_cast<unsigned>(kind_->currentIndex());
     std::array<float, 7> v{};
+    std::array<bool, 7> given{};
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         if ((kFluidFields[i].kinds & bit) == 0) continue;
+        // A gas of given composition may leave its viscosity and exponent to its species.
+        if (kind == FluidKind::Gas && (i == kViscosity || i == kExponent) &&
+            fields_[i]->text().trimmed().isEmpty())
+            continue;
+        given[i] = true;
         const std::optional<float> value = typedNumber(fields_[i]->text());
         if (!value) {
             message(textWith(kNotANumber, language_, kFluidFields[i].caption.in(language_)));
@@ -591,8 +597,10 @@ std::optional<tw::line::Line> frmLineDrop::line() {
                 sameKind ? std::get<tw::line::Gas>(document_.fluid) : tw::line::Gas{};
             gas.pressure = v[kPressure];
             gas.temperature = v[kTemperature];
-            gas.viscosity = v[kViscosity];
-            gas.isentropicExponent = v[kExponent];
+            gas.viscosityGiven = given[kViscosity];
+            gas.exponentGiven = given[kExponent];
+            if (gas.viscosityGiven) gas.viscosity = v[kViscosity];
+            if (gas.exponentGiven) gas.isentropicExponent = v[kExponent];
             gas.volumeBasis = basis_->currentIndex() == 0;
             for (std::size_t i = 0; i < composition_.size(); ++i) {
                 const QString text = composition_[i]->text().trimmed();
@@ -662,11 +670,11 @@ std::optional<tw::line::Line> frmLineDrop::line() {
 bool frmLineDrop::calculate() {
     std::optional<tw::line::Line> typed = line();
     if (!typed) return false;
-    // A gas named by its species takes the mean mole weight of its composition.
-    if (auto* gas = std::get_if<tw::line::Gas>(&typed->fluid))
-        gas->molarMass = tw::fluegas::gasMoleWeight(gas->volumeBasis, gas->composition);
     tw::line::LineResult result;
     try {
+        // A gas named by its species takes the mean mole weight of its composition and, where
+        // the panel leaves them empty, its viscosity and isentropic exponent.
+        tw::fluegas::resolveLineGas(*typed);
         result = tw::line::calculate(*typed, language_);
     } catch (const tw::AutomationError& e) {
         clearResults();

@@ -62,6 +62,10 @@ const char* const kLiquidLine = R"({"format": "twline",
  "mass_flow": 36000,
  "segments": [{"inside_diameter": 100, "from": [0, 0, 0], "to": [30, 40, 10],
                "fittings": [{"kind": 30, "quantity": 4, "para1": 1, "para2": 0}]}]})";
+const char* const kAirByItsSpecies = R"({"format": "twline", "fluid": {"kind": "gas",
+ "basis": "vol", "composition": {"N2": 78.084, "O2": 20.946, "Ar": 0.934, "CO2": 0.036},
+ "pressure": 2, "temperature": 20},
+ "mass_flow": 1000, "segments": [{"nps": "4", "schedule": "40", "length": 100}]})";
 const char* const kAirLine = R"({"format": "twline", "fluid": {"kind": "gas", "basis": "vol",
  "composition": {"N2": 78.084, "O2": 20.946, "Ar": 0.934, "CO2": 0.036},
  "pressure": 2, "temperature": 20, "viscosity": 0.018, "isentropic_exponent": 1.4},
