@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "BatchColumns.h"
 #include "GasProperties.h"
 #include "GasPropertiesCommands.h"
 #include "Units.h"
@@ -23,8 +24,6 @@ namespace gp = tw::gasprops;
 namespace gpc = twcalc::gasprops;
 
 namespace {
-
-using NumberArray = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
 // The number columns of a case: the composition, the temperature and the pressure.
 constexpr std::string_view kNumberColumns[] = {"n2",  "ar",  "o2", "co2", "co",
@@ -58,22 +57,8 @@ py::dict gasPropertiesBatch(const py::dict& numbers, const py::dict& settings,
         if (slot == std::end(kNumberColumns)) {
             throw py::type_error("gas_properties_batch() got an unexpected column '" + name + "'");
         }
-        const auto array = NumberArray::ensure(item);
-        if (!array || array.ndim() > 1) {
-            throw py::value_error(name + ": give a number or a one-dimensional array of numbers");
-        }
-        if (array.ndim() == 1) {
-            if (cases >= 0 && array.shape(0) != cases) {
-                throw py::value_error(name + " has " + std::to_string(array.shape(0)) +
-                                      " cases, another column " + std::to_string(cases));
-            }
-            cases = array.shape(0);
-        }
-        if (array.size() == 0 && array.ndim() == 0) {
-            throw py::value_error(name + ": give a number or a one-dimensional array of numbers");
-        }
         columns.push_back({static_cast<std::size_t>(slot - std::begin(kNumberColumns)),
-                           std::vector<double>(array.data(), array.data() + array.size())});
+                           twsuite::batchColumnValues(name, item, cases)});
     }
     if (std::none_of(columns.begin(), columns.end(), [](const Column& c) { return c.slot == 7; })) {
         throw py::type_error("gas_properties_batch() needs t, the gas temperatures");

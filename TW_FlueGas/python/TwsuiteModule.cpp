@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "BatchColumns.h"
 #include "CommandLayer.h"
 #include "FlueGasBatch.h"
 #include "FlueGasOptions.h"
@@ -137,8 +138,6 @@ py::tuple evaluate(const std::vector<std::string>& arguments) {
 }
 
 // ----- flue gas batch ------------------------------------------------------------------------
-
-using NumberArray = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
 // A number of the table as a value; NaN where it shows "N/A" or nothing.
 double tableNumber(const std::string& text) {
@@ -318,19 +317,8 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
         if (cell == fg::kCellOptionNames.end()) {
             throw py::type_error("fluegas_batch() got an unexpected column '" + name + "'");
         }
-        const auto array = NumberArray::ensure(item);
-        if (!array || array.ndim() > 1) {
-            throw py::value_error(name + ": give a number or a one-dimensional array of numbers");
-        }
-        if (array.ndim() == 1) {
-            if (cases >= 0 && array.shape(0) != cases) {
-                throw py::value_error(name + " has " + std::to_string(array.shape(0)) +
-                                      " cases, another column " + std::to_string(cases));
-            }
-            cases = array.shape(0);
-        }
         columns.push_back({static_cast<std::size_t>(cell - fg::kCellOptionNames.begin()),
-                           std::vector<double>(array.data(), array.data() + array.size())});
+                           twsuite::batchColumnValues(name, item, cases)});
     }
     if (cases < 0) cases = 1;  // single values only: one case
 
