@@ -24,6 +24,7 @@ import numbers
 import os
 
 from . import _twsuite
+from ._batch import split_batch_options
 
 __all__ = ["AutomationError", "InputRefused", "fluegas_batch", "gas_properties_batch"]
 
@@ -231,16 +232,8 @@ def fluegas_batch(**options):
     """
     lang = options.pop("lang", None)
     jobs = options.pop("jobs", None)
-    cells = {name: options.pop(name) for name in CELL_OPTIONS
-             if options.get(name) is not None}
-    settings = {name: _text(name, options.pop(name)) for name in SETTING_OPTIONS
-                if options.get(name) is not None}
-    for name in list(options):
-        if options[name] is None:
-            del options[name]
-    if options:
-        raise TypeError(
-            f"fluegas_batch() got an unexpected keyword argument '{next(iter(options))}'")
+    cells, settings = split_batch_options("fluegas_batch", options, CELL_OPTIONS,
+                                          SETTING_OPTIONS, _text)
     if jobs is not None:
         if isinstance(jobs, bool) or not isinstance(jobs, numbers.Integral):
             raise TypeError(f"jobs: give a whole number of threads, not {type(jobs).__name__}")

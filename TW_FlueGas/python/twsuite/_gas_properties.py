@@ -4,6 +4,7 @@ import inspect
 import numbers
 
 from . import _twsuite
+from ._batch import split_batch_options
 
 GAS_PROPERTIES_NUMBERS = tuple(_twsuite.GAS_PROPERTIES_NUMBERS)
 GAS_PROPERTIES_SETTINGS = tuple(_twsuite.GAS_PROPERTIES_SETTINGS)
@@ -32,16 +33,8 @@ def gas_properties_batch(**options):
     library showed (why a case was refused among them).
     """
     lang = options.pop("lang", None)
-    values = {name: options.pop(name) for name in GAS_PROPERTIES_NUMBERS
-              if options.get(name) is not None}
-    settings = {name: _setting_text(name, options.pop(name)) for name in GAS_PROPERTIES_SETTINGS
-                if options.get(name) is not None}
-    for name in list(options):
-        if options[name] is None:
-            del options[name]
-    if options:
-        raise TypeError(
-            f"gas_properties_batch() got an unexpected keyword argument '{next(iter(options))}'")
+    values, settings = split_batch_options("gas_properties_batch", options, GAS_PROPERTIES_NUMBERS,
+                                           GAS_PROPERTIES_SETTINGS, _setting_text)
     return _twsuite.gas_properties_batch(values, settings,
                                          "en" if lang is None else _setting_text("lang", lang))
 
