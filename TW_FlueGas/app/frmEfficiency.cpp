@@ -1,5 +1,6 @@
 #include "frmEfficiency.h"
 
+#include <QAction>
 #include <QBuffer>
 #include <QComboBox>
 #include <QDateTime>
@@ -10,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -109,6 +111,10 @@ frmEfficiency::frmEfficiency(std::int32_t language, QWidget* parent)
     connect(&LanguageSwitch::instance(), &LanguageSwitch::languageChanged, this,
             [this](std::int32_t language) {
                 language_ = language;
+                // The menus are made anew in the new language; the old ones go with their items.
+                for (QAction* item : menuBar()->actions()) {
+                    if (item->menu() != nullptr) item->menu()->deleteLater();
+                }
                 menuBar()->clear();
                 createMenus();
                 applyCaptions();
