@@ -83,6 +83,15 @@ class CaseCalculator {
   public:
     CaseOutcome calculate(const FlueGasCase& flueGasCase);
 
+    // The texts of the result rows (kResultColumns order) and the messages of the case, as
+    // calculate gives them, without a table of its own: the case's cells are read straight
+    // from its texts against the table of its settings, and only the result rows are written.
+    struct Results {
+        std::array<std::string, kResultColumns.size()> texts;
+        std::vector<RecordedMessage> messages;
+    };
+    Results results(const FlueGasCase& flueGasCase);
+
   private:
     const CalculatorTable* tableFor(const FlueGasCase& flueGasCase);
 

@@ -4,6 +4,7 @@
 // table's editor and menu hooks, the driver's messages go to tw::messageSink().
 
 #include <array>
+#include <functional>
 #include <optional>
 
 #include "CalculatorTable.h"
@@ -52,6 +53,10 @@ struct FlueGasResults {
 // Reads the composition (table rows mapped to calculation order), the two temperatures, the
 // SO3 rate and the window state.
 FlueGasInput ReadFlueGasInput(const CalculatorTable& table);
+// The same, with the value cells' texts given by `valueOf(row)` and the window state (units,
+// basis, formula, SO3 mode) from `table`: a case read without typing it into a table first.
+FlueGasInput ReadFlueGasInput(const CalculatorTable& table,
+                              const std::function<std::string_view(int row)>& valueOf);
 
 // Checks the input and runs the flue gas routines in their fixed order with `unit` giving the
 // user's units; messages in the program language. A refused input or an arithmetic fault
@@ -61,6 +66,9 @@ FlueGasResults CalculateFlueGas(const FlueGasInput& input, const Unit& unit);
 // Writes the results into the table: row 8, and for a complete run rows 11 to 16 and, when the
 // composition was normalised, rows 1 to 8 again.
 void WriteFlueGasResults(CalculatorTable& table, const FlueGasResults& results);
+// The same, handing each value cell's new text to `setValue(row, text)`.
+void WriteFlueGasResults(const FlueGasResults& results,
+                         const std::function<void(int row, std::string text)>& setValue);
 
 // "Calculate": commits the editor, reads, calculates, writes, and reloads the editor after a
 // complete run.

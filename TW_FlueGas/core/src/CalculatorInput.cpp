@@ -17,10 +17,15 @@ void showRefusal(const Refusal& refusal) {
 }
 
 std::array<float, kSpeciesCount> readComposition(const CalculatorTable& table) {
+    return readComposition([&table](int row) -> std::string_view { return table.value(row); });
+}
+
+std::array<float, kSpeciesCount> readComposition(
+    const std::function<std::string_view(int row)>& valueOf) {
     std::array<float, kSpeciesCount> composition{};
     for (int row = kFirstCompositionRow; row <= kLastCompositionRow; ++row) {
         const int slot = rowDefinitions()[static_cast<std::size_t>(row)].speciesSlot;
-        composition[static_cast<std::size_t>(slot)] = table.number(row);
+        composition[static_cast<std::size_t>(slot)] = cellNumber(valueOf(row));
     }
     return composition;
 }

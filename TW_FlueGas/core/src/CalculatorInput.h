@@ -4,6 +4,7 @@
 // driver and the composition tools.
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -24,6 +25,9 @@ void showRefusal(const Refusal& refusal);
 
 // Rows 1 to 7 in calculation order (N2, O2, CO2, CO, SO2, H2O, Ar).
 std::array<float, kSpeciesCount> readComposition(const CalculatorTable& table);
+// The same from the value cells' texts by row.
+std::array<float, kSpeciesCount> readComposition(
+    const std::function<std::string_view(int row)>& valueOf);
 
 // N2 + O2 + CO2 + CO + SO2 + H2O + Ar in calculation order, rounded to single.
 float compositionTotal(const std::array<float, kSpeciesCount>& composition);

@@ -162,10 +162,8 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header, Cs
         }
         FlueGasCase c;
         for (std::size_t i = 0; i < header.size(); ++i) applyOption(c, header[i], fields[i]);
-        const CaseOutcome outcome = calculator.calculate(c);
-        for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
-            results[i] = outcome.table.value(kResultColumns[i].first);
-        }
+        CaseCalculator::Results outcome = calculator.results(c);
+        results = std::move(outcome.texts);
         messages = joinMessages(outcome.messages);
     } catch (const CaseError& e) {
         messages = e.what();
@@ -355,6 +353,64 @@ CaseOutcome CaseCalculator::calculate(const FlueGasCase& c) {
     outcome.results = Calculate(outcome.table);
     outcome.messages = recorder.messages();
     return outcome;
+}
+
+namespace {
+
+// The rows typeCells types, by row: the index of the case's cell, or -1.
+constexpr std::array<int, kTableRows> kCellOfRow = [] {
+    std::array<int, kTableRows> cells{};
+    cells.fill(-1);
+    constexpr std::array<int, 9> rows{rowN2,
+                                      rowAr,
+                                      rowO2,
+                                      rowCO2,
+                                      rowCO,
+                                      rowSO2,
+                                      rowH2O,
+                                      rowGasTemperature,
+                                      rowReferenceTemperature};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        cells[static_cast<std::size_t>(rows[i])] = static_cast<int>(i);
+    }
+    return cells;
+}();
+
+}  // namespace
+
+CaseCalculator::Results CaseCalculator::results(const FlueGasCase& c) {
+    Results out;
+    const CalculatorTable* settings = tableFor(c);
+    if (settings == nullptr) {
+        CaseOutcome outcome = calculateCase(c);
+        for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
+            out.texts[i] = outcome.table.value(kResultColumns[i].first);
+        }
+        out.messages = std::move(outcome.messages);
+        return out;
+    }
+    RecordingMessageSink recorder;
+    const ScopedThreadMessageSink guard(recorder);
+    // The value cells as the case's table would hold them: its own cells typed over the table
+    // of its settings.
+    const auto valueOf = [&](int row) -> std::string_view {
+        const int cell =
+            row >= 0 && row < kTableRows ? kCellOfRow[static_cast<std::size_t>(row)] : -1;
+        return cell >= 0 ? std::string_view(c.cells[static_cast<std::size_t>(cell)])
+                         : std::string_view(settings->value(row));
+    };
+    const FlueGasResults results =
+        CalculateFlueGas(ReadFlueGasInput(*settings, valueOf), settings->unit());
+    for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
+        out.texts[i] = settings->value(kResultColumns[i].first);
+    }
+    WriteFlueGasResults(results, [&out](int row, std::string text) {
+        for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
+            if (kResultColumns[i].first == row) out.texts[i] = std::move(text);
+        }
+    });
+    out.messages = recorder.messages();
+    return out;
 }
 
 const CalculatorTable* CaseCalculator::tableFor(const FlueGasCase& c) {

@@ -187,15 +187,21 @@ std::string resultText(const std::optional<float>& value) {
 }  // namespace
 
 FlueGasInput ReadFlueGasInput(const CalculatorTable& table) {
+    return ReadFlueGasInput(table,
+                            [&table](int row) -> std::string_view { return table.value(row); });
+}
+
+FlueGasInput ReadFlueGasInput(const CalculatorTable& table,
+                              const std::function<std::string_view(int row)>& valueOf) {
     FlueGasInput input;
-    input.composition = readComposition(table);
+    input.composition = readComposition(valueOf);
     input.basis = table.compositionBasis();
-    input.gasTemperature = table.number(rowGasTemperature);
-    input.referenceTemperature = table.number(rowReferenceTemperature);
+    input.gasTemperature = cellNumber(valueOf(rowGasTemperature));
+    input.referenceTemperature = cellNumber(valueOf(rowReferenceTemperature));
     input.formula = table.enthalpyFormula();
     input.so3Mode = table.so3Mode();
     if (input.so3Mode == So3Mode::UserInput) {
-        input.userSo3ConversionRate = table.number(rowSo3ConversionRate);
+        input.userSo3ConversionRate = cellNumber(valueOf(rowSo3ConversionRate));
     }
     return input;
 }
@@ -214,24 +220,28 @@ FlueGasResults CalculateFlueGas(const FlueGasInput& input, const Unit& unit) {
 }
 
 void WriteFlueGasResults(CalculatorTable& table, const FlueGasResults& results) {
-    if (results.componentTotal)
-        table.setValue(rowComponentTotal, format000(*results.componentTotal));
+    WriteFlueGasResults(
+        results, [&table](int row, std::string text) { table.setValue(row, std::move(text)); });
+}
+
+void WriteFlueGasResults(const FlueGasResults& results,
+                         const std::function<void(int row, std::string text)>& setValue) {
+    if (results.componentTotal) setValue(rowComponentTotal, format000(*results.componentTotal));
     if (!results.complete) return;
-    table.setValue(rowGasEnthalpy, format000(results.gasEnthalpy));
-    table.setValue(rowMoleWeight, format000(results.moleWeight));
+    setValue(rowGasEnthalpy, format000(results.gasEnthalpy));
+    setValue(rowMoleWeight, format000(results.moleWeight));
     if (results.normalisedComposition) {
         for (int slot = 0; slot < kSpeciesCount; ++slot) {
-            table.setValue(
-                rowOfSpecies(slot),
-                format000((*results.normalisedComposition)[static_cast<std::size_t>(slot)]));
+            setValue(rowOfSpecies(slot),
+                     format000((*results.normalisedComposition)[static_cast<std::size_t>(slot)]));
         }
-        table.setValue(rowComponentTotal, format00(results.normalisedTotal));
+        setValue(rowComponentTotal, format00(results.normalisedTotal));
     }
     if (!results.so3RateFromUser)
-        table.setValue(rowSo3ConversionRate, resultText(results.so3ConversionRate));
-    table.setValue(rowOkkesDewPoint, resultText(results.okkesDewPoint));
-    table.setValue(rowVerhoffDewPoint, resultText(results.verhoffDewPoint));
-    table.setValue(rowWaterDewPoint, resultText(results.waterDewPoint));
+        setValue(rowSo3ConversionRate, resultText(results.so3ConversionRate));
+    setValue(rowOkkesDewPoint, resultText(results.okkesDewPoint));
+    setValue(rowVerhoffDewPoint, resultText(results.verhoffDewPoint));
+    setValue(rowWaterDewPoint, resultText(results.waterDewPoint));
 }
 
 FlueGasResults Calculate(CalculatorTable& table) {
