@@ -6,6 +6,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <chrono>
@@ -59,11 +60,33 @@ class PythonInterruptCheck {
         std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
 };
 
+// Texts looked up by their characters, without making a std::string of them first.
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept {
+        return std::hash<std::string_view>{}(text);
+    }
+};
+
+// The keys of the objects the commands give are a few dozen names: each is made into a Python
+// string once (which also keeps its hash), not at every call.
+const py::str& keyString(const std::string& key) {
+    constexpr std::size_t kMostKeys = 4096;  // object keys that are data would only add up
+    static std::unordered_map<std::string, py::str, TextHash, std::equal_to<>> keys;
+    if (const auto it = keys.find(key); it != keys.end()) return it->second;
+    if (keys.size() >= kMostKeys) keys.clear();
+    return keys.emplace(key, py::str(key)).first->second;
+}
+
 py::object toPython(const twcalc::Json& value) {
     switch (value.type()) {
         case twcalc::Json::value_t::object: {
             py::dict dict;
-            for (const auto& [key, item] : value.items()) dict[py::str(key)] = toPython(item);
+            for (const auto& [key, item] : value.items()) {
+                const py::object converted = toPython(item);
+                if (PyDict_SetItem(dict.ptr(), keyString(key).ptr(), converted.ptr()) != 0)
+                    throw py::error_already_set();
+            }
             return dict;
         }
         case twcalc::Json::value_t::array: {
@@ -137,6 +160,156 @@ py::tuple evaluate(const std::vector<std::string>& arguments) {
                           outcome.malformedCall);
 }
 
+// ----- single calls --------------------------------------------------------------------------
+
+// One command made ready at import: a call's Python arguments go straight to the command's
+// options, as the texts the command line would hand them (the same texts `_command_line` writes),
+// without a command line. A call in any other shape, or with a value of another type, is
+// answered by None, and the Python side runs it as a command line, which words its refusal.
+class PreparedCall {
+  public:
+    explicit PreparedCall(const std::vector<std::string>& path) : command_(path) {
+        const twcalc::CommandInfo& info = command_.info();
+        positionals_ = info.positionals.size();
+        for (std::size_t i = 0; i < info.positionals.size(); ++i) {
+            slots_.emplace(info.positionals[i].keyword, Slot{i, false, false});
+        }
+        for (std::size_t i = 0; i < info.options.size(); ++i) {
+            const twcalc::ArgumentInfo& option = info.options[i];
+            slots_.emplace(option.keyword, Slot{positionals_ + i, option.flag, option.repeatable});
+        }
+    }
+
+    py::object operator()(const py::tuple& args, const py::dict& kwargs) {
+        Texts texts;
+        if (args.size() > positionals_) return py::none();
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            if (!addText(texts, i, args[i].ptr())) return py::none();
+        }
+        for (const auto& [key, value] : kwargs) {
+            Py_ssize_t size = 0;
+            const char* name = PyUnicode_AsUTF8AndSize(key.ptr(), &size);
+            if (name == nullptr) throw py::error_already_set();
+            const auto slot = slots_.find(std::string_view(name, static_cast<std::size_t>(size)));
+            if (slot == slots_.end()) return py::none();  // the command line names it
+            if (value.is_none()) continue;
+            const Slot& s = slot->second;
+            if (s.index < positionals_ && s.index < args.size()) return py::none();
+            const bool taken = s.flag         ? addFlag(texts, s.index, value.ptr())
+                               : s.repeatable ? addItems(texts, s.index, value.ptr())
+                                              : addText(texts, s.index, value.ptr());
+            if (!taken) return py::none();
+        }
+        // A positional after one left out is dropped, as on the command line.
+        std::size_t present = 0;
+        while (present < positionals_ && hasText(texts, present)) ++present;
+        std::vector<twcalc::PreparedCommand::Given> given;
+        given.reserve(texts.size());
+        for (const auto& [slot, text] : texts) {
+            if (slot >= positionals_ || slot < present) given.push_back({slot, text});
+        }
+        std::optional<twcalc::Outcome> outcome;
+        try {
+            py::gil_scoped_release released;
+            const std::lock_guard<std::mutex> guard(libraryLock());
+            const fg::ScopedBatchInterruptCheck interruptible{PythonInterruptCheck()};
+            outcome = command_.run(given);
+        } catch (const fg::BatchInterrupted&) {
+            throw py::error_already_set();
+        }
+        if (!outcome) return py::none();
+        // Every command gives an object: a dict is the value, a tuple what went wrong.
+        if (outcome->status == twcalc::kSuccess) return toPython(outcome->value);
+        return py::make_tuple(static_cast<int>(outcome->status), toPython(outcome->value),
+                              outcome->error, outcome->malformedCall);
+    }
+
+  private:
+    struct Slot {
+        std::size_t index;
+        bool flag, repeatable;
+    };
+
+    using Texts = std::vector<std::pair<std::size_t, std::string>>;
+
+    static bool hasText(const Texts& texts, std::size_t slot) {
+        return std::any_of(texts.begin(), texts.end(),
+                           [slot](const auto& t) { return t.first == slot; });
+    }
+
+    // The text of a value as `_text` writes it: strings as given, integers in decimal, other
+    // numbers in their shortest form. False for any other type and for a text with a NUL.
+    static bool textOf(PyObject* value, std::string& text) {
+        if (PyUnicode_Check(value)) {
+            Py_ssize_t size = 0;
+            const char* utf8 = PyUnicode_AsUTF8AndSize(value, &size);
+            if (utf8 == nullptr) throw py::error_already_set();
+            text.assign(utf8, static_cast<std::size_t>(size));
+            return text.find('\0') == std::string::npos;
+        }
+        if (PyBool_Check(value)) {
+            text = value == Py_True ? "true" : "false";
+            return true;
+        }
+        if (PyLong_Check(value)) {
+            int overflow = 0;
+            const long long number = PyLong_AsLongLongAndOverflow(value, &overflow);
+            if (overflow != 0 || (number == -1 && PyErr_Occurred() != nullptr)) {
+                PyErr_Clear();
+                return false;
+            }
+            text = std::to_string(number);
+            return true;
+        }
+        if (PyFloat_Check(value)) {
+            text = twcalc::numberText(PyFloat_AS_DOUBLE(value));
+            return true;
+        }
+        return false;
+    }
+
+    static bool addText(Texts& texts, std::size_t slot, PyObject* value) {
+        std::string text;
+        if (!textOf(value, text)) return false;
+        texts.emplace_back(slot, std::move(text));
+        return true;
+    }
+
+    static bool addFlag(Texts& texts, std::size_t slot, PyObject* value) {
+        if (!PyLong_Check(value)) return false;  // bool is an int
+        const int on = PyObject_IsTrue(value);
+        if (on < 0) throw py::error_already_set();
+        if (on != 0) texts.emplace_back(slot, std::string());
+        return true;
+    }
+
+    // A repeatable option: a list or tuple of values, a dict of key=value, or one value.
+    static bool addItems(Texts& texts, std::size_t slot, PyObject* value) {
+        if (PyList_Check(value) || PyTuple_Check(value)) {
+            const py::sequence items = py::reinterpret_borrow<py::sequence>(value);
+            for (const py::handle item : items) {
+                if (!addText(texts, slot, item.ptr())) return false;
+            }
+            return true;
+        }
+        if (PyDict_Check(value)) {
+            for (const auto& [key, item] : py::reinterpret_borrow<py::dict>(value)) {
+                std::string name, text;
+                if (!PyUnicode_Check(key.ptr()) || !textOf(key.ptr(), name) ||
+                    !textOf(item.ptr(), text))
+                    return false;
+                texts.emplace_back(slot, name + '=' + text);
+            }
+            return true;
+        }
+        return addText(texts, slot, value);
+    }
+
+    twcalc::PreparedCommand command_;
+    std::size_t positionals_ = 0;
+    std::unordered_map<std::string, Slot, TextHash, std::equal_to<>> slots_;
+};
+
 // ----- flue gas batch ------------------------------------------------------------------------
 
 // A number of the table as a value; NaN where it shows "N/A" or nothing.
@@ -169,14 +342,6 @@ class MessageDicts {
     static void set(const py::dict& d, const py::str& key, const py::str& value) {
         if (PyDict_SetItem(d.ptr(), key.ptr(), value.ptr()) != 0) throw py::error_already_set();
     }
-
-    // Looked up by the text itself, without making a std::string of it first.
-    struct TextHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view text) const noexcept {
-            return std::hash<std::string_view>{}(text);
-        }
-    };
 
     const py::str& string(std::string_view text) {
         if (const auto it = strings_.find(text); it != strings_.end()) return it->second;
@@ -230,9 +395,9 @@ class FlueGasBatchRun {
     void calculate(std::size_t c, fg::CaseCalculator& calculator) {
         for (double* column : out_) column[c] = std::numeric_limits<double>::quiet_NaN();
         try {
-            fg::CaseOutcome outcome = calculator.calculate(caseOf(c));
+            fg::CaseCalculator::Results outcome = calculator.results(caseOf(c));
             for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
-                out_[i][c] = tableNumber(outcome.table.value(fg::kResultColumns[i].first));
+                out_[i][c] = tableNumber(outcome.texts[i]);
             }
             messages_[c].shown = std::move(outcome.messages);
         } catch (const twcalc::UsageError& e) {
@@ -394,6 +559,12 @@ PYBIND11_MODULE(_twsuite, m) {
     m.def("commands", &commands, "Every command with its arguments, from the command table.");
     m.def("evaluate", &evaluate, py::arg("arguments"),
           "Runs one twcalc command line in JSON mode: (status, value, error, malformed call).");
+    py::class_<PreparedCall>(m, "PreparedCall")
+        .def(py::init<const std::vector<std::string>&>(), py::arg("path"))
+        .def("__call__", &PreparedCall::operator(), py::arg("args"), py::arg("kwargs"),
+             "Runs the command with a call's arguments: the object it gives (a dict), "
+             "(status, value, error, malformed call) when it fails, or None for a call the "
+             "command line has to read.");
     m.def("number_text", &twcalc::numberText, py::arg("value"),
           "A number as the text that options and table cells read back to the same value.");
     m.def("fluegas_batch", &fluegasBatch, py::arg("cells"), py::arg("settings"), py::arg("lang"),

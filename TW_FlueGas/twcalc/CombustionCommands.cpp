@@ -101,6 +101,7 @@ void runBatch(const CombustionArgs& args, Session& session) {
 
 void addCombustionCommands(CLI::App& app, Session& session) {
     auto args = std::make_shared<CombustionArgs>();
+    session.atEachRun([args] { *args = {}; });
     CLI::App* sub = app.add_subcommand(
         "combustion",
         "Flue gas from fuel: composition, air and flue gas quantities, heating values and "
@@ -125,7 +126,7 @@ void addCombustionCommands(CLI::App& app, Session& session) {
                     "air_temperature, co_ppm, hhv)");
     sub->add_option("--out", args->out, "Batch: write the result CSV here instead of stdout");
     session.addCommonOptions(*sub);
-    sub->callback([args, &session] {
+    session.runs(*sub, [args, &session] {
         tw::TW_Language = static_cast<tw::enmLanguage>(session.language);
         if (!args->csv.empty()) {
             if (anyFuelAirOption(args->fuelAir) || args->calculate)

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <ostream>
+#include <stdexcept>
 #include <streambuf>
 
 #include "Commands.h"
@@ -99,40 +100,80 @@ std::string keywordOf(const std::string& name) {
     return keyword;
 }
 
-void addCommands(const CLI::App& command, const std::vector<std::string>& path,
-                 std::vector<CommandInfo>& table) {
-    if (!path.empty()) {
-        const auto subcommands = command.get_subcommands({});
-        if (subcommands.empty()) {
-            CommandInfo info{path, command.get_description(), {}, {}};
-            for (const CLI::Option* opt : command.get_options()) {
-                const std::vector<std::string>& longNames = opt->get_lnames();
-                if (opt == command.get_help_ptr() || opt == command.get_help_all_ptr()) continue;
-                if (!opt->get_positional() && longNames.front() == "json") continue;
-                ArgumentInfo argument;
-                argument.help = opt->get_description();
-                argument.required = opt->get_required();
-                argument.flag = opt->get_expected_min() == 0;
-                argument.repeatable = opt->get_items_expected_max() > 1;
-                if (opt->get_positional()) {
-                    argument.keyword = keywordOf(opt->get_name());
-                    info.positionals.push_back(std::move(argument));
-                } else {
-                    // Options keep their spelling ("PipeID"); only dashes become underscores.
-                    argument.name = "--" + longNames.front();
-                    argument.keyword = longNames.front();
-                    std::replace(argument.keyword.begin(), argument.keyword.end(), '-', '_');
-                    info.options.push_back(std::move(argument));
-                }
-            }
-            table.push_back(std::move(info));
-            return;
+// The arguments of a command that runs something, and the options that take them: the
+// positionals first, then the options, in the order the command file declares them.
+CommandInfo leafInfo(CLI::App& command, const std::vector<std::string>& path,
+                     std::vector<CLI::Option*>* slots = nullptr) {
+    CommandInfo info{path, command.get_description(), {}, {}};
+    std::vector<CLI::Option*> positionals, options;
+    for (CLI::Option* opt : command.get_options()) {
+        const std::vector<std::string>& longNames = opt->get_lnames();
+        if (opt == command.get_help_ptr() || opt == command.get_help_all_ptr()) continue;
+        if (!opt->get_positional() && longNames.front() == "json") continue;
+        ArgumentInfo argument;
+        argument.help = opt->get_description();
+        argument.required = opt->get_required();
+        argument.flag = opt->get_expected_min() == 0;
+        argument.repeatable = opt->get_items_expected_max() > 1;
+        if (opt->get_positional()) {
+            argument.keyword = keywordOf(opt->get_name());
+            info.positionals.push_back(std::move(argument));
+            positionals.push_back(opt);
+        } else {
+            // Options keep their spelling ("PipeID"); only dashes become underscores.
+            argument.name = "--" + longNames.front();
+            argument.keyword = longNames.front();
+            std::replace(argument.keyword.begin(), argument.keyword.end(), '-', '_');
+            info.options.push_back(std::move(argument));
+            options.push_back(opt);
         }
     }
-    for (const CLI::App* sub : command.get_subcommands({})) {
+    if (slots != nullptr) {
+        *slots = std::move(positionals);
+        slots->insert(slots->end(), options.begin(), options.end());
+    }
+    return info;
+}
+
+void addCommands(CLI::App& command, const std::vector<std::string>& path,
+                 std::vector<CommandInfo>& table) {
+    const auto subcommands = command.get_subcommands({});
+    if (!path.empty() && subcommands.empty()) {
+        table.push_back(leafInfo(command, path));
+        return;
+    }
+    for (CLI::App* sub : subcommands) {
         std::vector<std::string> subPath = path;
         subPath.push_back(sub->get_name());
         addCommands(*sub, subPath, table);
+    }
+}
+
+// The outcome of a command that ran to its end: the object it produced, or its refusal.
+void takeResult(Outcome& outcome, Session& session) {
+    if (session.result) outcome.value = std::move(*session.result);
+    if (session.refused) {
+        outcome.status = kInputRefused;
+        outcome.error = kInputRefusedText;
+    }
+}
+
+// Called inside a catch block: the outcome of the failure being handled. Anything else than
+// a usage, file or automation error goes on to the caller.
+void takeFailure(Outcome& outcome, const Session& session) {
+    try {
+        throw;
+    } catch (const CLI::ParseError& e) {
+        outcome.status = kUsageError;
+        outcome.error = e.what();
+        outcome.malformedCall = !isValueError(e);
+    } catch (const tw::FileError& e) {
+        outcome.status = kFileError;
+        outcome.error = e.what();
+    } catch (const tw::AutomationError& e) {
+        outcome.status = kAutomationError;
+        outcome.value = automationErrorJson(e, session);
+        outcome.error = "Error #" + std::to_string(e.number()) + ": " + e.description();
     }
 }
 
@@ -147,11 +188,7 @@ Execution execute(int argc, const char* const* argv, std::ostream& out, std::ost
     Execution run;
     try {
         application.app.parse(argc, argv);
-        if (session.result) run.outcome.value = std::move(*session.result);
-        if (session.refused) {
-            run.outcome.status = kInputRefused;
-            run.outcome.error = kInputRefusedText;
-        }
+        takeResult(run.outcome, session);
     } catch (const CLI::CallForHelp&) {
         run.help = application.app.help();
     } catch (const CLI::CallForAllHelp&) {
@@ -160,17 +197,8 @@ Execution execute(int argc, const char* const* argv, std::ostream& out, std::ost
         run.help = std::string(version.what()) + '\n';
     } catch (const CallForDescription&) {
         run.help = writeJson(describeCommands(application.app)) + '\n';
-    } catch (const CLI::ParseError& e) {
-        run.outcome.status = kUsageError;
-        run.outcome.error = e.what();
-        run.outcome.malformedCall = !isValueError(e);
-    } catch (const tw::FileError& e) {
-        run.outcome.status = kFileError;
-        run.outcome.error = e.what();
-    } catch (const tw::AutomationError& e) {
-        run.outcome.status = kAutomationError;
-        run.outcome.value = automationErrorJson(e, session);
-        run.outcome.error = "Error #" + std::to_string(e.number()) + ": " + e.description();
+    } catch (...) {
+        takeFailure(run.outcome, session);
     }
     run.json = session.json;
     return run;
@@ -198,6 +226,68 @@ std::vector<CommandInfo> commandTable() {
     std::vector<CommandInfo> table;
     addCommands(application.app, {}, table);
     return table;
+}
+
+struct PreparedCommand::Parts {
+    explicit Parts(const std::vector<std::string>& path)
+        : application(out, out, path.at(0).c_str()) {
+        CLI::App* command = &application.app;
+        for (const std::string& name : path) command = command->get_subcommand(name);
+        info = leafInfo(*command, path, &slots);
+        body = application.session.bodyOf(*command);
+        if (body == nullptr) throw std::invalid_argument("not a command that runs: " + path.back());
+        for (const ArgumentInfo& a : info.positionals) required.push_back(a.required);
+        for (const ArgumentInfo& a : info.options) required.push_back(a.required);
+        flags.assign(info.positionals.size(), false);
+        for (const ArgumentInfo& a : info.options) flags.push_back(a.flag);
+    }
+
+    NullBuffer nowhere;
+    std::ostream out{&nowhere};
+    Application application;
+    CommandInfo info;
+    const std::function<void()>* body = nullptr;
+    std::vector<CLI::Option*> slots;
+    std::vector<bool> required, flags, given;
+};
+
+PreparedCommand::PreparedCommand(const std::vector<std::string>& path)
+    : parts_(std::make_unique<Parts>(path)) {}
+PreparedCommand::~PreparedCommand() = default;
+PreparedCommand::PreparedCommand(PreparedCommand&&) noexcept = default;
+PreparedCommand& PreparedCommand::operator=(PreparedCommand&&) noexcept = default;
+
+const CommandInfo& PreparedCommand::info() const {
+    return parts_->info;
+}
+
+std::optional<Outcome> PreparedCommand::run(std::span<const Given> arguments) {
+    Parts& p = *parts_;
+    p.given.assign(p.slots.size(), false);
+    for (const Given& g : arguments) p.given.at(g.slot) = true;
+    for (std::size_t i = 0; i < p.slots.size(); ++i) {
+        if (p.required[i] && !p.given[i]) return std::nullopt;
+    }
+    Session& session = p.application.session;
+    session.beginRun(/*impliedJson=*/true);
+    for (CLI::Option* option : p.slots) option->clear();
+    Outcome outcome;
+    try {
+        // As the parser hands the values over: every text to its option, then the options'
+        // checks and variables, then the command.
+        for (const Given& g : arguments) {
+            p.slots[g.slot]->add_result(p.flags[g.slot] ? std::string("true")
+                                                        : std::string(g.text));
+        }
+        for (CLI::Option* option : p.slots) {
+            if (option->count() > 0) option->run_callback();
+        }
+        (*p.body)();
+        takeResult(outcome, session);
+    } catch (...) {
+        takeFailure(outcome, session);
+    }
+    return outcome;
 }
 
 std::string numberText(double value) {

@@ -4,8 +4,12 @@
 // prints what a run gives; the Python module hands it back as values. Neither parses options
 // on its own, so the two cannot drift apart.
 
+#include <memory>
+#include <optional>
 #include <ostream>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Session.h"
@@ -68,6 +72,37 @@ struct CommandInfo {
 // Every command that runs something (steam's sat, state and visco, not steam itself), in the
 // order of the command files.
 std::vector<CommandInfo> commandTable();
+
+// A command of the table made ready once for many calls that hand over their arguments as
+// texts rather than as a command line (the Python module): the same option variables, checks,
+// command and outcome as the command line gives, without parsing one. Not reentrant, as
+// evaluate.
+class PreparedCommand {
+  public:
+    // `path` as in the table: {"steam", "sat"}.
+    explicit PreparedCommand(const std::vector<std::string>& path);
+    ~PreparedCommand();
+    PreparedCommand(PreparedCommand&&) noexcept;
+    PreparedCommand& operator=(PreparedCommand&&) noexcept;
+    PreparedCommand(const PreparedCommand&) = delete;
+    PreparedCommand& operator=(const PreparedCommand&) = delete;
+
+    const CommandInfo& info() const;
+
+    // One value of a call: `slot` counts info().positionals, then info().options; a flag's
+    // text is not read (a flag that is off is not given). A repeatable option may come again.
+    struct Given {
+        std::size_t slot;
+        std::string_view text;
+    };
+    // The outcome, or nothing when a required argument is missing: the command line words
+    // what is wrong with the shape of a call.
+    std::optional<Outcome> run(std::span<const Given> arguments);
+
+  private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};
 
 // A number as a text that every numeric option and table cell reads back to the same value:
 // the shortest decimal form, without a '+' in the exponent ("0.1", "1e-05", "1e16"); "nan",

@@ -47,6 +47,7 @@ struct ConvertArgs {
 
 void addConvertCommands(CLI::App& app, Session& session) {
     auto args = std::make_shared<ConvertArgs>();
+    session.atEachRun([args] { *args = {}; });
     CLI::App* convert = app.add_subcommand("convert",
                                            "Convert VALUE of quantity KEY from unit FROM_UNIT to "
                                            "unit TO_UNIT (index or display string)");
@@ -57,7 +58,7 @@ void addConvertCommands(CLI::App& app, Session& session) {
         ->required();
     convert->add_option("VALUE", args->value, "Value to convert (single precision)")->required();
     session.addCommonOptions(*convert);
-    convert->callback([args, &session] {
+    session.runs(*convert, [args, &session] {
         const QuantityId q = parseKey(args->key);
         const int from = parseUnit(q, args->from);
         const int to = parseUnit(q, args->to);
@@ -68,10 +69,11 @@ void addConvertCommands(CLI::App& app, Session& session) {
     });
 
     auto key = std::make_shared<std::string>();
+    session.atEachRun([key] { key->clear(); });
     CLI::App* list = app.add_subcommand("units", "List the unit catalogue, or the units of KEY");
     list->add_option("KEY", *key, "Quantity key");
     session.addCommonOptions(*list);
-    list->callback([key, &session] {
+    session.runs(*list, [key, &session] {
         auto sink = session.installSink();
         std::ostringstream plain;
         if (!key->empty()) {

@@ -87,6 +87,7 @@ struct DpcalcArgs {
 
 void addDpcalcCommands(CLI::App& app, Session& session) {
     auto args = std::make_shared<DpcalcArgs>();
+    session.atEachRun([args] { *args = {}; });
     CLI::App* dpcalc = app.add_subcommand(
         "dpcalc",
         "Pressure drop of a straight run (--pipe) or a fitting group (--fittings) with "
@@ -98,7 +99,7 @@ void addDpcalcCommands(CLI::App& app, Session& session) {
     args->units.addTo(*dpcalc);
     session.addCommonOptions(*dpcalc);
 
-    dpcalc->callback([args, dpcalc, &session] {
+    session.runs(*dpcalc, [args, dpcalc, &session] {
         const int modes = (args->pipe ? 1 : 0) + (args->fittings ? 1 : 0) +
                           (dpcalc->count("--name") != 0 ? 1 : 0);
         if (modes != 1)

@@ -300,6 +300,7 @@ bool anyCaseOption(const EfficiencyArgs& a) {
 
 void addEfficiencyCommands(CLI::App& app, Session& session) {
     auto args = std::make_shared<EfficiencyArgs>();
+    session.atEachRun([args] { *args = {}; });
     CLI::App* sub = app.add_subcommand(
         "efficiency",
         "Boiler efficiency by the heat-loss method from a stack measurement: losses, gross "
@@ -317,7 +318,7 @@ void addEfficiencyCommands(CLI::App& app, Session& session) {
                     "radiation_loss, other_loss, fuel_flow, fuel_flow_nm3, analyser)");
     sub->add_option("--out", args->out, "Batch: write the result CSV here instead of stdout");
     session.addCommonOptions(*sub);
-    sub->callback([args, &session] {
+    session.runs(*sub, [args, &session] {
         tw::TW_Language = static_cast<tw::enmLanguage>(session.language);
         if (!args->csv.empty()) {
             if (anyCaseOption(*args)) throw ArgumentsError("--csv takes every case from the file");

@@ -12,17 +12,24 @@
 #include "FlueGasCalculator.h"
 #include "FlueGasOptions.h"
 #include "mdlTW_FlueGas.h"
+#include "tw/Stable.h"
 
 namespace twcalc {
 namespace {
 
 namespace fg = tw::fluegas;
 
+// The number of cores, asked of the system once (it reads a file each time).
+unsigned coreCount() {
+    static const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+    return cores;
+}
+
 struct FlueGasArgs {
     std::array<std::string, fg::kCellOptionNames.size()> cells;
     std::string basis, formula, so3, utp, uenth, upr;
     std::string csv, out;
-    unsigned jobs = std::max(1U, std::thread::hardware_concurrency());
+    unsigned jobs = coreCount();
 };
 
 // Columns on a terminal: a Hangul syllable or jamo takes two, other code points one.
@@ -68,14 +75,16 @@ std::string plainTable(const fg::CalculatorTable& table) {
 }
 
 Json tableJson(const fg::CalculatorTable& table) {
-    Json rows = Json::array();
+    Json::array_t rows;
+    rows.reserve(fg::kTableRows);
     for (int row = 0; row < fg::kTableRows; ++row) {
-        Json cells = Json::array();
+        Json::array_t cells;
+        cells.reserve(fg::kTableColumns);
         for (int column = 0; column < fg::kTableColumns; ++column)
-            cells.push_back(table.text(row, column));
-        rows.push_back(std::move(cells));
+            cells.emplace_back(table.text(row, column));
+        rows.emplace_back(std::move(cells));
     }
-    return rows;
+    return Json(std::move(rows));
 }
 
 fg::FlueGasCase caseFromArgs(const FlueGasArgs& args) {
@@ -136,6 +145,7 @@ std::string flueGasPlainTable(const tw::fluegas::CalculatorTable& table) {
 
 void addFlueGasCommands(CLI::App& app, Session& session) {
     auto args = std::make_shared<FlueGasArgs>();
+    session.atEachRun([args] { *args = {}; });
     CLI::App* sub = app.add_subcommand(
         "fluegas",
         "Fill the flue gas calculator's table as typed (an option left out is an empty cell), "
@@ -174,7 +184,7 @@ void addFlueGasCommands(CLI::App& app, Session& session) {
                         "rows are written in input order whatever the number")
             ->check(CLI::Range(1U, 256U));
     session.addCommonOptions(*sub);
-    sub->callback([args, jobs, &session] {
+    session.runs(*sub, [args, jobs, &session] {
         tw::TW_Language = static_cast<tw::enmLanguage>(session.language);
         if (!args->csv.empty()) {
             const bool anyCaseOption =
@@ -190,9 +200,12 @@ void addFlueGasCommands(CLI::App& app, Session& session) {
         if (jobs->count() > 0) throw ArgumentsError("--jobs belongs to a --csv batch");
         const fg::FlueGasCase flueGasCase = caseFromArgs(*args);
         auto sink = session.installSink();
+        const tw::ScopedSteamTableState oneLook;  // one look at the steam table files
         fg::CalculatorTable table = fg::tableForCase(flueGasCase);
         fg::Calculate(table);
-        session.emit({{"table", tableJson(table)}}, plainTable(table), /*withMessages=*/true);
+        session.emit({{"table", tableJson(table)}},
+                     session.json ? std::string() : plainTable(table),
+                     /*withMessages=*/true);
     });
 }
 

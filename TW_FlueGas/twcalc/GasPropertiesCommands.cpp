@@ -367,6 +367,7 @@ namespace twcalc {
 void addGasPropertiesCommands(CLI::App& app, Session& session) {
     using namespace gasprops;
     auto args = std::make_shared<GasPropertiesArgs>();
+    session.atEachRun([args] { *args = {}; });
     CLI::App* sub = app.add_subcommand(
         "gas-properties",
         "Physical properties of a flue gas at its temperature and pressure: density, cp, cv, "
@@ -403,7 +404,7 @@ void addGasPropertiesCommands(CLI::App& app, Session& session) {
                     "h2o, basis, t, p, utp, upr, uvisco, uthcond, udensity, uentro, uenth)");
     sub->add_option("--out", args->out, "Batch: write the result CSV here instead of stdout");
     session.addCommonOptions(*sub);
-    sub->callback([args, &session] {
+    session.runs(*sub, [args, &session] {
         tw::TW_Language = static_cast<tw::enmLanguage>(session.language);
         if (!args->csv.empty()) {
             const bool anyCaseOption =

@@ -181,6 +181,7 @@ void resolveGas(tw::line::Line& line) {
 
 void addLineCommands(CLI::App& app, Session& session) {
     auto args = std::make_shared<LineArgs>();
+    session.atEachRun([args] { *args = {}; });
     CLI::App* command = app.add_subcommand(
         "line",
         "Pressure drop of a saved line (FILE.twline), segment by segment; --sizes lists the "
@@ -190,7 +191,7 @@ void addLineCommands(CLI::App& app, Session& session) {
                       "List the nominal pipe sizes and schedules (ASME B36.10M/B36.19M)");
     session.addCommonOptions(*command);
 
-    command->callback([args, &session] {
+    session.runs(*command, [args, &session] {
         if (args->sizes == !args->file.empty())
             throw ArgumentsError("line needs exactly one of FILE and --sizes");
         if (args->sizes) {

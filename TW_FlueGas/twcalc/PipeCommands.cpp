@@ -127,8 +127,14 @@ void addPipeCommands(CLI::App& app, Session& session) {
     }
     args->units.addTo(*pipe);
     session.addCommonOptions(*pipe);
+    // The options hold on to the texts of the map, so the map keeps its entries.
+    session.atEachRun([args] {
+        args->function.clear();
+        for (auto& entry : args->values) entry.second.clear();
+        args->units = PipeUnitOptions{};
+    });
 
-    pipe->callback([args, pipe, &session] {
+    session.runs(*pipe, [args, pipe, &session] {
         const PipeFunction& fn = findFunction(args->function);
         Args values;
         std::int32_t kind = 0;

@@ -23,6 +23,32 @@ void Session::addCommonOptions(CLI::App& command) {
         ->check(CLI::IsMember({"en", "ko"}));
 }
 
+void Session::runs(CLI::App& command, std::function<void()> body) {
+    auto shared = std::make_shared<const std::function<void()>>(std::move(body));
+    command.callback([shared] { (*shared)(); });
+    bodies_.emplace_back(&command, std::move(shared));
+}
+
+void Session::atEachRun(std::function<void()> reset) {
+    resets_.push_back(std::move(reset));
+}
+
+const std::function<void()>* Session::bodyOf(const CLI::App& command) const {
+    for (const auto& [app, body] : bodies_) {
+        if (app == &command) return body.get();
+    }
+    return nullptr;
+}
+
+void Session::beginRun(bool impliedJson) {
+    json = impliedJson;
+    language = tw::TW_English;
+    recorder.clear();
+    result.reset();
+    refused = false;
+    for (const std::function<void()>& reset : resets_) reset();
+}
+
 tw::ScopedMessageSink Session::installSink() {
     return json ? tw::ScopedMessageSink(recorder) : tw::ScopedMessageSink(plainSink);
 }

@@ -6,10 +6,14 @@
 #include <cstddef>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "CsvRecords.h"
 #include "tw/Language.h"
@@ -18,6 +22,15 @@
 namespace twcalc {
 
 using Json = nlohmann::ordered_json;
+
+// An object of number fields in this order. (Braces would build each field as an array of two
+// values first: a dozen allocations more for an object that a single call makes each time.)
+inline Json numberFields(std::initializer_list<std::pair<const char*, double>> fields) {
+    Json::object_t object;
+    object.reserve(fields.size());
+    for (const auto& [name, value] : fields) object.emplace_back(name, value);
+    return Json(std::move(object));
+}
 
 // 3: a file named on the command line, or standard output, could not be read or written.
 // 4: the input of a single case was refused (its messages say why); nothing was calculated.
@@ -67,6 +80,17 @@ struct Session {
     // Adds --json and --lang to a command.
     void addCommonOptions(CLI::App& command);
 
+    // What `command` does once its options are read. A command made ready once may run many
+    // times (the Python module's calls), so each command file also says how its option
+    // variables go back to how they were before any option was read (`atEachRun`).
+    void runs(CLI::App& command, std::function<void()> body);
+    void atEachRun(std::function<void()> reset);
+    // The body of `command`, for a caller that reads the options itself; null for a command
+    // that only holds others.
+    const std::function<void()>* bodyOf(const CLI::App& command) const;
+    // Puts the session and every option variable back to the state before any run.
+    void beginRun(bool impliedJson);
+
     // Hands over the result of a command: JSON mode keeps the object (with "messages" when
     // there are any, or always when `withMessages`) for the front end; plain mode prints
     // `plain`.
@@ -89,6 +113,10 @@ struct Session {
     // The same for a batch that counts only its cases.
     void emitCsvBatch(const std::string& outPath,
                       const std::function<std::size_t(std::ostream&)>& run);
+
+  private:
+    std::vector<std::pair<const CLI::App*, std::shared_ptr<const std::function<void()>>>> bodies_;
+    std::vector<std::function<void()>> resets_;
 };
 
 // Opens the CSV file of a batch; tw::FileError when it cannot be read.

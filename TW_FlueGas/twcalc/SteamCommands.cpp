@@ -74,6 +74,7 @@ void addSteamCommands(CLI::App& app, Session& session) {
     steam->require_subcommand(1);
 
     auto sat = std::make_shared<SteamArgs>();
+    session.atEachRun([sat] { *sat = {}; });
     CLI::App* satCmd = steam->add_subcommand(
         "sat", "Saturation state (SSTABLE) at --pr P or --tp T, or --code C --value V");
     satCmd->add_option("--pr", sat->property[0], "Saturation pressure");
@@ -82,7 +83,7 @@ void addSteamCommands(CLI::App& app, Session& session) {
     satCmd->add_option("--value", sat->value, "ARGSAT");
     sat->units.add(*satCmd);
     session.addCommonOptions(*satCmd);
-    satCmd->callback([sat, &session] {
+    session.runs(*satCmd, [sat, &session] {
         int code = 0;
         float value = 0;
         const int given =
@@ -100,27 +101,30 @@ void addSteamCommands(CLI::App& app, Session& session) {
             value = parseFloat(sat->value, "--value");
         }
         auto sink = session.installSink();
+        const tw::ScopedSteamTableState oneLook;  // one look at the table files per command
         tw::Stable st;
         st.setTW_Language(session.language);
         sat->units.apply(st);
         st.SSTABLE(code, value);
-        Json r = {{"PSAT", st.PSAT()},
-                  {"TSAT", st.TSAT()},
-                  {"SVOLF", st.SVOLF()},
-                  {"SVOLG", st.SVOLG()},
-                  {"ENTHF", st.ENTHF()},
-                  {"ENTHG", st.ENTHG()},
-                  {"ENTROF", st.ENTROF()},
-                  {"ENTROG", st.ENTROG()},
-                  {"ViscoF", st.ViscoF()},
-                  {"ViscoG", st.ViscoG()},
-                  {"ViscoXF", st.ViscoXF()},
-                  {"ViscoXG", st.ViscoXG()},
-                  {"StableError", st.StableError()}};
-        session.emit(r, plainLines(r), /*withMessages=*/true);
+        Json r = numberFields({{"PSAT", st.PSAT()},
+                               {"TSAT", st.TSAT()},
+                               {"SVOLF", st.SVOLF()},
+                               {"SVOLG", st.SVOLG()},
+                               {"ENTHF", st.ENTHF()},
+                               {"ENTHG", st.ENTHG()},
+                               {"ENTROF", st.ENTROF()},
+                               {"ENTROG", st.ENTROG()},
+                               {"ViscoF", st.ViscoF()},
+                               {"ViscoG", st.ViscoG()},
+                               {"ViscoXF", st.ViscoXF()},
+                               {"ViscoXG", st.ViscoXG()},
+                               {"StableError", st.StableError()}});
+        std::string plain = session.json ? std::string() : plainLines(r);
+        session.emit(std::move(r), plain, /*withMessages=*/true);
     });
 
     auto state = std::make_shared<SteamArgs>();
+    session.atEachRun([state] { *state = {}; });
     CLI::App* stateCmd = steam->add_subcommand(
         "state",
         "State (Stable) from two of --pr --tp --svol --enth --entro, or --code1 K "
@@ -134,7 +138,7 @@ void addSteamCommands(CLI::App& app, Session& session) {
     stateCmd->add_option("--value2", state->value2, "ARGL");
     state->units.add(*stateCmd);
     session.addCommonOptions(*stateCmd);
-    stateCmd->callback([state, &session] {
+    session.runs(*stateCmd, [state, &session] {
         std::vector<std::pair<int, float>> pairs;
         for (std::size_t i = 0; i < kPropertyOptions.size(); ++i) {
             if (!state->property[i].empty()) {
@@ -157,18 +161,26 @@ void addSteamCommands(CLI::App& app, Session& session) {
             throw ArgumentsError("give exactly two of --pr --tp --svol --enth --entro");
         }
         auto sink = session.installSink();
+        const tw::ScopedSteamTableState oneLook;  // one look at the table files per command
         tw::Stable st;
         st.setTW_Language(session.language);
         state->units.apply(st);
         st.STABLE(pairs[0].first, pairs[0].second, pairs[1].first, pairs[1].second);
-        Json r = {
-            {"PR", st.PR()},       {"TP", st.TP()},         {"SVOL", st.SVOL()},
-            {"ENTH", st.ENTH()},   {"ENTRO", st.ENTRO()},   {"Quality", st.Quality()},
-            {"Visco", st.Visco()}, {"ViscoX", st.ViscoX()}, {"StableError", st.StableError()}};
-        session.emit(r, plainLines(r), /*withMessages=*/true);
+        Json r = numberFields({{"PR", st.PR()},
+                               {"TP", st.TP()},
+                               {"SVOL", st.SVOL()},
+                               {"ENTH", st.ENTH()},
+                               {"ENTRO", st.ENTRO()},
+                               {"Quality", st.Quality()},
+                               {"Visco", st.Visco()},
+                               {"ViscoX", st.ViscoX()},
+                               {"StableError", st.StableError()}});
+        std::string plain = session.json ? std::string() : plainLines(r);
+        session.emit(std::move(r), plain, /*withMessages=*/true);
     });
 
     auto visco = std::make_shared<SteamArgs>();
+    session.atEachRun([visco] { *visco = {}; });
     CLI::App* viscoCmd =
         steam->add_subcommand("visco", "Dynamic viscosity (StmVisco) at --pr P --tp T --x X");
     viscoCmd->add_option("--pr", visco->property[0], "Pressure")->required();
@@ -177,11 +189,12 @@ void addSteamCommands(CLI::App& app, Session& session) {
         ->required();
     visco->units.add(*viscoCmd);
     session.addCommonOptions(*viscoCmd);
-    viscoCmd->callback([visco, &session] {
+    session.runs(*viscoCmd, [visco, &session] {
         const float p = parseFloat(visco->property[0], "--pr");
         const float t = parseFloat(visco->property[1], "--tp");
         const float x = parseFloat(visco->x, "--x");
         auto sink = session.installSink();
+        const tw::ScopedSteamTableState oneLook;  // one look at the table files per command
         tw::Stable st;
         st.setTW_Language(session.language);
         visco->units.apply(st);

@@ -144,7 +144,11 @@ def _command_line(command, args, kwargs):
 
 
 def _evaluate(line):
-    status, value, error, malformed = _twsuite.evaluate(line)
+    return _outcome(_twsuite.evaluate(line))
+
+
+def _outcome(outcome):
+    status, value, error, malformed = outcome
     if status == _twsuite.SUCCESS:
         return value
     if status == _twsuite.AUTOMATION_ERROR:
@@ -189,13 +193,24 @@ def _docstring(command, returns):
 def _make_function(command):
     name = "_".join(command["path"]).replace("-", "_")
     twcalc_line = "twcalc " + " ".join(command["path"]) + " --json"
+    # The arguments go straight to the command's options; a call in a shape the prepared
+    # command does not take (None) is read as the command line, which words what is wrong.
+    prepared = _twsuite.PreparedCall(command["path"])
+
+    def failed(outcome, args, kwargs):
+        if outcome is None:
+            outcome = _twsuite.evaluate(_command_line(command, args, kwargs))
+        return _outcome(outcome)
+
     if name == "convert":
         def function(*args, **kwargs):
-            return _evaluate(_command_line(command, args, kwargs))["value"]
+            value = prepared(args, kwargs)
+            return (value if type(value) is dict else failed(value, args, kwargs))["value"]
         returns = "the converted number"
     else:
         def function(*args, **kwargs):
-            return _evaluate(_command_line(command, args, kwargs))
+            value = prepared(args, kwargs)
+            return value if type(value) is dict else failed(value, args, kwargs)
         returns = f"the object that `{twcalc_line}` prints, as dicts and lists"
     function.__name__ = function.__qualname__ = name
     function.__module__ = __name__
