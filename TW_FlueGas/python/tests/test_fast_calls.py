@@ -109,6 +109,10 @@ HOSTILE = [
     ("combustion", (), dict(fuel_gas="CH4=100", o2_dry=3, excess_air=20)),
     ("combustion", (), dict(fuel_gas="CH4=-100", o2_dry=3)),
     ("efficiency", (), dict(fuel_gas="CH4=100", o2_dry=3, stack_temperature=1e30)),
+    ("efficiency", (), dict(fuel_gas="CH4=100", o2_dry=3, stack_temperature=180,
+                            sweep=["stack-temperature"])),
+    ("efficiency", (), dict(fuel_gas="CH4=100", o2_dry=3, stack_temperature=180,
+                            sweep=["stack-temperature", "100:300:50", "x"])),
 ]
 
 
