@@ -203,7 +203,7 @@ Prepared prepare(const EfficiencyInput& input) {
     // The air's moisture and, the rest of the flue gas water, what the fuel brings and forms.
     p.airWaterKmol = r.humidityKgPerKg * r.airKgPerKg / kWaterMoleWeight;
     p.fuelWaterKmol = std::max(0.0, r.kmolPerKg[index(GC::H2O)] - p.airWaterKmol);
-    const double airK = kelvin(p.airTemperatureC);
+    const NasaTemperature airK(kelvin(p.airTemperatureC));
     const double airKmol = r.airKgPerKg / kAirMoleWeight;
     for (std::size_t i = 0; i < kGasComponentCount; ++i) {
         if (kDryAirVolPercent[i] == 0) continue;
@@ -215,7 +215,7 @@ Prepared prepare(const EfficiencyInput& input) {
 }
 
 Breakdown breakdown(const Prepared& p, const EfficiencyInput& input, double stackC) {
-    const double T = kelvin(stackC);
+    const NasaTemperature T(kelvin(stackC));
     const auto& n = p.combustion.kmolPerKg;
     double dry = 0;
     for (std::size_t i = 0; i < kGasComponentCount; ++i) {
