@@ -266,9 +266,7 @@ std::optional<double> celsius(const std::optional<float>& value) {
 // calculator's own routines in its order, without the gas enthalpy that the calculator works
 // out first and that is of no use here.
 void addDewPoints(EfficiencyResult& r) {
-    const auto texts = flueGasCompositionTexts(r.combustion, CompositionBasis::Volume);
-    std::array<float, kSpeciesCount> c{};
-    for (std::size_t i = 0; i < texts.size(); ++i) c[i] = cellNumber(texts[i]);
+    const auto c = flueGasCompositionCells(r.combustion, CompositionBasis::Volume);
     // The calculator's notices (a dew point below the steam table's range) concern its table,
     // not this case: kept out of the way.
     RecordingMessageSink quiet;
