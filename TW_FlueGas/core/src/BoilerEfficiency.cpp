@@ -13,6 +13,7 @@
 #include "FlueGasInternal.h"
 #include "tw/Format.h"
 #include "tw/MessageSink.h"
+#include "tw/Stable.h"
 
 namespace tw::fluegas {
 namespace {
@@ -288,6 +289,9 @@ void addDewPoints(EfficiencyResult& r) {
 }
 
 EfficiencyResult calculate(const EfficiencyInput& input) {
+    // The air's saturation pressure and the water dew point from one state of the steam table
+    // files: the change watch is asked once for the whole case.
+    const ScopedSteamTableState oneState;
     checkInput(input);
     Prepared p = prepare(input);
     checkStackTemperature(input.stackTemperatureC, p.airTemperatureC);
@@ -386,6 +390,7 @@ std::vector<EfficiencySweepPoint> sweep(const EfficiencyInput& input, SweepVaria
                                         const SweepRange& range) {
     const std::vector<double> values = sweepValues(range);
     checkInput(input);
+    const ScopedSteamTableState oneState;  // every point from the same steam table files
     std::vector<EfficiencySweepPoint> points;
     points.reserve(values.size());
     const auto add = [&points](double value, const Breakdown& b) {
