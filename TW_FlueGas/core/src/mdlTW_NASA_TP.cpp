@@ -37,9 +37,7 @@ void speciesProperties(GasComponent species, const Unit& unit, float T) {
     out.s = unit.CvtENTRO(kKJperKgK, unit.uENTRO(), detail::single(NasaResult.s));
 }
 
-}  // namespace
-
-NasaProperties nasaPolynomials(const NasaInterval& c, const NasaTemperature& t, double M) {
+inline NasaProperties polynomials(const NasaInterval& c, const NasaTemperature& t, double M) {
     const auto& a = c.a;
     const double T = t.T;
     const double inv = t.inverse;
@@ -53,8 +51,14 @@ NasaProperties nasaPolynomials(const NasaInterval& c, const NasaTemperature& t, 
     return {kNasaGasConstant * cpR / M, kNasaGasConstant * hR / M, kNasaGasConstant * sR / M};
 }
 
+}  // namespace
+
+NasaProperties nasaPolynomials(const NasaInterval& c, const NasaTemperature& t, double M) {
+    return polynomials(c, t, M);
+}
+
 NasaProperties nasaPolynomials(const NasaInterval& c, double T, double M) {
-    return nasaPolynomials(c, NasaTemperature(T), M);
+    return polynomials(c, NasaTemperature(T), M);
 }
 
 void NASA_TP(std::string_view name, double T, double M, std::span<const float> breakpoints,
@@ -71,16 +75,17 @@ void NASA_TP(std::string_view name, double T, double M, std::span<const float> b
     for (std::size_t i = 1; i + 1 < breakpoints.size(); ++i) {
         if (t > breakpoints[i]) ++interval;
     }
-    NasaResult = nasaPolynomials(intervals[interval], T, M);
+    NasaResult = polynomials(intervals[interval], NasaTemperature(T), M);
 }
 
 NasaProperties nasaSpeciesProperties(GasComponent species, const NasaTemperature& T) {
     const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
-    return nasaPolynomials(nasaInterval(table, T.T), T, table.M);
+    return polynomials(nasaInterval(table, T.T), T, table.M);
 }
 
 NasaProperties nasaSpeciesProperties(GasComponent species, double T) {
-    return nasaSpeciesProperties(species, NasaTemperature(T));
+    const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
+    return polynomials(nasaInterval(table, T), NasaTemperature(T), table.M);
 }
 
 void NASA_CO2(const Unit& unit, float T) {
