@@ -140,6 +140,10 @@ inline constexpr int kCompositionDecimals = 3;
 // goes to the largest species).
 std::array<std::string, kSpeciesCount> flueGasCompositionTexts(const FlueGasFromFuelResult& result,
                                                                CompositionBasis basis);
+// The same composition as the table's cells read it from those texts (cellNumber), bit for bit,
+// without writing and reading the texts.
+std::array<float, kSpeciesCount> flueGasCompositionCells(const FlueGasFromFuelResult& result,
+                                                         CompositionBasis basis);
 // Writes the wet composition into rows 1 to 7 in the table's basis and their total into row 8
 // ("0.000"), committing the editor first and reloading it afterwards.
 void ApplyFlueGasFromFuel(CalculatorTable& table, const FlueGasFromFuelResult& result);

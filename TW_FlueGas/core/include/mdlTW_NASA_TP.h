@@ -3,6 +3,8 @@
 // (McBride, Zehe and Gordon, NASA/TP-2002-211556), ideal gas.
 
 #include <array>
+#include <cmath>
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -60,13 +62,54 @@ extern thread_local std::array<SpeciesPropertyValues, kGasComponentCount> Specie
 void NASA_TP(std::string_view name, double T, double M, std::span<const float> breakpoints,
              std::span<const NasaInterval> intervals);
 
+// A temperature in kelvin with what the polynomials take of it besides T itself: ln T and 1/T.
+// Worked out once and shared by every species evaluated at that temperature (a mixture's
+// enthalpy, each step of the flame temperature), it gives each species the same values it
+// would work out alone.
+struct NasaTemperature {
+    explicit NasaTemperature(double kelvin) noexcept
+        : T(kelvin), lnT(std::log(kelvin)), inverse(1.0 / kelvin) {}
+    double T;
+    double lnT;
+    double inverse;
+};
+
+// The interval of a species that holds T kelvin: T within the breakpoints, an interior
+// breakpoint in the lower interval.
+inline const NasaInterval& nasaInterval(const NasaSpeciesTable& table, double T) noexcept {
+    std::size_t interval = 0;
+    while (interval + 2 < table.breakpoints.size() && T > table.breakpoints[interval + 1]) {
+        ++interval;
+    }
+    return table.intervals[interval];
+}
+
+// NASA/TP-2002-211556, eqs. 4 and 5, in Horner form: cp/R and H/R of one interval.
+//   cp/R = a1 T^-2 + a2 T^-1 + a3 + a4 T + a5 T^2 + a6 T^3 + a7 T^4
+//   H/R  = -a1 T^-1 + a2 ln T + a3 T + a4 T^2/2 + a5 T^3/3 + a6 T^4/4 + a7 T^5/5 + b1
+inline double nasaCpOverR(const NasaInterval& c, const NasaTemperature& t) noexcept {
+    const auto& a = c.a;
+    const double T = t.T;
+    const double inv = t.inverse;
+    return (a[0] * inv + a[1]) * inv + a[2] + T * (a[3] + T * (a[4] + T * (a[5] + T * a[6])));
+}
+inline double nasaHOverR(const NasaInterval& c, const NasaTemperature& t) noexcept {
+    const auto& a = c.a;
+    const double T = t.T;
+    return -a[0] * t.inverse + a[1] * t.lnT + c.b[0] +
+           T * (a[2] + T * (a[3] / 2 + T * (a[4] / 3 + T * (a[5] / 4 + T * a[6] / 5))));
+}
+
 // The polynomials of one interval at T kelvin, for a species of molar mass M g/mol.
+NasaProperties nasaPolynomials(const NasaInterval& coefficients, const NasaTemperature& T,
+                               double M);
 NasaProperties nasaPolynomials(const NasaInterval& coefficients, double T, double M);
 
 // Properties of one species at T kelvin in double precision, without the messages of NASA_TP
 // and without rounding to single: for calculations that integrate heat balances (the flame
 // temperature). T must lie within the species' breakpoints; an interior breakpoint uses the
 // lower interval.
+NasaProperties nasaSpeciesProperties(GasComponent species, const NasaTemperature& T);
 NasaProperties nasaSpeciesProperties(GasComponent species, double T);
 
 // One routine per species: T in the Unit's temperature unit; fills its SpeciesProperties entry.

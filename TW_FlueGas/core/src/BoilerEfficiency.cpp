@@ -13,6 +13,7 @@
 #include "FlueGasInternal.h"
 #include "tw/Format.h"
 #include "tw/MessageSink.h"
+#include "tw/Stable.h"
 
 namespace tw::fluegas {
 namespace {
@@ -203,7 +204,7 @@ Prepared prepare(const EfficiencyInput& input) {
     // The air's moisture and, the rest of the flue gas water, what the fuel brings and forms.
     p.airWaterKmol = r.humidityKgPerKg * r.airKgPerKg / kWaterMoleWeight;
     p.fuelWaterKmol = std::max(0.0, r.kmolPerKg[index(GC::H2O)] - p.airWaterKmol);
-    const double airK = kelvin(p.airTemperatureC);
+    const NasaTemperature airK(kelvin(p.airTemperatureC));
     const double airKmol = r.airKgPerKg / kAirMoleWeight;
     for (std::size_t i = 0; i < kGasComponentCount; ++i) {
         if (kDryAirVolPercent[i] == 0) continue;
@@ -215,7 +216,7 @@ Prepared prepare(const EfficiencyInput& input) {
 }
 
 Breakdown breakdown(const Prepared& p, const EfficiencyInput& input, double stackC) {
-    const double T = kelvin(stackC);
+    const NasaTemperature T(kelvin(stackC));
     const auto& n = p.combustion.kmolPerKg;
     double dry = 0;
     for (std::size_t i = 0; i < kGasComponentCount; ++i) {
@@ -266,9 +267,7 @@ std::optional<double> celsius(const std::optional<float>& value) {
 // calculator's own routines in its order, without the gas enthalpy that the calculator works
 // out first and that is of no use here.
 void addDewPoints(EfficiencyResult& r) {
-    const auto texts = flueGasCompositionTexts(r.combustion, CompositionBasis::Volume);
-    std::array<float, kSpeciesCount> c{};
-    for (std::size_t i = 0; i < texts.size(); ++i) c[i] = cellNumber(texts[i]);
+    const auto c = flueGasCompositionCells(r.combustion, CompositionBasis::Volume);
     // The calculator's notices (a dew point below the steam table's range) concern its table,
     // not this case: kept out of the way.
     RecordingMessageSink quiet;
@@ -290,6 +289,9 @@ void addDewPoints(EfficiencyResult& r) {
 }
 
 EfficiencyResult calculate(const EfficiencyInput& input) {
+    // The air's saturation pressure and the water dew point from one state of the steam table
+    // files: the change watch is asked once for the whole case.
+    const ScopedSteamTableState oneState;
     checkInput(input);
     Prepared p = prepare(input);
     checkStackTemperature(input.stackTemperatureC, p.airTemperatureC);
@@ -388,6 +390,7 @@ std::vector<EfficiencySweepPoint> sweep(const EfficiencyInput& input, SweepVaria
                                         const SweepRange& range) {
     const std::vector<double> values = sweepValues(range);
     checkInput(input);
+    const ScopedSteamTableState oneState;  // every point from the same steam table files
     std::vector<EfficiencySweepPoint> points;
     points.reserve(values.size());
     const auto add = [&points](double value, const Breakdown& b) {

@@ -321,11 +321,12 @@ double airForExcess(const Balance& b, double excessPercent) {
 std::optional<double> flameTemperature(const std::array<double, kGasComponentCount>& n, double heat,
                                        std::optional<CombustionMessage>& note) {
     const auto excess = [&](double T, double* slope) {
+        const NasaTemperature t(T);
         double h = 0;
         double cp = 0;
         for (std::size_t i = 0; i < n.size(); ++i) {
             if (n[i] == 0) continue;
-            const MolarSensibleHeat s = molarSensibleHeat(static_cast<GC>(i), T);
+            const MolarSensibleHeat s = molarSensibleHeat(static_cast<GC>(i), t);
             h += n[i] * s.h;
             cp += n[i] * s.cp;
         }
@@ -474,7 +475,7 @@ FlueGasFromFuelResult calculate(const CombustionInput& given) {
 
     // Heat into the products above 25 oC: the lower heating value less the carbon left as CO,
     // and the sensible heat of the air and its moisture; the fuel enters at 25 oC.
-    const double airK = input.airTemperatureC + kKelvinAtZeroCelsius;
+    const NasaTemperature airK(input.airTemperatureC + kKelvinAtZeroCelsius);
     double heat = r.lhvKJPerKg * kg - kCarbonMonoxideHhv * 1000 * products.coKmol;
     for (GC c : {GC::N2, GC::O2, GC::CO2, GC::Ar})
         heat += airFraction(c) * air * molarSensibleHeat(c, airK).h;
@@ -504,7 +505,7 @@ FlueGasFromFuelResult calculate(const CombustionInput& given) {
 
 }  // namespace
 
-MolarSensibleHeat molarSensibleHeat(GasComponent species, double T) {
+MolarSensibleHeat molarSensibleHeat(GasComponent species, const NasaTemperature& T) {
     static const std::array<double, kGasComponentCount> kAtReference = [] {
         std::array<double, kGasComponentCount> h{};
         for (std::size_t i = 0; i < h.size(); ++i) {
@@ -513,9 +514,13 @@ MolarSensibleHeat molarSensibleHeat(GasComponent species, double T) {
         }
         return h;
     }();
-    const double M = nasaGlennSpecies()[index(species)].M;
-    const NasaProperties p = nasaSpeciesProperties(species, T);
-    return {p.h * M - kAtReference[index(species)], p.cp * M};
+    const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
+    const NasaInterval& c = nasaInterval(table, T.T);
+    const double M = table.M;
+    // h and cp per kg as nasaSpeciesProperties gives them, without the entropy; then per kmol.
+    const double h = kNasaGasConstant * nasaHOverR(c, T) / M;
+    const double cp = kNasaGasConstant * nasaCpOverR(c, T) / M;
+    return {h * M - kAtReference[index(species)], cp * M};
 }
 
 double correlatedHhvKJPerKg(const FuelAnalysis& fuel) noexcept {

@@ -91,12 +91,14 @@ const std::array<CombustionResultLine, kCombustionResultLineCount>& combustionRe
     return kLines;
 }
 
-std::array<std::string, kSpeciesCount> flueGasCompositionTexts(const FlueGasFromFuelResult& result,
-                                                               CompositionBasis basis) {
+namespace {
+
+// Thousandths of a percent, so that the texts add up to 100.000 exactly and the calculator takes
+// the composition as it stands, without normalising it.
+std::array<long long, kSpeciesCount> compositionThousandths(const FlueGasFromFuelResult& result,
+                                                            CompositionBasis basis) {
     const auto& percent =
         basis == CompositionBasis::Volume ? result.wetVolPercent : result.wetWtPercent;
-    // Thousandths of a percent, so that the texts add up to 100.000 exactly and the calculator
-    // takes the composition as it stands, without normalising it.
     constexpr long long kHundredPercent = 100000;
     std::array<long long, kSpeciesCount> milli{};
     long long sum = 0;
@@ -105,11 +107,31 @@ std::array<std::string, kSpeciesCount> flueGasCompositionTexts(const FlueGasFrom
         sum += milli[i];
     }
     *std::max_element(milli.begin(), milli.end()) += kHundredPercent - sum;
+    return milli;
+}
+
+}  // namespace
+
+std::array<std::string, kSpeciesCount> flueGasCompositionTexts(const FlueGasFromFuelResult& result,
+                                                               CompositionBasis basis) {
+    const auto milli = compositionThousandths(result, basis);
     std::array<std::string, kSpeciesCount> texts;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         texts[i] = fixedDecimals(static_cast<double>(milli[i]) / 1000, 3);
     }
     return texts;
+}
+
+std::array<float, kSpeciesCount> flueGasCompositionCells(const FlueGasFromFuelResult& result,
+                                                         CompositionBasis basis) {
+    // The text of n / 1000 with three decimals is that decimal exactly, and the table reads it
+    // to the double nearest to it: the correctly rounded quotient n / 1000 itself.
+    const auto milli = compositionThousandths(result, basis);
+    std::array<float, kSpeciesCount> cells{};
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        cells[i] = static_cast<float>(static_cast<double>(milli[i]) / 1000);
+    }
+    return cells;
 }
 
 void ApplyFlueGasFromFuel(CalculatorTable& table, const FlueGasFromFuelResult& result) {

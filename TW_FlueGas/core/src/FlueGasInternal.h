@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "mdlTW_FlueGas.h"
+#include "mdlTW_NASA_TP.h"
 #include "tw/MessageSink.h"
 
 namespace tw::detail {
@@ -35,9 +36,10 @@ namespace tw::fluegas {
 
 // Molar enthalpy above 25 oC, kJ/kmol, and molar heat capacity, kJ/(kmol K), of one flue gas
 // species at T kelvin (NASA Glenn coefficients, double precision; T within 200 K to 6000 K).
+// One NasaTemperature serves every species at that temperature.
 struct MolarSensibleHeat {
     double h, cp;
 };
-MolarSensibleHeat molarSensibleHeat(GasComponent species, double T);
+MolarSensibleHeat molarSensibleHeat(GasComponent species, const NasaTemperature& T);
 
 }  // namespace tw::fluegas

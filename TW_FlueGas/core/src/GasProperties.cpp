@@ -279,12 +279,13 @@ GasProperties gasPropertiesUnchecked(const GasMixture& gas, double T, double p) 
     std::size_t n = 0;
     std::array<double, kCount> mu{}, sqrtMu{}, lambda{};
     double cpMolar = 0.0, hMolar = 0.0, sMolar = 0.0;
+    const NasaTemperature nasaT(T);  // ln T and 1/T once for the species present
     for (std::size_t i = 0; i < kCount; ++i) {
         const double x = gas.moleFraction[i];
         if (!(x > 0.0)) continue;
         present[n++] = i;
         const auto species = static_cast<GasComponent>(i);
-        const NasaProperties nasa = nasaSpeciesProperties(species, T);
+        const NasaProperties nasa = nasaSpeciesProperties(species, nasaT);
         const double M = nasaGlennSpecies()[i].M;
         const double cpi = nasa.cp * M;  // J/(mol K)
         cpMolar += x * cpi;

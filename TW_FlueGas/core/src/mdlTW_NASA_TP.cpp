@@ -37,25 +37,28 @@ void speciesProperties(GasComponent species, const Unit& unit, float T) {
     out.s = unit.CvtENTRO(kKJperKgK, unit.uENTRO(), detail::single(NasaResult.s));
 }
 
-}  // namespace
-
-NasaProperties nasaPolynomials(const NasaInterval& c, double T, double M) {
+inline NasaProperties polynomials(const NasaInterval& c, const NasaTemperature& t, double M) {
     const auto& a = c.a;
-    const auto& b = c.b;
-    const double lnT = std::log(T);
-    const double inv = 1.0 / T;
-    // NASA/TP-2002-211556, eqs. 4 to 6, in Horner form: cp/R, H/R and S/R; molar values times
-    // R, then per kg.
-    //   cp/R = a1 T^-2 + a2 T^-1 + a3 + a4 T + a5 T^2 + a6 T^3 + a7 T^4
-    //   H/R  = -a1 T^-1 + a2 ln T + a3 T + a4 T^2/2 + a5 T^3/3 + a6 T^4/4 + a7 T^5/5 + b1
+    const double T = t.T;
+    const double inv = t.inverse;
+    // cp/R and H/R as nasaCpOverR and nasaHOverR; eq. 6 in Horner form:
     //   S/R  = -a1 T^-2/2 - a2 T^-1 + a3 ln T + a4 T + a5 T^2/2 + a6 T^3/3 + a7 T^4/4 + b2
-    const double cpR =
-        (a[0] * inv + a[1]) * inv + a[2] + T * (a[3] + T * (a[4] + T * (a[5] + T * a[6])));
-    const double hR = -a[0] * inv + a[1] * lnT + b[0] +
-                      T * (a[2] + T * (a[3] / 2 + T * (a[4] / 3 + T * (a[5] / 4 + T * a[6] / 5))));
-    const double sR = -(a[0] * inv / 2 + a[1]) * inv + a[2] * lnT + b[1] +
+    // Molar values times R, then per kg.
+    const double cpR = nasaCpOverR(c, t);
+    const double hR = nasaHOverR(c, t);
+    const double sR = -(a[0] * inv / 2 + a[1]) * inv + a[2] * t.lnT + c.b[1] +
                       T * (a[3] + T * (a[4] / 2 + T * (a[5] / 3 + T * a[6] / 4)));
     return {kNasaGasConstant * cpR / M, kNasaGasConstant * hR / M, kNasaGasConstant * sR / M};
+}
+
+}  // namespace
+
+NasaProperties nasaPolynomials(const NasaInterval& c, const NasaTemperature& t, double M) {
+    return polynomials(c, t, M);
+}
+
+NasaProperties nasaPolynomials(const NasaInterval& c, double T, double M) {
+    return polynomials(c, NasaTemperature(T), M);
 }
 
 void NASA_TP(std::string_view name, double T, double M, std::span<const float> breakpoints,
@@ -72,16 +75,17 @@ void NASA_TP(std::string_view name, double T, double M, std::span<const float> b
     for (std::size_t i = 1; i + 1 < breakpoints.size(); ++i) {
         if (t > breakpoints[i]) ++interval;
     }
-    NasaResult = nasaPolynomials(intervals[interval], T, M);
+    NasaResult = polynomials(intervals[interval], NasaTemperature(T), M);
+}
+
+NasaProperties nasaSpeciesProperties(GasComponent species, const NasaTemperature& T) {
+    const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
+    return polynomials(nasaInterval(table, T.T), T, table.M);
 }
 
 NasaProperties nasaSpeciesProperties(GasComponent species, double T) {
     const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
-    std::size_t interval = 0;
-    while (interval + 2 < table.breakpoints.size() && T > table.breakpoints[interval + 1]) {
-        ++interval;
-    }
-    return nasaPolynomials(table.intervals[interval], T, table.M);
+    return polynomials(nasaInterval(table, T), NasaTemperature(T), table.M);
 }
 
 void NASA_CO2(const Unit& unit, float T) {

@@ -3,7 +3,9 @@
 
 #include "Combustion.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -490,10 +492,15 @@ TEST_F(Combustion, CompositionTextsAddUpToExactlyHundred) {
             const auto& percent =
                 basis == CompositionBasis::Volume ? r.wetVolPercent : r.wetWtPercent;
             const auto texts = flueGasCompositionTexts(r, basis);
+            const auto cells = flueGasCompositionCells(r, basis);
             double total = 0;
             for (std::size_t i = 0; i < texts.size(); ++i) {
                 EXPECT_NEAR(std::stod(texts[i]), percent[i], 0.0035) << texts[i];
                 EXPECT_EQ(texts[i].size() - texts[i].find('.'), 4u) << texts[i];
+                // The numbers are the cells as the table reads them, to the last bit.
+                EXPECT_EQ(std::bit_cast<std::uint32_t>(cells[i]),
+                          std::bit_cast<std::uint32_t>(cellNumber(texts[i])))
+                    << texts[i];
                 total += std::stod(texts[i]);
             }
             EXPECT_NEAR(total, 100, 1e-9);
