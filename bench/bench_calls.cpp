@@ -7,6 +7,9 @@
 #include <array>
 
 #include "CommandLayer.h"
+#include "FlueGasBatch.h"
+#include "FlueGasCalculator.h"
+#include "tw/MessageSink.h"
 #include "tw/Stable.h"
 
 namespace {
@@ -65,5 +68,37 @@ void BM_SSTABLE(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SSTABLE);
+
+// What the flue gas command's work is made of: the table of the case with its captions, and the
+// calculation of a table.
+tw::fluegas::FlueGasCase typicalCase() {
+    return tw::fluegas::parseFlueGasCase({{"n2", "76"},
+                                          {"ar", "0.9"},
+                                          {"o2", "4"},
+                                          {"co2", "12"},
+                                          {"co", "0"},
+                                          {"so2", "0.1"},
+                                          {"h2o", "7"},
+                                          {"t", "300"},
+                                          {"tref", "25"}});
+}
+
+void BM_FlueGasTableForCase(benchmark::State& state) {
+    const tw::fluegas::FlueGasCase c = typicalCase();
+    for (auto _ : state) benchmark::DoNotOptimize(tw::fluegas::tableForCase(c));
+}
+BENCHMARK(BM_FlueGasTableForCase);
+
+void BM_FlueGasCalculateTable(benchmark::State& state) {
+    tw::RecordingMessageSink sink;
+    const tw::ScopedMessageSink guard(sink);
+    const tw::fluegas::CalculatorTable typed = tw::fluegas::tableForCase(typicalCase());
+    for (auto _ : state) {
+        tw::fluegas::CalculatorTable table = typed;
+        benchmark::DoNotOptimize(tw::fluegas::Calculate(table));
+        sink.clear();
+    }
+}
+BENCHMARK(BM_FlueGasCalculateTable);
 
 }  // namespace
