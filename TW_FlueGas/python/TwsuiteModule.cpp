@@ -218,10 +218,12 @@ class PreparedCall {
             throw py::error_already_set();
         }
         if (!outcome) return py::none();
+        py::object value = toPython(outcome->value);
+        twcalc::dismantle(outcome->value);
         // Every command gives an object: a dict is the value, a tuple what went wrong.
-        if (outcome->status == twcalc::kSuccess) return toPython(outcome->value);
-        return py::make_tuple(static_cast<int>(outcome->status), toPython(outcome->value),
-                              outcome->error, outcome->malformedCall);
+        if (outcome->status == twcalc::kSuccess) return value;
+        return py::make_tuple(static_cast<int>(outcome->status), value, outcome->error,
+                              outcome->malformedCall);
     }
 
   private:

@@ -63,6 +63,28 @@ double jsonNumberValue(double value) {
     return back;
 }
 
+namespace {
+
+void dismantle(Json& value, int depth) {
+    constexpr int kDeepest = 64;  // anything deeper is left to the destructor
+    if (depth > kDeepest) return;
+    if (value.is_array()) {
+        auto& items = value.get_ref<Json::array_t&>();
+        for (Json& item : items) dismantle(item, depth + 1);
+        items.clear();
+    } else if (value.is_object()) {
+        auto& fields = value.get_ref<Json::object_t&>();
+        for (auto& field : fields) dismantle(field.second, depth + 1);
+        fields.clear();
+    }
+}
+
+}  // namespace
+
+void dismantle(Json& value) {
+    dismantle(value, 0);
+}
+
 std::string writeJson(const Json& value) {
     std::string out;
     write(value, out);

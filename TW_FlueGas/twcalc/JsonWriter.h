@@ -19,4 +19,9 @@ std::optional<std::string> jsonNumberText(double value);
 // so that a value and its JSON text agree. NaN for a value that is not finite.
 double jsonNumberValue(double value);
 
+// Empties a value from its leaves up, for a caller that is done with it. nlohmann's destructor
+// first moves every child onto a stack of its own (to take any depth), which costs more than
+// the values themselves for the shallow objects a single call gives.
+void dismantle(Json& value);
+
 }  // namespace twcalc

@@ -70,7 +70,23 @@ Json Session::messagesJson() const {
 
 void Session::emit(Json object, const std::string& plain, bool withMessages) {
     if (json) {
-        if (withMessages || !recorder.messages().empty()) object["messages"] = messagesJson();
+        if ((withMessages || !recorder.messages().empty()) && object.is_object()) {
+            // Growing the object in place would copy every value, its keys being const: the
+            // messages go into room kept for them, or the fields move into a larger object.
+            Json::object_t& fields = object.get_ref<Json::object_t&>();
+            if (fields.capacity() > fields.size()) {
+                fields.emplace_back("messages", messagesJson());
+                result = std::move(object);
+                return;
+            }
+            Json::object_t grown;
+            grown.reserve(fields.size() + 1);
+            for (auto& field : fields) grown.emplace_back(field.first, std::move(field.second));
+            grown.emplace_back("messages", messagesJson());
+            object = Json(std::move(grown));
+        } else if (withMessages || !recorder.messages().empty()) {
+            object["messages"] = messagesJson();
+        }
         result = std::move(object);
     } else if (!plain.empty()) {
         *out << plain << (plain.back() == '\n' ? "" : "\n");

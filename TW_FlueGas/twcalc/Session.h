@@ -23,11 +23,12 @@ namespace twcalc {
 
 using Json = nlohmann::ordered_json;
 
-// An object of number fields in this order. (Braces would build each field as an array of two
-// values first: a dozen allocations more for an object that a single call makes each time.)
+// An object of number fields in this order, with room for the messages. (Braces would build
+// each field as an array of two values first: a dozen allocations more for an object that a
+// single call makes each time.)
 inline Json numberFields(std::initializer_list<std::pair<const char*, double>> fields) {
     Json::object_t object;
-    object.reserve(fields.size());
+    object.reserve(fields.size() + 1);
     for (const auto& [name, value] : fields) object.emplace_back(name, value);
     return Json(std::move(object));
 }
