@@ -56,10 +56,18 @@ std::optional<std::string> jsonNumberText(double value) {
 }
 
 double jsonNumberValue(double value) {
-    const std::optional<std::string> text = jsonNumberText(value);
-    if (!text) return std::numeric_limits<double>::quiet_NaN();
+    if (!std::isfinite(value)) return std::numeric_limits<double>::quiet_NaN();
+    const auto single = static_cast<float>(value);
+    // A double's shortest text reads back to the double itself; so does the text of a whole
+    // number below 2^24, which names it exactly. Only the other singles need their text.
+    constexpr double kExactWholeSingles = 16777216.0;
+    if (!std::isfinite(single) || static_cast<double>(single) != value ||
+        (std::trunc(value) == value && std::fabs(value) < kExactWholeSingles))
+        return value;
+    char text[40];
+    const std::to_chars_result r = std::to_chars(text, text + sizeof text, single);
     double back = 0.0;
-    std::from_chars(text->data(), text->data() + text->size(), back);
+    std::from_chars(text, r.ptr, back);
     return back;
 }
 
