@@ -192,9 +192,9 @@ class PreparedCall {
             if (name == nullptr) throw py::error_already_set();
             const auto slot = slots_.find(std::string_view(name, static_cast<std::size_t>(size)));
             if (slot == slots_.end()) return py::none();  // the command line names it
-            if (value.is_none()) continue;
             const Slot& s = slot->second;
-            if (s.index < positionals_ && s.index < args.size()) return py::none();
+            if (s.index < positionals_ && s.index < args.size()) return py::none();  // twice
+            if (value.is_none()) continue;
             const bool taken = s.flag         ? addFlag(texts, s.index, value.ptr())
                                : s.repeatable ? addItems(texts, s.index, value.ptr())
                                               : addText(texts, s.index, value.ptr());

@@ -92,6 +92,7 @@ HOSTILE = [
     ("convert", ("TP", 0, 1, 5, 6), {}),
     ("convert", ("TP", 0, 1, "--5"), {}),
     ("convert", ("TP", 0, 1, 5), dict(key="PR")),
+    ("convert", ("TP", 0, 1, 5), dict(key=None)),
     ("convert", ("XX", 0, 1, 5), {}),
     ("convert", (), dict(key="TP", from_unit="oC", to_unit=99, value=5)),
     ("units", (None,), {}),
