@@ -300,7 +300,9 @@ class PreparedCall {
                 if (!PyUnicode_Check(key.ptr()) || !textOf(key.ptr(), name) ||
                     !textOf(item.ptr(), text))
                     return false;
-                texts.emplace_back(slot, name + '=' + text);
+                name += '=';
+                name += text;
+                texts.emplace_back(slot, std::move(name));
             }
             return true;
         }

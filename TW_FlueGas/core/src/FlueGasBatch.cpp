@@ -405,8 +405,10 @@ CaseCalculator::Results CaseCalculator::results(const FlueGasCase& c) {
         out.texts[i] = settings->value(kResultColumns[i].first);
     }
     WriteFlueGasResults(results, [&out](int row, std::string text) {
-        for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
-            if (kResultColumns[i].first == row) out.texts[i] = std::move(text);
+        const auto column = std::find_if(kResultColumns.begin(), kResultColumns.end(),
+                                         [row](const auto& c) { return c.first == row; });
+        if (column != kResultColumns.end()) {
+            out.texts[static_cast<std::size_t>(column - kResultColumns.begin())] = std::move(text);
         }
     });
     out.messages = recorder.messages();
