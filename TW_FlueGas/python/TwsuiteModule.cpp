@@ -68,14 +68,26 @@ struct TextHash {
     }
 };
 
-// The keys of the objects the commands give are a few dozen names: each is made into a Python
-// string once (which also keeps its hash), not at every call.
-const py::str& keyString(const std::string& key) {
-    constexpr std::size_t kMostKeys = 4096;  // object keys that are data would only add up
-    static std::unordered_map<std::string, py::str, TextHash, std::equal_to<>> keys;
-    if (const auto it = keys.find(key); it != keys.end()) return it->second;
-    if (keys.size() >= kMostKeys) keys.clear();
-    return keys.emplace(key, py::str(key)).first->second;
+// The texts of the objects the commands give are mostly the same from call to call (keys,
+// captions, unit texts): each short one is made into a Python string once (which also keeps
+// its hash) and shared. The cache holds its strings for the life of the process (the
+// interpreter's end takes them), so nothing is released after the interpreter has gone; it
+// starts afresh when full, since texts that are data would only add up.
+py::object cachedString(const std::string& text) {
+    constexpr std::size_t kLongest = 64;
+    constexpr std::size_t kMost = 4096;
+    if (text.size() > kLongest) return py::str(text);
+    static std::unordered_map<std::string, PyObject*, TextHash, std::equal_to<>> strings;
+    if (const auto it = strings.find(text); it != strings.end()) {
+        return py::reinterpret_borrow<py::object>(it->second);
+    }
+    py::str made(text);
+    if (strings.size() >= kMost) {
+        for (auto& entry : strings) Py_DECREF(entry.second);
+        strings.clear();
+    }
+    strings.emplace(text, made.inc_ref().ptr());
+    return made;
 }
 
 py::object toPython(const twcalc::Json& value) {
@@ -84,18 +96,19 @@ py::object toPython(const twcalc::Json& value) {
             py::dict dict;
             for (const auto& [key, item] : value.items()) {
                 const py::object converted = toPython(item);
-                if (PyDict_SetItem(dict.ptr(), keyString(key).ptr(), converted.ptr()) != 0)
+                if (PyDict_SetItem(dict.ptr(), cachedString(key).ptr(), converted.ptr()) != 0)
                     throw py::error_already_set();
             }
             return dict;
         }
         case twcalc::Json::value_t::array: {
-            py::list list;
-            for (const auto& item : value) list.append(toPython(item));
+            py::list list(value.size());
+            std::size_t i = 0;
+            for (const auto& item : value) list[i++] = toPython(item);
             return list;
         }
         case twcalc::Json::value_t::string:
-            return py::str(value.get_ref<const std::string&>());
+            return cachedString(value.get_ref<const std::string&>());
         case twcalc::Json::value_t::boolean:
             return py::bool_(value.get<bool>());
         case twcalc::Json::value_t::number_integer:

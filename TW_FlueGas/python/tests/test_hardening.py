@@ -41,19 +41,26 @@ def test_a_flag_takes_true_false_and_numpy_truth_values():
 
 
 def interrupt_after(seconds):
-    timer = threading.Timer(seconds, os.kill, (os.getpid(), signal.SIGINT))
+    """Sends Ctrl+C after `seconds`; the list it returns gets the moment it was sent."""
+    sent = []
+
+    def send():
+        sent.append(time.perf_counter())
+        os.kill(os.getpid(), signal.SIGINT)
+
+    timer = threading.Timer(seconds, send)
     timer.start()
-    return timer
+    return sent
 
 
 def test_ctrl_c_stops_a_batch_within_a_tenth_of_a_second():
     n = 2_000_000  # several seconds of cases on two cores
-    started = time.perf_counter()
-    interrupt_after(0.3)
+    sent = interrupt_after(0.3)
     with pytest.raises(KeyboardInterrupt):
         twsuite.fluegas_batch(n2=np.full(n, 76.0), ar=0.9, o2=4, co2=12, co=0, so2=0.1, h2o=7,
                               t=np.linspace(100, 900, n), tref=25)
-    assert time.perf_counter() - started < 0.3 + 0.1
+    # From the signal on: making the 2,000,000 cases ready before it does not count.
+    assert sent and time.perf_counter() - sent[0] < 0.1
 
 
 def test_ctrl_c_during_a_csv_batch_commits_no_file(tmp_path):
@@ -63,11 +70,10 @@ def test_ctrl_c_during_a_csv_batch_commits_no_file(tmp_path):
         f.write("76,0.9,4,12,0,0.1,7,300,25\n" * 400_000)
     out = tmp_path / "out.csv"
     out.write_text("the results of before")
-    started = time.perf_counter()
-    interrupt_after(0.3)
+    sent = interrupt_after(0.3)
     with pytest.raises(KeyboardInterrupt):
         twsuite.fluegas(csv=source, out=out, jobs=2)
-    assert time.perf_counter() - started < 0.3 + 0.1
+    assert sent and time.perf_counter() - sent[0] < 0.1
     assert out.read_text() == "the results of before"
     assert sorted(p.name for p in tmp_path.iterdir()) == ["in.csv", "out.csv"]
 
