@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include "CommandLayer.h"
@@ -131,7 +133,8 @@ TEST(CommandLayer, NumberTextsReadBackToTheSameNumber) {
 // digits as a single needs; a double as that double, with all the digits it needs.
 TEST(JsonNumbers, TheShortestTextThatReadsBackToTheValue) {
     for (const float single :
-         {639.04931640625F, 1.0342133F, 0.1F, 3.4028235e38F, -1.1754944e-38F, 100.0F, 1e-45F}) {
+         {639.04931640625F, 1.0342133F, 0.1F, 3.4028235e38F, -1.1754944e-38F, 100.0F, 1e-45F, 1e6F,
+          16777215.0F, 16777216.0F, 30000000.0F, -0.0F}) {
         const std::optional<std::string> text = twcalc::jsonNumberText(single);
         ASSERT_TRUE(text);
         EXPECT_EQ(std::strtof(text->c_str(), nullptr), single) << *text;
@@ -150,6 +153,81 @@ TEST(JsonNumbers, TheShortestTextThatReadsBackToTheValue) {
     EXPECT_EQ(twcalc::jsonNumberText(-std::numeric_limits<double>::infinity()), std::nullopt);
     EXPECT_EQ(twcalc::writeJson({{"a", 639.04931640625F}, {"b", 1e300}, {"c", NAN}}),
               twcalc::writeJson({{"a", 639.0493F}, {"b", 1e300}, {"c", nullptr}}));
+}
+
+// A command made ready once gives what the command line gives, call after call: no value one
+// call gave its options is left for the next.
+TEST(PreparedCommands, GiveWhatTheCommandLineGivesCallAfterCall) {
+    using Arguments = std::vector<std::pair<std::string, std::string>>;  // keyword, text
+    const std::vector<std::pair<std::vector<std::string>, Arguments>> calls{
+        {{"steam", "sat"}, {{"tp", "100"}}},
+        {{"steam", "sat"}, {{"pr", "10"}, {"upr", "2"}, {"lang", "ko"}}},
+        {{"steam", "sat"}, {}},
+        {{"steam", "sat"}, {{"code", "1"}}},
+        {{"steam", "sat"}, {{"tp", "abc"}}},
+        {{"steam", "sat"}, {{"tp", "1"}, {"lang", "fr"}}},
+        {{"convert"}, {{"key", "TP"}, {"from_unit", "0"}, {"to_unit", "1"}, {"value", "100"}}},
+        {{"convert"}, {{"key", "XX"}, {"from_unit", "0"}, {"to_unit", "1"}, {"value", "1"}}},
+        {{"fluegas"}, {{"n2", "76"}, {"o2", "4"}, {"h2o", "7"}, {"t", "300"}, {"jobs", "2"}}},
+        {{"fluegas"}, {{"n2", "76"}, {"t", "300"}, {"tref", ""}}},
+        {{"pipe"},
+         {{"function", "f"}, {"PipeID", "100"}, {"AbsRoughness", "0.05"}, {"ReynoldNo", "3000"}}},
+        {{"pipe"}, {{"function", "f"}, {"PipeID", "100"}}},
+        {{"dpcalc"}, {{"pipe", ""}, {"set", "i_MFlow=36000"}, {"set", "i_PipeID=100"}}},
+        {{"dpcalc"}, {{"name", "47"}}},
+        {{"efficiency"},
+         {{"fuel_gas", "CH4=100"},
+          {"o2_dry", "3"},
+          {"stack_temperature", "180"},
+          {"sweep", "stack-temperature"},
+          {"sweep", "100:300:50"}}},
+        {{"efficiency"},
+         {{"fuel_gas", "CH4=100"}, {"o2_dry", "3"}, {"stack_temperature", "180"}, {"sweep", "t"}}},
+    };
+    std::map<std::vector<std::string>, twcalc::PreparedCommand> prepared;
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& [path, arguments] : calls) {
+            twcalc::PreparedCommand& command = prepared.try_emplace(path, path).first->second;
+            const twcalc::CommandInfo& info = command.info();
+            std::vector<twcalc::PreparedCommand::Given> given;
+            std::vector<std::string> line = path, positionals;
+            for (const auto& [keyword, text] : arguments) {
+                const auto named = [&](const twcalc::ArgumentInfo& a) {
+                    return a.keyword == keyword;
+                };
+                const auto p =
+                    std::find_if(info.positionals.begin(), info.positionals.end(), named);
+                if (p != info.positionals.end()) {
+                    given.push_back({static_cast<std::size_t>(p - info.positionals.begin()), text});
+                    positionals.push_back(text);
+                    continue;
+                }
+                const auto o = std::find_if(info.options.begin(), info.options.end(), named);
+                ASSERT_NE(o, info.options.end()) << keyword;
+                given.push_back(
+                    {info.positionals.size() + static_cast<std::size_t>(o - info.options.begin()),
+                     text});
+                if (o->flag) {
+                    line.push_back(o->name);
+                } else if (text.empty()) {
+                    line.insert(line.end(), {o->name, ""});
+                } else {
+                    line.push_back(o->name + "=" + text);
+                }
+            }
+            if (!positionals.empty()) line.push_back("--");
+            line.insert(line.end(), positionals.begin(), positionals.end());
+            const std::optional<twcalc::Outcome> fast = command.run(given);
+            const twcalc::Outcome slow = evaluate(line);
+            ASSERT_TRUE(fast) << line.front();
+            EXPECT_EQ(fast->status, slow.status) << line.size();
+            EXPECT_EQ(twcalc::writeJson(fast->value), twcalc::writeJson(slow.value));
+            EXPECT_EQ(fast->error, slow.error);
+            EXPECT_EQ(fast->malformedCall, slow.malformedCall);
+        }
+    }
+    // A required argument left out is for the command line to word.
+    EXPECT_FALSE(twcalc::PreparedCommand({"steam", "visco"}).run({}));
 }
 
 }  // namespace
