@@ -239,7 +239,7 @@ const std::array<const char*, 4>& systemNames() {
 }
 
 double convertDouble(QuantityId id, int sourceUnit, int targetUnit, double v) {
-    const QuantityInfo& q = quantity(id);
+    const QuantityInfo& q = kQuantities[static_cast<int>(id)];
     if (!q.valid(sourceUnit) || !q.valid(targetUnit)) return 0.0;
     if (sourceUnit == targetUnit) return v;
     switch (q.kind) {
@@ -258,7 +258,9 @@ double convertDouble(QuantityId id, int sourceUnit, int targetUnit, double v) {
 }
 
 float convert(QuantityId id, int sourceUnit, int targetUnit, float sourceValue) {
-    const QuantityInfo& q = quantity(id);
+    // The table itself rather than quantity(): an exported function is called through the
+    // library's symbol table, and every conversion of every calculation comes here.
+    const QuantityInfo& q = kQuantities[static_cast<int>(id)];
     if (!q.valid(sourceUnit) || !q.valid(targetUnit)) return 0.0f;
     if (sourceUnit == targetUnit) return sourceValue;
     const double v = sourceValue;
