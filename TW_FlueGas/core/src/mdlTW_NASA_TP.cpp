@@ -28,23 +28,32 @@ void refuse(std::string_view name, std::string_view limitText, float limit) {
 void evaluate(std::string_view name, const NasaTemperature& T, double M,
               std::span<const float> breakpoints, std::span<const NasaInterval> intervals);
 
+// The conversions of a species' properties from the NASA Glenn units into the Unit's.
+struct PropertyUnits {
+    explicit PropertyUnits(const Unit& unit)
+        : entropy(QuantityId::ENTRO, kKJperKgK, unit.uENTRO()),
+          enthalpy(QuantityId::ENTH, kKJperKg, unit.uENTH()) {}
+    units::Conversion entropy;  // and heat capacity
+    units::Conversion enthalpy;
+};
+
 // One species at tK kelvin, the Unit's temperature already converted, with ln T and 1/T of that
 // temperature: NASA_TP, then cp, h and s into the Unit's units.
-void speciesAtKelvin(GasComponent species, const Unit& unit, const NasaTemperature& tK) {
+void speciesAtKelvin(GasComponent species, const PropertyUnits& into, const NasaTemperature& tK) {
     const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
     evaluate(table.name, tK, table.M, table.breakpoints, table.intervals);
     const NasaProperties& result = NasaResult;
     SpeciesPropertyValues& out = SpeciesProperties[index(species)];
-    out.cp = unit.CvtENTRO(kKJperKgK, unit.uENTRO(), detail::single(result.cp));
-    out.h = unit.CvtENTH(kKJperKg, unit.uENTH(), detail::single(result.h));
-    out.s = unit.CvtENTRO(kKJperKgK, unit.uENTRO(), detail::single(result.s));
+    out.cp = into.entropy(detail::single(result.cp));
+    out.h = into.enthalpy(detail::single(result.h));
+    out.s = into.entropy(detail::single(result.s));
 }
 
 // The species routine shared by all seven: T in the Unit's temperature unit.
 void speciesProperties(GasComponent species, const Unit& unit, float T) {
     // A temperature that is not a number goes on as it is and is refused by NASA_TP.
     const double tK = std::isfinite(T) ? unit.CvtTP(unit.uTP(), kKelvin, T) : T;
-    speciesAtKelvin(species, unit, NasaTemperature(tK));
+    speciesAtKelvin(species, PropertyUnits(unit), NasaTemperature(tK));
 }
 
 inline NasaProperties polynomials(const NasaInterval& c, const NasaTemperature& t, double M) {
@@ -100,13 +109,12 @@ void NASA_TP(std::string_view name, double T, double M, std::span<const float> b
 
 void nasaMixtureSpecies(const Unit& unit, float tK) {
     const NasaTemperature t(tK);
-    speciesAtKelvin(GasComponent::CO2, unit, t);
-    speciesAtKelvin(GasComponent::CO, unit, t);
-    speciesAtKelvin(GasComponent::SO2, unit, t);
-    speciesAtKelvin(GasComponent::H2O, unit, t);
-    speciesAtKelvin(GasComponent::Ar, unit, t);
-    speciesAtKelvin(GasComponent::N2, unit, t);
-    speciesAtKelvin(GasComponent::O2, unit, t);
+    const PropertyUnits into(unit);
+    for (GasComponent species :
+         {GasComponent::CO2, GasComponent::CO, GasComponent::SO2, GasComponent::H2O,
+          GasComponent::Ar, GasComponent::N2, GasComponent::O2}) {
+        speciesAtKelvin(species, into, t);
+    }
 }
 
 NasaProperties nasaSpeciesProperties(GasComponent species, const NasaTemperature& T) {
