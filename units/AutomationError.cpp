@@ -37,17 +37,9 @@ std::string AutomationError::messageText() const {
     return "Error #" + std::to_string(number_) + "\n" + description_;
 }
 
-double checkedFinite(double value) {
+void raiseNonFinite(double value) {
     if (std::isnan(value)) throw AutomationError(ErrorNumber::InvalidCall);
-    if (std::isinf(value)) throw AutomationError(ErrorNumber::Overflow);
-    return value;
-}
-
-float checkedFloat(double value) {
-    checkedFinite(value);
-    const auto f = static_cast<float>(value);
-    if (std::isinf(f)) throw AutomationError(ErrorNumber::Overflow);
-    return f;
+    throw AutomationError(ErrorNumber::Overflow);
 }
 
 }  // namespace tw

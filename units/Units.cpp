@@ -32,15 +32,26 @@ const std::array<const char*, 4> kSystemNames = {"Metric Unit System", "SI Unit 
 
 // ---- Linear quantities ----------------------------------------------------------------------
 
-double convertLinear(const QuantityInfo& q, int s, int t, double v) {
+// The divisor and the multiplier of a linear conversion: v / divide * multiply.
+struct LinearSteps {
+    double divide;
+    double multiply;
+};
+
+LinearSteps linearSteps(const QuantityInfo& q, int s, int t) {
     const UnitEntry& from = q.units[static_cast<std::size_t>(s)];
     const UnitEntry& to = q.units[static_cast<std::size_t>(t)];
     // Two units of one direct-ratio group (British units among themselves, kJ/kg and Btu/lb,
     // Btu and kJ) use the exact steps between them rather than the detour through the base.
     if (from.britishFactor != 0 && to.britishFactor != 0) {
-        return v / from.britishFactor * to.britishFactor;
+        return {from.britishFactor, to.britishFactor};
     }
-    return v / from.factor * to.factor;
+    return {from.factor, to.factor};
+}
+
+double convertLinear(const QuantityInfo& q, int s, int t, double v) {
+    const LinearSteps steps = linearSteps(q, s, t);
+    return v / steps.divide * steps.multiply;
 }
 
 // ---- Pressure -------------------------------------------------------------------------------
@@ -239,7 +250,7 @@ const std::array<const char*, 4>& systemNames() {
 }
 
 double convertDouble(QuantityId id, int sourceUnit, int targetUnit, double v) {
-    const QuantityInfo& q = quantity(id);
+    const QuantityInfo& q = kQuantities[static_cast<int>(id)];
     if (!q.valid(sourceUnit) || !q.valid(targetUnit)) return 0.0;
     if (sourceUnit == targetUnit) return v;
     switch (q.kind) {
@@ -257,8 +268,25 @@ double convertDouble(QuantityId id, int sourceUnit, int targetUnit, double v) {
     return 0.0;
 }
 
+Conversion::Conversion(QuantityId id, int sourceUnit, int targetUnit)
+    : id_(id), source_(sourceUnit), target_(targetUnit) {
+    const QuantityInfo& q = kQuantities[static_cast<int>(id)];
+    if (!q.valid(sourceUnit) || !q.valid(targetUnit)) {
+        kind_ = Step::Outside;
+    } else if (sourceUnit == targetUnit) {
+        kind_ = Step::Same;
+    } else if (q.kind == Kind::Linear) {
+        const LinearSteps steps = linearSteps(q, sourceUnit, targetUnit);
+        kind_ = Step::Ratio;
+        divide_ = steps.divide;
+        multiply_ = steps.multiply;
+    }
+}
+
 float convert(QuantityId id, int sourceUnit, int targetUnit, float sourceValue) {
-    const QuantityInfo& q = quantity(id);
+    // The table itself rather than quantity(): an exported function is called through the
+    // library's symbol table, and every conversion of every calculation comes here.
+    const QuantityInfo& q = kQuantities[static_cast<int>(id)];
     if (!q.valid(sourceUnit) || !q.valid(targetUnit)) return 0.0f;
     if (sourceUnit == targetUnit) return sourceValue;
     const double v = sourceValue;

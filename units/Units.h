@@ -9,6 +9,8 @@
 #include <span>
 #include <string_view>
 
+#include "tw/AutomationError.h"
+
 namespace tw {
 
 namespace units::detail {
@@ -43,23 +45,25 @@ inline constexpr int kQuantityCount = 24;
 // follows pressure. X(Key, volumeStyleName) where the second argument is the name of the
 // string member in the common library (`SVOL` for volume, `s`+key otherwise) and the third in
 // the selection control (`sVOL` for volume).
-#define TW_FOR_EACH_UNIT_QUANTITY(X)                                                               \
-    X(PR, sPR, sPR)                                                                                \
-    X(TP, sTP, sTP) X(SVOL, sSVOL, sSVOL) X(ENTH, sENTH, sENTH) X(ENTRO, sENTRO, sENTRO)           \
-        X(MFlow, sMFlow, sMFlow) X(VFlow, sVFlow, sVFlow) X(Vel, sVel, sVel) X(PDia, sPDia, sPDia) \
-            X(Len, sLen, sLen) X(Visco, sVisco, sVisco) X(ViscoX, sViscoX, sViscoX)                \
-                X(Area, sArea, sArea) X(Vol, SVOL, sVOL) X(Mass, sMass, sMass)                     \
-                    X(Force, sForce, sForce) X(Energy, sEnergy, sEnergy) X(Power, sPower, sPower)  \
-                        X(Density, sDensity, sDensity) X(ThCond, sThCond, sThCond)                 \
-                            X(HtTrans, sHtTrans, sHtTrans) X(HtResist, sHtResist, sHtResist)       \
+#define TW_FOR_EACH_UNIT_QUANTITY(X)                                                              \
+    X(PR, sPR, sPR)                                                                               \
+    X(TP, sTP, sTP)                                                                               \
+    X(SVOL, sSVOL, sSVOL) X(ENTH, sENTH, sENTH) X(ENTRO, sENTRO, sENTRO) X(MFlow, sMFlow, sMFlow) \
+        X(VFlow, sVFlow, sVFlow) X(Vel, sVel, sVel) X(PDia, sPDia, sPDia) X(Len, sLen, sLen)      \
+            X(Visco, sVisco, sVisco) X(ViscoX, sViscoX, sViscoX) X(Area, sArea, sArea)            \
+                X(Vol, SVOL, sVOL) X(Mass, sMass, sMass) X(Force, sForce, sForce)                 \
+                    X(Energy, sEnergy, sEnergy) X(Power, sPower, sPower)                          \
+                        X(Density, sDensity, sDensity) X(ThCond, sThCond, sThCond)                \
+                            X(HtTrans, sHtTrans, sHtTrans) X(HtResist, sHtResist, sHtResist)      \
                                 X(HtDensity, sHtDensity, sHtDensity)
 
 // All 24 quantities with their conversion, in catalogue order.
-#define TW_FOR_EACH_QUANTITY(X)                                                           \
-    X(PR)                                                                                 \
-    X(dP) X(TP) X(SVOL) X(ENTH) X(ENTRO) X(MFlow) X(VFlow) X(Vel) X(PDia) X(Len) X(Visco) \
-        X(ViscoX) X(Area) X(Vol) X(Mass) X(Force) X(Energy) X(Power) X(Density) X(ThCond) \
-            X(HtTrans) X(HtResist) X(HtDensity)
+#define TW_FOR_EACH_QUANTITY(X)                                                               \
+    X(PR)                                                                                     \
+    X(dP)                                                                                     \
+    X(TP) X(SVOL) X(ENTH) X(ENTRO) X(MFlow) X(VFlow) X(Vel) X(PDia) X(Len) X(Visco) X(ViscoX) \
+        X(Area) X(Vol) X(Mass) X(Force) X(Energy) X(Power) X(Density) X(ThCond) X(HtTrans)    \
+            X(HtResist) X(HtDensity)
 
 namespace units {
 
@@ -104,6 +108,37 @@ float convert(QuantityId id, int sourceUnit, int targetUnit, float sourceValue);
 // checks, for callers that compute in double (infinities and NaN pass through); 0 for an index
 // outside the list. The empirical kinematic viscosity scales read their value as a float.
 double convertDouble(QuantityId id, int sourceUnit, int targetUnit, double sourceValue);
+
+// One conversion between two units of a quantity, looked up once for values converted many
+// times (a property of each species of a mixture): applying it gives what convert gives, bit
+// for bit, fault checks included. A linear quantity's two steps (divide by the factor of the
+// source unit, multiply by that of the target) run inline; the others go through convert.
+class Conversion {
+  public:
+    Conversion(QuantityId id, int sourceUnit, int targetUnit);
+    float operator()(float sourceValue) const {
+        switch (kind_) {
+            case Step::Same:
+                return sourceValue;
+            case Step::Outside:
+                return 0.0f;
+            case Step::Ratio:
+                return checkedFloat(static_cast<double>(sourceValue) / divide_ * multiply_);
+            case Step::General:
+                break;
+        }
+        return convert(id_, source_, target_, sourceValue);
+    }
+
+  private:
+    enum class Step : unsigned char { Same, Outside, Ratio, General };
+    QuantityId id_;
+    int source_;
+    int target_;
+    Step kind_ = Step::General;
+    double divide_ = 1;
+    double multiply_ = 1;
+};
 
 // CvtPR, CvtdP, CvtTP, ... as free functions.
 #define TW_DECLARE_CVT(Key)                                                    \

@@ -1,6 +1,7 @@
 #include "tw/Format.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <limits>
 #include <optional>
 #include <system_error>
+#include <type_traits>
 
 namespace tw {
 namespace {
@@ -87,51 +89,66 @@ std::string fixedFromDecimal(bool negative, const Decimal& d, int decimals) {
     return out;
 }
 
+// The next value above a finite, non-negative magnitude: nextafter towards infinity, by the bit
+// pattern (the next pattern is the next value for every finite value that is not negative).
+template <class T>
+T nextAbove(T magnitude) {
+    using Bits =
+        std::conditional_t<sizeof(T) == sizeof(std::uint32_t), std::uint32_t, std::uint64_t>;
+    static_assert(sizeof(T) == sizeof(Bits));
+    return std::bit_cast<T>(static_cast<Bits>(std::bit_cast<Bits>(magnitude) + 1));
+}
+
 // The fixed-point text by arithmetic, where that gives what rounding the shortest decimal text
 // gives. That text lies within half a unit in the last place of the value, so the two can round
 // differently only when a rounding boundary (a 5 just past the last kept decimal) lies that
-// close to the value; there, and for values too large to scale exactly, nothing is returned and
-// the digits of the text decide.
+// close to the value; there, and for values too large to scale exactly, false is returned and
+// the digits of the text decide. The text is written backwards from `end`; `begin` is set to its
+// first character.
 template <class T>
-std::optional<std::string> fixedByArithmetic(T value, int decimals) {
+bool fixedByArithmetic(T value, int decimals, char* end, char*& begin) {
     constexpr std::array<double, 7> kScale{1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
     const T magnitude = std::fabs(value);
-    if (decimals >= static_cast<int>(kScale.size()) || !(magnitude < T(1e9))) return std::nullopt;
+    if (decimals >= static_cast<int>(kScale.size()) || !(magnitude < T(1e9))) return false;
     const double scale = kScale[static_cast<std::size_t>(decimals)];
     const double scaled = static_cast<double>(magnitude) * scale;
-    const double whole = std::floor(scaled);
+    // Below 1e15, so the conversion truncates exactly what floor would take off.
+    const auto truncated = static_cast<std::uint64_t>(scaled);
+    const double whole = static_cast<double>(truncated);
     const double fraction = scaled - whole;
     const double halfUlp =
-        (static_cast<double>(std::nextafter(magnitude, std::numeric_limits<T>::infinity())) -
-         static_cast<double>(magnitude)) *
-        scale / 2;
+        (static_cast<double>(nextAbove(magnitude)) - static_cast<double>(magnitude)) * scale / 2;
     // Scaling adds at most one rounding of the double product.
     const double margin = halfUlp + scaled * std::numeric_limits<double>::epsilon();
-    if (std::fabs(fraction - 0.5) <= margin) return std::nullopt;
-    const auto units = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
-    const auto divisor = static_cast<std::uint64_t>(scale);
+    if (std::fabs(fraction - 0.5) <= margin) return false;
+    std::uint64_t units = truncated + (fraction > 0.5 ? 1 : 0);
+    const bool negative = std::signbit(value) && units != 0;
 
-    char buf[40];
-    char* p = buf;
-    if (std::signbit(value) && units != 0) *p++ = '-';
-    p = std::to_chars(p, buf + sizeof buf, units / divisor).ptr;
+    char* p = end;
     if (decimals > 0) {
-        *p++ = '.';
-        const std::uint64_t fractionDigits = units % divisor;
-        char digits[8];
-        const char* end = std::to_chars(digits, digits + sizeof digits, fractionDigits).ptr;
-        const auto written = static_cast<int>(end - digits);
-        for (int i = written; i < decimals; ++i) *p++ = '0';
-        for (const char* d = digits; d < end; ++d) *p++ = *d;
+        for (int i = 0; i < decimals; ++i) {
+            *--p = static_cast<char>('0' + units % 10);
+            units /= 10;
+        }
+        *--p = '.';
     }
-    return std::string(buf, p);
+    do {
+        *--p = static_cast<char>('0' + units % 10);
+        units /= 10;
+    } while (units != 0);
+    if (negative) *--p = '-';
+    begin = p;
+    return true;
 }
 
 template <class T>
 std::string fixedImpl(T value, int decimals) {
     if (!std::isfinite(value)) return nonFinite(static_cast<double>(value));
     if (decimals < 0) decimals = 0;
-    if (auto text = fixedByArithmetic(value, decimals)) return *std::move(text);
+    char buf[40];
+    char* const end = buf + sizeof buf;
+    char* begin = end;
+    if (fixedByArithmetic(value, decimals, end, begin)) return std::string(begin, end);
     if (value == 0) {
         Decimal zero;
         zero.digits[0] = '0';

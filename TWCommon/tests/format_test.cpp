@@ -60,6 +60,29 @@ TEST(FixedDecimalPatterns, RoundHalfAwayFromZeroOnTheDecimalValue) {
     EXPECT_EQ(format00(-1969.904f), "-1969.90");
 }
 
+// The shapes of the text: no decimal point for none, zeros after the point, a sign only on a
+// result that is not zero, six decimals, the integers below 1e9.
+TEST(FixedDecimalPatterns, TextShapes) {
+    struct Case {
+        double value;
+        bool single;
+        int decimals;
+        const char* text;
+    };
+    const Case cases[] = {{2.5, true, 0, "3"},
+                          {-0.0015, true, 3, "-0.002"},
+                          {0.0625, true, 6, "0.062500"},
+                          {-0.0, true, 3, "0.000"},
+                          {999999999.0, false, 0, "999999999"},
+                          {1.0000005, false, 6, "1.000001"},
+                          {0.07, true, -2, "0"}};
+    for (const Case& c : cases) {
+        const std::string text = c.single ? fixedDecimals(static_cast<float>(c.value), c.decimals)
+                                          : fixedDecimals(c.value, c.decimals);
+        EXPECT_EQ(text, c.text) << c.value << " to " << c.decimals << " decimals";
+    }
+}
+
 // The fixed-point text as a clerk would write it: the digits of the shortest decimal text of
 // the value (std::to_chars, scientific), rounded half away from zero by those digits.
 template <class T>

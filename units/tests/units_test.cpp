@@ -181,3 +181,37 @@ TEST(UnitConversion, DoubleConversionKeepsDoublePrecision) {
     EXPECT_EQ(convertDouble(QuantityId::TP, 0, 99, 1), 0.0);
     EXPECT_TRUE(std::isnan(convertDouble(QuantityId::TP, 0, 2, std::nan(""))));
 }
+
+// A conversion looked up once gives what convert gives for every quantity and pair of indexes
+// (one outside each list included), bit for bit, and raises the same faults.
+TEST(UnitConversion, ConversionLookedUpOnceMatchesConvert) {
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    const float values[] = {0.0f,   -0.0f,   1.0f,     -17.5f, 123.456f, 2.675f,
+                            1e-30f, 3.4e38f, -3.4e38f, kInf,   -kInf,    std::nanf("")};
+    for (const QuantityInfo& q : quantities()) {
+        for (int s = -1; s <= q.count(); ++s) {
+            for (int t = -1; t <= q.count(); ++t) {
+                const Conversion once(q.id, s, t);
+                for (float v : values) {
+                    SCOPED_TRACE(::testing::Message()
+                                 << q.key << " " << s << " -> " << t << " of " << v);
+                    float expected = 0, got = 0;
+                    int expectedError = 0, gotError = 0;
+                    try {
+                        expected = convert(q.id, s, t, v);
+                    } catch (const AutomationError& e) {
+                        expectedError = e.number();
+                    }
+                    try {
+                        got = once(v);
+                    } catch (const AutomationError& e) {
+                        gotError = e.number();
+                    }
+                    EXPECT_EQ(gotError, expectedError);
+                    EXPECT_EQ(std::memcmp(&got, &expected, sizeof got), 0)
+                        << got << " " << expected;
+                }
+            }
+        }
+    }
+}

@@ -2,6 +2,7 @@
 // Errors raised to callers of the suite's components. Each carries the automation error number
 // and its standard description, so hosts can show "Error #" + number + line feed + description.
 
+#include <cmath>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -36,10 +37,25 @@ class AutomationError : public std::runtime_error {
     std::string description_;
 };
 
+// Raises the floating-point error of a value that is not finite: NaN is an invalid operation
+// (5), infinity an overflow (6).
+[[noreturn]] void raiseNonFinite(double value);
+
 // Raises the floating-point error that matches a non-finite result: NaN is an invalid operation
 // (5), infinity an overflow (6). Finite values pass through.
-double checkedFinite(double value);
+inline double checkedFinite(double value) {
+    if (!std::isfinite(value)) [[unlikely]]
+        raiseNonFinite(value);
+    return value;
+}
 // As checkedFinite, and also refuses a value that overflows when rounded to single precision.
-float checkedFloat(double value);
+// Inline: every unit conversion and most correlations end with it.
+inline float checkedFloat(double value) {
+    checkedFinite(value);
+    const auto f = static_cast<float>(value);
+    if (std::isinf(f)) [[unlikely]]
+        raiseNonFinite(f);
+    return f;
+}
 
 }  // namespace tw

@@ -121,4 +121,9 @@ void NASA_N2(const Unit& unit, float T);
 void NASA_O2(const Unit& unit, float T);
 void NASA_SO2(const Unit& unit, float T);
 
+// The seven routines above in the order of a mixture's enthalpy (CO2, CO, SO2, H2O, Ar, N2,
+// O2), all at one temperature already converted to kelvin (tK, as CvtTP gives it), so that
+// the conversion and ln T and 1/T are worked out once for the seven.
+void nasaMixtureSpecies(const Unit& unit, float tK);
+
 }  // namespace tw

@@ -88,13 +88,8 @@ std::optional<float> tryFlueGasEnthbyNASATP(const Unit& unit, float T, bool isVo
         return std::nullopt;
     }
     if (!tryFlueGasMoleWeight(isVolumeBasis, N2, O2, CO2, CO, SO2, H2O, Ar)) return std::nullopt;
-    NASA_CO2(unit, T);
-    NASA_CO(unit, T);
-    NASA_SO2(unit, T);
-    NASA_H2O(unit, T);
-    NASA_Ar(unit, T);
-    NASA_N2(unit, T);
-    NASA_O2(unit, T);
+    // tK is the kelvin temperature each species routine would convert T to.
+    nasaMixtureSpecies(unit, tK);
     const auto term = [](G c) {
         return static_cast<double>(FlueGasComposition.wt(c)) * SpeciesProperties[index(c)].h;
     };

@@ -25,16 +25,35 @@ void refuse(std::string_view name, std::string_view limitText, float limit) {
     NasaResult = {kRefused, kRefused, kRefused};
 }
 
+void evaluate(std::string_view name, const NasaTemperature& T, double M,
+              std::span<const float> breakpoints, std::span<const NasaInterval> intervals);
+
+// The conversions of a species' properties from the NASA Glenn units into the Unit's.
+struct PropertyUnits {
+    explicit PropertyUnits(const Unit& unit)
+        : entropy(QuantityId::ENTRO, kKJperKgK, unit.uENTRO()),
+          enthalpy(QuantityId::ENTH, kKJperKg, unit.uENTH()) {}
+    units::Conversion entropy;  // and heat capacity
+    units::Conversion enthalpy;
+};
+
+// One species at tK kelvin, the Unit's temperature already converted, with ln T and 1/T of that
+// temperature: NASA_TP, then cp, h and s into the Unit's units.
+void speciesAtKelvin(GasComponent species, const PropertyUnits& into, const NasaTemperature& tK) {
+    const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
+    evaluate(table.name, tK, table.M, table.breakpoints, table.intervals);
+    const NasaProperties& result = NasaResult;
+    SpeciesPropertyValues& out = SpeciesProperties[index(species)];
+    out.cp = into.entropy(detail::single(result.cp));
+    out.h = into.enthalpy(detail::single(result.h));
+    out.s = into.entropy(detail::single(result.s));
+}
+
 // The species routine shared by all seven: T in the Unit's temperature unit.
 void speciesProperties(GasComponent species, const Unit& unit, float T) {
-    const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
     // A temperature that is not a number goes on as it is and is refused by NASA_TP.
     const double tK = std::isfinite(T) ? unit.CvtTP(unit.uTP(), kKelvin, T) : T;
-    NASA_TP(table.name, tK, table.M, table.breakpoints, table.intervals);
-    SpeciesPropertyValues& out = SpeciesProperties[index(species)];
-    out.cp = unit.CvtENTRO(kKJperKgK, unit.uENTRO(), detail::single(NasaResult.cp));
-    out.h = unit.CvtENTH(kKJperKg, unit.uENTH(), detail::single(NasaResult.h));
-    out.s = unit.CvtENTRO(kKJperKgK, unit.uENTRO(), detail::single(NasaResult.s));
+    speciesAtKelvin(species, PropertyUnits(unit), NasaTemperature(tK));
 }
 
 inline NasaProperties polynomials(const NasaInterval& c, const NasaTemperature& t, double M) {
@@ -61,13 +80,16 @@ NasaProperties nasaPolynomials(const NasaInterval& c, double T, double M) {
     return polynomials(c, NasaTemperature(T), M);
 }
 
-void NASA_TP(std::string_view name, double T, double M, std::span<const float> breakpoints,
-             std::span<const NasaInterval> intervals) {
+namespace {
+
+// NASA_TP at a temperature whose ln T and 1/T are worked out already.
+void evaluate(std::string_view name, const NasaTemperature& T, double M,
+              std::span<const float> breakpoints, std::span<const NasaInterval> intervals) {
     if (breakpoints.size() < 2 || intervals.size() + 1 != breakpoints.size()) {
         NasaResult = {kRefused, kRefused, kRefused};
         return;
     }
-    const float t = detail::single(T);
+    const float t = detail::single(T.T);
     // Written so that a temperature that is not a number is refused as well.
     if (!(t >= breakpoints.front())) return refuse(name, "higher than ", breakpoints.front());
     if (!(t <= breakpoints.back())) return refuse(name, "lower than ", breakpoints.back());
@@ -75,7 +97,24 @@ void NASA_TP(std::string_view name, double T, double M, std::span<const float> b
     for (std::size_t i = 1; i + 1 < breakpoints.size(); ++i) {
         if (t > breakpoints[i]) ++interval;
     }
-    NasaResult = polynomials(intervals[interval], NasaTemperature(T), M);
+    NasaResult = polynomials(intervals[interval], T, M);
+}
+
+}  // namespace
+
+void NASA_TP(std::string_view name, double T, double M, std::span<const float> breakpoints,
+             std::span<const NasaInterval> intervals) {
+    evaluate(name, NasaTemperature(T), M, breakpoints, intervals);
+}
+
+void nasaMixtureSpecies(const Unit& unit, float tK) {
+    const NasaTemperature t(tK);
+    const PropertyUnits into(unit);
+    for (GasComponent species :
+         {GasComponent::CO2, GasComponent::CO, GasComponent::SO2, GasComponent::H2O,
+          GasComponent::Ar, GasComponent::N2, GasComponent::O2}) {
+        speciesAtKelvin(species, into, t);
+    }
 }
 
 NasaProperties nasaSpeciesProperties(GasComponent species, const NasaTemperature& T) {

@@ -1,3 +1,5 @@
+#include <bit>
+#include <cstdint>
 #include <limits>
 
 #include "FlueGasTestSupport.h"
@@ -240,6 +242,46 @@ TEST_F(NasaGlenn, OtherUnitsConvertSpeciesBySpecies) {
 TEST_F(NasaGlenn, RefusedCompositionGivesNoEnthalpy) {
     EXPECT_FALSE(tryFlueGasEnthbyNASATP(kelvin_, 500, true, 80, 21, 0, -1, 0, 0, 0).has_value());
     EXPECT_EQ(FlueGasEnthbyNASATP(kelvin_, 500, true, 0, 0, 0, 0, 0, 0, 0), 0.0f);
+}
+
+}  // namespace
+
+namespace {
+
+// A mixture's seven species at one temperature leave SpeciesProperties bit for bit as the seven
+// species routines do, each converting the temperature itself, in British and metric units.
+TEST(NasaMixtureSpecies, MatchesTheSpeciesRoutinesOneByOne) {
+    using Routine = void (*)(const Unit&, float);
+    const std::array<Routine, 7> routines{NASA_CO2, NASA_CO, NASA_SO2, NASA_H2O,
+                                          NASA_Ar,  NASA_N2, NASA_O2};
+    struct Case {
+        int uTP, uENTH, uENTRO;
+        float T;
+    };
+    const Case cases[] = {{ktounit_degC, ktounit_kcalperkg, ktounit_kcalperkgK, 300.0f},
+                          {ktounit_degF, ktounit_Btuperlb, ktounit_BtuperlbR, 77.0f},
+                          {ktounit_degK, ktounit_kJperkg, ktounit_kJperkgK, 999.99f},
+                          {ktounit_degR, ktounit_kcalperkg, ktounit_kJperkgK, 2700.3f},
+                          {ktounit_degC, ktounit_kJperkg, ktounit_kcalperkgK, 5726.8f}};
+    for (const Case& c : cases) {
+        Unit unit;
+        unit.setuTP(c.uTP);
+        unit.setuENTH(c.uENTH);
+        unit.setuENTRO(c.uENTRO);
+        for (Routine r : routines) r(unit, c.T);
+        const auto oneByOne = SpeciesProperties;
+        SpeciesProperties = {};
+        nasaMixtureSpecies(unit, unit.CvtTP(c.uTP, ktounit_degK, c.T));
+        for (std::size_t i = 0; i < oneByOne.size(); ++i) {
+            SCOPED_TRACE(::testing::Message() << "T " << c.T << " species " << i);
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(SpeciesProperties[i].cp),
+                      std::bit_cast<std::uint32_t>(oneByOne[i].cp));
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(SpeciesProperties[i].h),
+                      std::bit_cast<std::uint32_t>(oneByOne[i].h));
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(SpeciesProperties[i].s),
+                      std::bit_cast<std::uint32_t>(oneByOne[i].s));
+        }
+    }
 }
 
 }  // namespace
