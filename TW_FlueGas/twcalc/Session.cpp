@@ -70,7 +70,8 @@ Json Session::messagesJson() const {
 
 void Session::emit(Json object, const std::string& plain, bool withMessages) {
     if (json) {
-        if ((withMessages || !recorder.messages().empty()) && object.is_object()) {
+        const bool addsMessages = withMessages || !recorder.messages().empty();
+        if (addsMessages && object.is_object() && !object.contains("messages")) {
             // Growing the object in place would copy every value, its keys being const: the
             // messages go into room kept for them, or the fields move into a larger object.
             Json::object_t& fields = object.get_ref<Json::object_t&>();
@@ -84,8 +85,8 @@ void Session::emit(Json object, const std::string& plain, bool withMessages) {
             for (auto& field : fields) grown.emplace_back(field.first, std::move(field.second));
             grown.emplace_back("messages", messagesJson());
             object = Json(std::move(grown));
-        } else if (withMessages || !recorder.messages().empty()) {
-            object["messages"] = messagesJson();
+        } else if (addsMessages) {
+            object["messages"] = messagesJson();  // in place of one the object has
         }
         result = std::move(object);
     } else if (!plain.empty()) {

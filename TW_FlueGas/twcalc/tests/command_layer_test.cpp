@@ -230,4 +230,19 @@ TEST(PreparedCommands, GiveWhatTheCommandLineGivesCallAfterCall) {
     EXPECT_FALSE(twcalc::PreparedCommand({"steam", "visco"}).run({}));
 }
 
+// The messages the library showed go into the object once: beside its fields, or in place of
+// messages of its own.
+TEST(Session, TheMessagesGoIntoTheObjectOnce) {
+    twcalc::Session session;
+    session.json = true;
+    session.recorder.show("shown", "caption", tw::MessageIcon::Information, tw::MessageButtons::OK);
+    session.emit(twcalc::numberFields({{"a", 1.0}}), "");
+    EXPECT_EQ(
+        twcalc::writeJson(*session.result),
+        R"({"a": 1, "messages": [{"caption": "caption", "text": "shown", "icon": "information"}]})");
+    session.emit({{"a", 1.0}, {"messages", "its own"}}, "");
+    EXPECT_EQ(session.result->size(), 2U);
+    EXPECT_TRUE((*session.result)["messages"].is_array());
+}
+
 }  // namespace
