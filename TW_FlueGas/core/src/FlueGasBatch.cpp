@@ -125,18 +125,13 @@ CalculatorTable tableForSettings(const FlueGasCase& c) {
     return table;
 }
 
-// Types the case's texts into rows 1 to 7, 9 and 10, the last step of tableForCase.
+// The rows of the case's cells (rows 1 to 7, 9 and 10), in kCellOptionNames order.
+constexpr std::array<int, kCellOptionNames.size()> kRowOfCell{
+    rowN2, rowAr, rowO2, rowCO2, rowCO, rowSO2, rowH2O, rowGasTemperature, rowReferenceTemperature};
+
+// Types the case's texts into their rows, the last step of tableForCase.
 void typeCells(CalculatorTable& table, const FlueGasCase& c) {
-    constexpr std::array<int, 9> rows{rowN2,
-                                      rowAr,
-                                      rowO2,
-                                      rowCO2,
-                                      rowCO,
-                                      rowSO2,
-                                      rowH2O,
-                                      rowGasTemperature,
-                                      rowReferenceTemperature};
-    for (std::size_t i = 0; i < rows.size(); ++i) table.setValue(rows[i], c.cells[i]);
+    for (std::size_t i = 0; i < kRowOfCell.size(); ++i) table.setValue(kRowOfCell[i], c.cells[i]);
 }
 
 bool sameSettings(const FlueGasCase& a, const FlueGasCase& b) {
@@ -361,17 +356,8 @@ namespace {
 constexpr std::array<int, kTableRows> kCellOfRow = [] {
     std::array<int, kTableRows> cells{};
     cells.fill(-1);
-    constexpr std::array<int, 9> rows{rowN2,
-                                      rowAr,
-                                      rowO2,
-                                      rowCO2,
-                                      rowCO,
-                                      rowSO2,
-                                      rowH2O,
-                                      rowGasTemperature,
-                                      rowReferenceTemperature};
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        cells[static_cast<std::size_t>(rows[i])] = static_cast<int>(i);
+    for (std::size_t i = 0; i < kRowOfCell.size(); ++i) {
+        cells[static_cast<std::size_t>(kRowOfCell[i])] = static_cast<int>(i);
     }
     return cells;
 }();
