@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <clocale>
 #include <cmath>
 #include <random>
 #include <string>
+#include <vector>
 
 using namespace tw;
 
@@ -173,6 +175,41 @@ TEST(LeadingNumberRule, TakesTheLongestLeadingNumber) {
     EXPECT_TRUE(std::isinf(leadingNumber("1e999")));
     EXPECT_LT(leadingNumber("-1e999"), 0);
     EXPECT_TRUE(std::isinf(leadingNumber("123456789e400")));
+}
+
+// Short numbers take a quicker road than from_chars; it must land on the same double, the
+// halfway and many-digit cases included.
+TEST(LeadingNumberRule, ReadsEveryNumberAsFromCharsDoes) {
+    std::mt19937_64 random(7);
+    std::vector<std::string> texts{"0.1",
+                                   "0.3",
+                                   "-0",
+                                   "9007199254740993",
+                                   "1e22",
+                                   "1e23",
+                                   "123456789012345e-22",
+                                   "1e-22",
+                                   "5e-324",
+                                   "0.000000000000000000001",
+                                   "1.7976931348623157e308"};
+    for (int i = 0; i < 200000; ++i) {
+        std::string text = std::to_string(random() % 1000000000000000000ULL);
+        text.resize(1 + random() % text.size());
+        const std::size_t point = random() % (text.size() + 2);
+        if (point < text.size()) text.insert(point, ".");
+        if (random() % 4 == 0) text += "e" + std::to_string(static_cast<int>(random() % 61) - 30);
+        if (random() % 3 == 0) text.insert(0, "-");
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        double expected = 0;
+        const std::size_t start = text[0] == '-' ? 1 : 0;
+        std::from_chars(text.data() + start, text.data() + text.size(), expected);
+        if (start == 1) expected = -expected;
+        const double got = leadingNumber(text);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(got), std::bit_cast<std::uint64_t>(expected))
+            << text;
+    }
 }
 
 TEST(NumberTexts, IgnoreTheLocale) {
