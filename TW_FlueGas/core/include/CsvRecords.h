@@ -37,9 +37,11 @@ struct CsvRecord {
     bool blank() const { return !refusal && fields.size() == 1 && fields[0].empty(); }
 };
 
-// Reads records from a stream, counting lines and the rows it refused. Bytes it read ahead to
-// find the end of an unterminated quote are kept and read again, so any stream will do (a pipe
-// included).
+// Reads records from a stream, counting lines and the rows it refused. It takes from the stream
+// what the stream has buffered (and waits for no more than one character when it has nothing),
+// so a pipe is read as its lines arrive; bytes read ahead to find the end of an unterminated
+// quote are kept and read again, so any stream will do. What the reader took is its own: read
+// the stream through one reader only.
 class CsvRecordReader {
   public:
     explicit CsvRecordReader(std::istream& in) : in_(in) {}
@@ -53,12 +55,14 @@ class CsvRecordReader {
     std::istream& stream() { return in_; }
 
   private:
+    bool fill();
     int get();
     int peek();
 
+    static constexpr std::size_t kFillBytes = std::size_t{64} * 1024;
     std::istream& in_;
-    std::string replay_;  // read ahead, to be read again before the stream
-    std::size_t replayAt_ = 0;
+    std::string buffer_;  // taken from the stream or read ahead, read before the stream
+    std::size_t at_ = 0;
     std::size_t line_ = 1;
     std::size_t refused_ = 0;
 };

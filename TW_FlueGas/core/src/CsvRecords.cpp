@@ -11,44 +11,62 @@ constexpr int kEnd = std::char_traits<char>::eof();
 
 }  // namespace
 
-int CsvRecordReader::get() {
-    if (replayAt_ < replay_.size()) {
-        return static_cast<unsigned char>(replay_[replayAt_++]);
-    }
-    if (!replay_.empty()) {
-        replay_.clear();
-        replayAt_ = 0;
-    }
+bool CsvRecordReader::fill() {
+    // Takes what the stream holds in its buffer already, or, when it holds nothing, waits for
+    // one character as a plain read would: a pipe is answered as soon as its line arrives.
+    buffer_.clear();
+    at_ = 0;
     try {
-        const int c = in_.rdbuf()->sbumpc();
-        if (c == kEnd) in_.setstate(std::ios::eofbit);
-        return c;
+        std::streambuf& source = *in_.rdbuf();
+        if (const std::streamsize held = source.in_avail(); held > 0) {
+            buffer_.resize(static_cast<std::size_t>(std::min<std::streamsize>(held, kFillBytes)));
+            buffer_.resize(static_cast<std::size_t>(
+                source.sgetn(buffer_.data(), static_cast<std::streamsize>(buffer_.size()))));
+            if (!buffer_.empty()) return true;
+        }
+        const int c = source.sbumpc();
+        if (c == kEnd) {
+            in_.setstate(std::ios::eofbit);
+            return false;
+        }
+        buffer_ += static_cast<char>(c);
+        return true;
     } catch (...) {
         in_.setstate(std::ios::badbit);  // the file could not be read on
-        return kEnd;
+        return false;
     }
+}
+
+int CsvRecordReader::get() {
+    if (at_ == buffer_.size() && (!in_.good() || !fill())) return kEnd;
+    return static_cast<unsigned char>(buffer_[at_++]);
 }
 
 int CsvRecordReader::peek() {
-    if (replayAt_ < replay_.size()) return static_cast<unsigned char>(replay_[replayAt_]);
-    if (!in_.good()) return kEnd;
-    try {
-        return in_.rdbuf()->sgetc();
-    } catch (...) {
-        in_.setstate(std::ios::badbit);
-        return kEnd;
-    }
+    if (at_ == buffer_.size() && (!in_.good() || !fill())) return kEnd;
+    return static_cast<unsigned char>(buffer_[at_]);
 }
 
 bool CsvRecordReader::next(CsvRecord& record) {
-    record.fields.clear();
     record.refusal.reset();
     if (peek() == kEnd) {
+        record.fields.clear();
         if (!in_.bad()) in_.setstate(std::ios::eofbit);
         return false;
     }
     record.line = line_;
-    std::string field;
+    // The record's fields are written over those of the record before, keeping their storage.
+    std::size_t count = 0;
+    const auto nextField = [&]() -> std::string& {
+        if (count == record.fields.size()) {
+            if (record.fields.capacity() == 0) record.fields.reserve(16);
+            record.fields.emplace_back();
+        }
+        std::string& f = record.fields[count++];
+        f.clear();
+        return f;
+    };
+    std::string* field = &nextField();
     bool fieldStart = true;
     bool quoted = false;
     std::size_t bytes = 0;
@@ -74,9 +92,9 @@ bool CsvRecordReader::next(CsvRecord& record) {
     };
     const auto unterminated = [&] {
         if (quoteLineEnded) {
-            afterQuoteLine.append(replay_, replayAt_);
-            replay_ = std::move(afterQuoteLine);
-            replayAt_ = 0;
+            afterQuoteLine.append(buffer_, at_);
+            buffer_ = std::move(afterQuoteLine);
+            at_ = 0;
             line_ = quoteLine + 1;
         } else {
             skipLine();  // the quote's own line has not ended yet
@@ -101,12 +119,12 @@ bool CsvRecordReader::next(CsvRecord& record) {
             }
             if (c == '\n') ++line_;
             if (c != '"') {
-                field += c;
+                *field += c;
             } else if (peek() == '"') {
                 get();
                 ++bytes;
                 if (quoteLineEnded) afterQuoteLine += '"';
-                field += '"';
+                *field += '"';
             } else {
                 quoted = false;
             }
@@ -131,17 +149,28 @@ bool CsvRecordReader::next(CsvRecord& record) {
         }
         fieldStart = false;
         if (c == ',') {
-            record.fields.push_back(std::move(field));
-            field.clear();
+            field = &nextField();
             fieldStart = true;
         } else if (c == '\n') {
             ++line_;
             break;
         } else if (c != '\r') {
-            field += c;
+            *field += c;
+            // The ordinary characters after it, up to the next separator, line end or carriage
+            // return, in one piece, never past the record's limit.
+            const std::size_t room = kMaxCsvRecordBytes - bytes;
+            const std::size_t stop = std::min(buffer_.size(), at_ + room);
+            std::size_t run = at_;
+            while (run < stop && buffer_[run] != ',' && buffer_[run] != '\n' &&
+                   buffer_[run] != '\r') {
+                ++run;
+            }
+            field->append(buffer_, at_, run - at_);
+            bytes += run - at_;
+            at_ = run;
         }
     }
-    record.fields.push_back(std::move(field));
+    record.fields.resize(count);
     return true;
 }
 

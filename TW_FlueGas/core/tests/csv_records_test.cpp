@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -125,6 +127,50 @@ TEST(CsvRecords, TheHeaderIsTrimmedAndRefusesADuplicatedColumn) {
         } else {
             EXPECT_EQ(fg::readCsvHeader(reader), c.names);
         }
+    }
+}
+
+// A stream that has at most a few bytes at a time, as a pipe has: records that straddle what
+// it holds come out the same.
+class TrickleBuffer : public std::streambuf {
+  public:
+    TrickleBuffer(std::string text, std::size_t piece) : text_(std::move(text)), piece_(piece) {}
+
+  protected:
+    int_type underflow() override {
+        if (at_ >= text_.size()) return traits_type::eof();
+        const std::size_t n = std::min(piece_, text_.size() - at_);
+        char* begin = text_.data() + at_;
+        setg(begin, begin, begin + n);
+        at_ += n;
+        return traits_type::to_int_type(*begin);
+    }
+
+  private:
+    std::string text_;
+    std::size_t piece_;
+    std::size_t at_ = 0;
+};
+
+TEST(CsvRecords, AStreamThatHoldsAFewBytesAtATimeGivesTheSameRecords) {
+    const std::string input = "a,b,c\r\n1,\"x,\ny\"\"z\",3\n\n\"open,4\n5,6,7\nlast,\"\",end";
+    const std::vector<Expected> whole = readAll(input);
+    for (std::size_t piece : {1, 2, 3, 5, 8}) {
+        TrickleBuffer buffer(input, piece);
+        std::istream in(&buffer);
+        fg::CsvRecordReader reader(in);
+        fg::CsvRecord record;
+        std::size_t n = 0;
+        while (reader.next(record)) {
+            ASSERT_LT(n, whole.size()) << piece;
+            EXPECT_EQ(record.line, whole[n].line) << piece;
+            EXPECT_EQ(record.refusal ? std::vector<std::string>{"refused: " + *record.refusal}
+                                     : record.fields,
+                      whole[n].fields)
+                << piece << " record " << n;
+            ++n;
+        }
+        EXPECT_EQ(n, whole.size()) << piece;
     }
 }
 
