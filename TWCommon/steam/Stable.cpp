@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cmath>
 #include <optional>
+#include <type_traits>
 
 #include "SteamTableFiles.h"
 #include "tw/Format.h"
@@ -768,8 +769,14 @@ float Lookups<Source>::SaturationTemperature(std::int32_t AKSAT, float ARGSAT) {
     satLookup(AKSAT, value);
     const Stable::Saturation found = w;
     const std::int16_t error = st_.error_;
-    satLookup(1, w.PSAT);  // the liquid viscosity step
-    satLookup(1, w.PSAT);  // the vapour one, at the pressure the liquid step left
+    // A lookup in memory by a pressure that came back as the saturation pressure found would
+    // only repeat itself: the same tables, the same pressure, the same values and no message.
+    const bool repeats =
+        std::is_same_v<Source, MemorySource> && AKSAT == 1 && error == 0 && w.PSAT == value;
+    if (!repeats) {
+        satLookup(1, w.PSAT);  // the liquid viscosity step
+        satLookup(1, w.PSAT);  // the vapour one, at the pressure the liquid step left
+    }
     if (error != 0) {
         satLookup(AKSAT, value);
     } else {
@@ -823,6 +830,11 @@ Stable::Stable(const std::filesystem::path& dataDirectory)
     : Stable(steam::DataDirectory::at(dataDirectory)) {}
 
 Stable::Stable(std::shared_ptr<steam::DataDirectory> data) : data_(std::move(data)) {
+    checkFiles();
+}
+
+void Stable::checkFiles() {
+    missingFiles_.clear();
     const steam::TableSet& tables = currentTables(kAllFiles, 0);
     for (steam::TableFile f : {steam::kGridFile, steam::kPressureFile, steam::kSaturationFile}) {
         if (tables.file(f).state == steam::FileState::Missing) {
@@ -830,6 +842,20 @@ Stable::Stable(std::shared_ptr<steam::DataDirectory> data) : data_(std::move(dat
         }
     }
     if (!missingFiles_.empty()) showMissingFiles();
+}
+
+void Stable::renew() {
+    units_ = Unit();
+#define TW_STABLE_UNIT_LABEL_RESET(Key) s##Key##_.clear();
+    TW_FOR_EACH_STABLE_UNIT(TW_STABLE_UNIT_LABEL_RESET)
+#undef TW_STABLE_UNIT_LABEL_RESET
+    language_ = 0;
+    ENTH_ = PR_ = SVOL_ = TP_ = Quality_ = ENTRO_ = Visco_ = ViscoX_ = 0;
+    sat_ = {};
+    work_ = {};
+    workSat_ = {};
+    error_ = 0;
+    checkFiles();
 }
 
 const std::filesystem::path& Stable::dataDirectory() const noexcept {

@@ -125,6 +125,12 @@ class Stable {
 
     const std::filesystem::path& dataDirectory() const noexcept;
 
+    // Makes this object what a new one on the same data directory would be: results zero,
+    // units and language at their defaults, the files checked again with the missing-files
+    // message shown as a new object shows it. Cheaper than making one (it keeps its hold on the
+    // tables), for a caller that looks up once per calculation.
+    void renew();
+
   private:
     template <class Source>
     friend class steam::Lookups;
@@ -143,6 +149,7 @@ class Stable {
     // `read` those it looks up (bits 1 << file).
     const steam::TableSet& currentTables(unsigned checked, unsigned read);
     void showMissingFiles() const;
+    void checkFiles();  // notes and shows the files missing now
 
     std::shared_ptr<steam::DataDirectory> data_;
     std::shared_ptr<const steam::TableSet> tables_;

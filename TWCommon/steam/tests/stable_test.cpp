@@ -222,6 +222,28 @@ TEST_F(DataDirectory, MissingFileIsReportedAtCreationAndAtEachLookup) {
     EXPECT_EQ(st.ENTH(), 9999999.0f);
 }
 
+TEST_F(DataDirectory, ARenewedObjectIsWhatANewOneWouldBe) {
+    Stable used(dir);
+    used.setTW_Language(tw::TW_English);
+    used.setuPR(1);
+    used.setuTP(1);
+    used.SSTABLE(1, 10.0f);
+    std::filesystem::remove(dir / "TWStbP.twd");
+    sink.clear();
+    used.renew();
+    Stable fresh(dir);
+    ASSERT_EQ(sink.messages().size(), 2u);  // the missing file, once each
+    EXPECT_EQ(sink.messages()[0].text, sink.messages()[1].text);
+    EXPECT_EQ(used.TW_Language(), fresh.TW_Language());
+    EXPECT_EQ(used.uPR(), fresh.uPR());
+    EXPECT_EQ(used.sTP(), fresh.sTP());
+    EXPECT_EQ(used.TSAT(), fresh.TSAT());
+    EXPECT_EQ(used.ENTHG(), fresh.ENTHG());
+    EXPECT_EQ(used.StableError(), fresh.StableError());
+    used.SSTABLE(1, 10.0f);
+    EXPECT_EQ(used.StableError(), 8);
+}
+
 TEST_F(DataDirectory, ShortFileIsNeverTakenAsData) {
     std::filesystem::resize_file(dir / "TWSStb.twd", 32 * 100);
     std::filesystem::resize_file(dir / "TWStb.twd", 16 * 1000 + 7);

@@ -1,5 +1,5 @@
 // Water dew point of the flue gas: the saturation temperature of water at the partial pressure
-// of its water vapour, from a steam table object made for this one lookup.
+// of its water vapour, from a steam table object as new for this one lookup.
 
 #include <optional>
 #include <string>
@@ -41,8 +41,20 @@ struct DewPoint {
     bool answered;
 };
 
+// A steam table object as a new one, for one lookup: the thread's own, renewed, which costs
+// less than making one every time.
+Stable& newSteamTable() {
+    thread_local std::optional<Stable> steam;
+    if (steam) {
+        steam->renew();
+    } else {
+        steam.emplace();
+    }
+    return *steam;
+}
+
 DewPoint dewPoint(const Unit& unit, float H2O, float P) {
-    Stable steam;
+    Stable& steam = newSteamTable();
     steam.setTW_Language(TW_Language);
     // The partial pressure is a fraction of the absolute pressure: it is formed and looked up
     // in kg/cm2 a, so that a gauge pressure unit gives the right result too.
