@@ -142,21 +142,21 @@ void calculateInto(const FlueGasInput& input, const Unit& unit, FlueGasResults& 
     const float h1 = enthalpyAt(input, unit, input.gasTemperature);
     const float h0 = enthalpyAt(input, unit, input.referenceTemperature);
     results.gasEnthalpy = checkedFloat(static_cast<double>(h1) - static_cast<double>(h0));
-    results.moleWeight = FlueGasComposition.MoleWeight;
+    const FlueGasCompositionRecord& gas = FlueGasComposition;
+    results.moleWeight = gas.MoleWeight;
 
     // Step 8: a composition that does not add up to 100 is shown scaled to 100 percent.
     if (total != 100.0f) {
-        const auto& normalised = input.basis == CompositionBasis::Volume
-                                     ? FlueGasComposition.VolPercent
-                                     : FlueGasComposition.WtPercent;
+        const auto& normalised =
+            input.basis == CompositionBasis::Volume ? gas.VolPercent : gas.WtPercent;
         results.normalisedComposition = normalised;
         results.normalisedTotal = sumOf(normalised);
     }
 
     // Step 9: SO3 conversion and the sulfuric acid dew points, from the volume percents.
-    const float o2 = FlueGasComposition.vol(GasComponent::O2);
-    const float so2 = FlueGasComposition.vol(GasComponent::SO2);
-    const float h2o = FlueGasComposition.vol(GasComponent::H2O);
+    const float o2 = gas.vol(GasComponent::O2);
+    const float so2 = gas.vol(GasComponent::SO2);
+    const float h2o = gas.vol(GasComponent::H2O);
     if (o2 != 0 && so2 != 0 && h2o != 0) {
         if (input.so3Mode == So3Mode::Automatic) {
             results.so3ConversionRate = trySO3ConversionRate(so2, o2);

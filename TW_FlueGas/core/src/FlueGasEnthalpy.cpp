@@ -90,9 +90,9 @@ std::optional<float> tryFlueGasEnthbyNASATP(const Unit& unit, float T, bool isVo
     if (!tryFlueGasMoleWeight(isVolumeBasis, N2, O2, CO2, CO, SO2, H2O, Ar)) return std::nullopt;
     // tK is the kelvin temperature each species routine would convert T to.
     nasaMixtureSpecies(unit, tK);
-    const auto term = [](G c) {
-        return static_cast<double>(FlueGasComposition.wt(c)) * SpeciesProperties[index(c)].h;
-    };
+    const FlueGasCompositionRecord& gas = FlueGasComposition;
+    const auto& species = SpeciesProperties;
+    const auto term = [&](G c) { return static_cast<double>(gas.wt(c)) * species[index(c)].h; };
     const double H = (term(G::SO2) + term(G::CO2) + term(G::O2) + term(G::N2) + term(G::Ar) +
                       term(G::H2O) + term(G::CO)) /
                      100.0;

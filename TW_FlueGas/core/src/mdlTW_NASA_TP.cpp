@@ -18,15 +18,20 @@ constexpr int kKelvin = ktounit_degK;
 constexpr int kKJperKg = ktounit_kJperkg;
 constexpr int kKJperKgK = ktounit_kJperkgK;
 
-void refuse(std::string_view name, std::string_view limitText, float limit) {
+constexpr NasaProperties kRefusedResult{kRefused, kRefused, kRefused};
+
+NasaProperties refuse(std::string_view name, std::string_view limitText, float limit) {
     showMessage("The temperature for " + std::string(name) + " calculation should be " +
                     std::string(limitText) + generalNumber(limit) + " oK.",
                 "Function NASA_TP");
-    NasaResult = {kRefused, kRefused, kRefused};
+    return kRefusedResult;
 }
 
-void evaluate(std::string_view name, const NasaTemperature& T, double M,
-              std::span<const float> breakpoints, std::span<const NasaInterval> intervals);
+// What NASA_TP leaves in NasaResult. The callers store it: a thread-local variable of a shared
+// library costs a call each time it is named, so a loop names it once.
+NasaProperties evaluate(std::string_view name, const NasaTemperature& T, double M,
+                        std::span<const float> breakpoints,
+                        std::span<const NasaInterval> intervals);
 
 // The conversions of a species' properties from the NASA Glenn units into the Unit's.
 struct PropertyUnits {
@@ -37,23 +42,23 @@ struct PropertyUnits {
     units::Conversion enthalpy;
 };
 
-// One species at tK kelvin, the Unit's temperature already converted, with ln T and 1/T of that
-// temperature: NASA_TP, then cp, h and s into the Unit's units.
-void speciesAtKelvin(GasComponent species, const PropertyUnits& into, const NasaTemperature& tK) {
-    const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
-    evaluate(table.name, tK, table.M, table.breakpoints, table.intervals);
-    const NasaProperties& result = NasaResult;
-    SpeciesPropertyValues& out = SpeciesProperties[index(species)];
+// NASA_TP's cp, h and s in the Unit's units.
+SpeciesPropertyValues inUnits(const NasaProperties& result, const PropertyUnits& into) {
+    SpeciesPropertyValues out;
     out.cp = into.entropy(detail::single(result.cp));
     out.h = into.enthalpy(detail::single(result.h));
     out.s = into.entropy(detail::single(result.s));
+    return out;
 }
 
 // The species routine shared by all seven: T in the Unit's temperature unit.
 void speciesProperties(GasComponent species, const Unit& unit, float T) {
     // A temperature that is not a number goes on as it is and is refused by NASA_TP.
     const double tK = std::isfinite(T) ? unit.CvtTP(unit.uTP(), kKelvin, T) : T;
-    speciesAtKelvin(species, PropertyUnits(unit), NasaTemperature(tK));
+    const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
+    NasaProperties& result = NasaResult;
+    result = evaluate(table.name, NasaTemperature(tK), table.M, table.breakpoints, table.intervals);
+    SpeciesProperties[index(species)] = inUnits(result, PropertyUnits(unit));
 }
 
 inline NasaProperties polynomials(const NasaInterval& c, const NasaTemperature& t, double M) {
@@ -83,11 +88,11 @@ NasaProperties nasaPolynomials(const NasaInterval& c, double T, double M) {
 namespace {
 
 // NASA_TP at a temperature whose ln T and 1/T are worked out already.
-void evaluate(std::string_view name, const NasaTemperature& T, double M,
-              std::span<const float> breakpoints, std::span<const NasaInterval> intervals) {
+NasaProperties evaluate(std::string_view name, const NasaTemperature& T, double M,
+                        std::span<const float> breakpoints,
+                        std::span<const NasaInterval> intervals) {
     if (breakpoints.size() < 2 || intervals.size() + 1 != breakpoints.size()) {
-        NasaResult = {kRefused, kRefused, kRefused};
-        return;
+        return kRefusedResult;
     }
     const float t = detail::single(T.T);
     // Written so that a temperature that is not a number is refused as well.
@@ -97,23 +102,27 @@ void evaluate(std::string_view name, const NasaTemperature& T, double M,
     for (std::size_t i = 1; i + 1 < breakpoints.size(); ++i) {
         if (t > breakpoints[i]) ++interval;
     }
-    NasaResult = polynomials(intervals[interval], T, M);
+    return polynomials(intervals[interval], T, M);
 }
 
 }  // namespace
 
 void NASA_TP(std::string_view name, double T, double M, std::span<const float> breakpoints,
              std::span<const NasaInterval> intervals) {
-    evaluate(name, NasaTemperature(T), M, breakpoints, intervals);
+    NasaResult = evaluate(name, NasaTemperature(T), M, breakpoints, intervals);
 }
 
 void nasaMixtureSpecies(const Unit& unit, float tK) {
     const NasaTemperature t(tK);
     const PropertyUnits into(unit);
+    NasaProperties& result = NasaResult;
+    auto& values = SpeciesProperties;
     for (GasComponent species :
          {GasComponent::CO2, GasComponent::CO, GasComponent::SO2, GasComponent::H2O,
           GasComponent::Ar, GasComponent::N2, GasComponent::O2}) {
-        speciesAtKelvin(species, into, t);
+        const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
+        result = evaluate(table.name, t, table.M, table.breakpoints, table.intervals);
+        values[index(species)] = inUnits(result, into);
     }
 }
 
