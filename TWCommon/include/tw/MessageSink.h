@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tw/Language.h"
@@ -69,6 +70,8 @@ class RecordingMessageSink final : public MessageSink {
     void beep() override { ++beeps_; }
 
     const std::vector<RecordedMessage>& messages() const noexcept { return messages_; }
+    // The messages recorded, handed over: the sink holds none afterwards.
+    std::vector<RecordedMessage> takeMessages() noexcept { return std::exchange(messages_, {}); }
     int beeps() const noexcept { return beeps_; }
     void setAnswer(MessageAnswer answer) noexcept { answer_ = answer; }
     void clear() noexcept {

@@ -120,7 +120,10 @@ struct CellStyle {
 
 // The characters the in-place editor accepts as typed: digits, Backspace (8), "-", ".", "E" and
 // "e". Enter (13) commits the editor; every other character is discarded with a beep.
-bool isAcceptedEditorKey(int character);
+constexpr bool isAcceptedEditorKey(int character) {
+    return (character >= '0' && character <= '9') || character == 8 || character == '-' ||
+           character == '.' || character == 'E' || character == 'e';
+}
 
 // A cell number read by the leading-number rule, rounded to single precision. An infinity means
 // the text holds a number beyond the single-precision range.

@@ -92,11 +92,6 @@ const char* formulaNote(int formula, std::int32_t language) {
     return language == TW_Korean ? note.korean : note.english;
 }
 
-bool isAcceptedEditorKey(int character) {
-    return (character >= '0' && character <= '9') || character == 8 || character == '-' ||
-           character == '.' || character == 'E' || character == 'e';
-}
-
 float cellNumber(std::string_view text) {
     const double value = leadingNumber(text);
     // A finite double beyond the float range becomes an infinity of its sign, which the

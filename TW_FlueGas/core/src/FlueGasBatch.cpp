@@ -65,46 +65,77 @@ void writeRecord(std::ostream& out, const std::vector<std::string>& fields) {
     out.write(line.data(), static_cast<std::streamsize>(line.size()));
 }
 
-// Sets one named option of a case from its text (see parseFlueGasCase).
-void applyOption(FlueGasCase& c, std::string_view name, const std::string& text) {
+// The options of a case: the cells in kCellOptionNames order, then the settings.
+enum class Option { Basis = kCellOptionNames.size(), Formula, So3, UTP, UENTH, UPR };
+
+// The option a column name sets; CaseError for a name that is none.
+int optionOf(std::string_view name) {
     const auto cell = std::find(kCellOptionNames.begin(), kCellOptionNames.end(), name);
-    if (cell != kCellOptionNames.end()) {
-        checkTypable(name, text);
-        c.cells[static_cast<std::size_t>(cell - kCellOptionNames.begin())] = text;
-    } else if (name == "basis") {
-        if (text == "vol" || text.empty()) {
-            c.basis = CompositionBasis::Volume;
-        } else if (text == "wt") {
-            c.basis = CompositionBasis::Weight;
-        } else {
-            throw CaseError("basis '" + text + "': give vol or wt");
-        }
-    } else if (name == "formula") {
-        if (text.size() > 1 || (!text.empty() && (text[0] < '0' || text[0] > '2'))) {
-            throw CaseError("formula '" + text +
-                            "': give 0 (NASA Glenn), 1 (ASME PTC 4.4) or 2 (B&W)");
-        }
-        c.formula = text.empty() ? NasaGlenn : text[0] - '0';
-    } else if (name == "so3") {
-        if (text == "auto" || text.empty()) {
-            c.so3Mode = So3Mode::Automatic;
-        } else {
-            // "user" selects user-input mode with an empty rate.
-            c.so3Mode = So3Mode::UserInput;
-            c.so3Rate = text == "user" ? "" : text;
-            checkTypable("so3", c.so3Rate);
-        }
-    } else if (name == "utp") {
-        if (!text.empty()) c.uTP = parseUnitIndex(name, QuantityId::TP, text);
-    } else if (name == "uenth") {
-        if (!text.empty()) c.uENTH = parseUnitIndex(name, QuantityId::ENTH, text);
-    } else if (name == "upr") {
-        if (!text.empty()) c.uPR = parseUnitIndex(name, QuantityId::PR, text);
-    } else {
-        throw CaseError("unknown option '" + std::string(name) +
-                        "'; options are n2, ar, o2, co2, co, so2, h2o, t, tref, basis, "
-                        "formula, so3, utp, uenth, upr");
+    if (cell != kCellOptionNames.end()) return static_cast<int>(cell - kCellOptionNames.begin());
+    constexpr std::array<std::pair<std::string_view, Option>, 6> kSettings{{
+        {"basis", Option::Basis},
+        {"formula", Option::Formula},
+        {"so3", Option::So3},
+        {"utp", Option::UTP},
+        {"uenth", Option::UENTH},
+        {"upr", Option::UPR},
+    }};
+    for (const auto& [settingName, option] : kSettings) {
+        if (name == settingName) return static_cast<int>(option);
     }
+    throw CaseError("unknown option '" + std::string(name) +
+                    "'; options are n2, ar, o2, co2, co, so2, h2o, t, tref, basis, "
+                    "formula, so3, utp, uenth, upr");
+}
+
+// Sets option `option` (named `name`) of a case from its text (see parseFlueGasCase).
+void applyOption(FlueGasCase& c, int option, std::string_view name, const std::string& text) {
+    if (option < static_cast<int>(kCellOptionNames.size())) {
+        checkTypable(name, text);
+        c.cells[static_cast<std::size_t>(option)] = text;
+        return;
+    }
+    switch (static_cast<Option>(option)) {
+        case Option::Basis:
+            if (text == "vol" || text.empty()) {
+                c.basis = CompositionBasis::Volume;
+            } else if (text == "wt") {
+                c.basis = CompositionBasis::Weight;
+            } else {
+                throw CaseError("basis '" + text + "': give vol or wt");
+            }
+            break;
+        case Option::Formula:
+            if (text.size() > 1 || (!text.empty() && (text[0] < '0' || text[0] > '2'))) {
+                throw CaseError("formula '" + text +
+                                "': give 0 (NASA Glenn), 1 (ASME PTC 4.4) or 2 (B&W)");
+            }
+            c.formula = text.empty() ? NasaGlenn : text[0] - '0';
+            break;
+        case Option::So3:
+            if (text == "auto" || text.empty()) {
+                c.so3Mode = So3Mode::Automatic;
+            } else {
+                // "user" selects user-input mode with an empty rate.
+                c.so3Mode = So3Mode::UserInput;
+                c.so3Rate = text == "user" ? "" : text;
+                checkTypable("so3", c.so3Rate);
+            }
+            break;
+        case Option::UTP:
+            if (!text.empty()) c.uTP = parseUnitIndex(name, QuantityId::TP, text);
+            break;
+        case Option::UENTH:
+            if (!text.empty()) c.uENTH = parseUnitIndex(name, QuantityId::ENTH, text);
+            break;
+        case Option::UPR:
+            if (!text.empty()) c.uPR = parseUnitIndex(name, QuantityId::PR, text);
+            break;
+    }
+}
+
+void applyOption(FlueGasCase& c, std::string_view name, const std::string& text) {
+    applyOption(c, optionOf(name), name, text);
 }
 
 // The table of a case up to its cells: units, basis, formula and SO3 mode (with the rate of
@@ -143,8 +174,9 @@ bool sameSettings(const FlueGasCase& a, const FlueGasCase& b) {
 // The output row of one input record: its fields as given (cut or padded to the header), the
 // result rows and the messages. A case that fails, and a row the reader refused, report why in
 // the messages field; they count as refused.
-void appendCaseRow(std::string& line, const std::vector<std::string>& header, CsvRecord& record,
-                   BatchCount& count, CaseCalculator& calculator) {
+void appendCaseRow(std::string& line, const std::vector<std::string>& header,
+                   const std::vector<int>& options, CsvRecord& record, BatchCount& count,
+                   CaseCalculator& calculator) {
     std::array<std::string, kResultColumns.size()> results;
     std::string messages;
     std::vector<std::string>& fields = record.fields;
@@ -156,7 +188,9 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header, Cs
                             " fields, the header " + std::to_string(header.size()));
         }
         FlueGasCase c;
-        for (std::size_t i = 0; i < header.size(); ++i) applyOption(c, header[i], fields[i]);
+        for (std::size_t i = 0; i < header.size(); ++i) {
+            applyOption(c, options[i], header[i], fields[i]);
+        }
         CaseCalculator::Results outcome = calculator.results(c);
         results = std::move(outcome.texts);
         messages = joinMessages(outcome.messages);
@@ -216,8 +250,11 @@ bool readBlock(CsvRecordReader& reader, Chunk& chunk) {
 void calculateChunk(const std::vector<std::string>& header, Chunk& chunk) {
     const ScopedSteamTableState oneState;  // the steam table files as they are now
     CaseCalculator calculator;
+    std::vector<int> options;  // the option of each column
+    options.reserve(header.size());
+    for (const std::string& name : header) options.push_back(optionOf(name));
     for (std::size_t r = 0; r < chunk.used; ++r) {
-        appendCaseRow(chunk.text, header, chunk.records[r], chunk.count, calculator);
+        appendCaseRow(chunk.text, header, options, chunk.records[r], chunk.count, calculator);
     }
 }
 
@@ -234,6 +271,7 @@ BatchCount calculateOnThreads(CsvRecordReader& reader, std::ostream& out,
     std::condition_variable workReady, chunkDone;
     std::deque<std::shared_ptr<Chunk>> waiting;    // read, not yet taken by a worker
     std::deque<std::shared_ptr<Chunk>> unwritten;  // every chunk held, in input order
+    std::vector<std::shared_ptr<Chunk>> spare;     // written, kept for their storage
     bool inputEnded = false;
     std::exception_ptr failure;
 
@@ -278,6 +316,7 @@ BatchCount calculateOnThreads(CsvRecordReader& reader, std::ostream& out,
             }
             count += front->count;
             writeChunk(out, *front);
+            spare.push_back(std::move(front));
         }
     };
 
@@ -291,7 +330,14 @@ BatchCount calculateOnThreads(CsvRecordReader& reader, std::ostream& out,
             unwritten.clear();  // nothing more is written
             break;
         }
-        auto chunk = std::make_shared<Chunk>();
+        std::shared_ptr<Chunk> chunk;
+        if (spare.empty()) {
+            chunk = std::make_shared<Chunk>();
+        } else {
+            chunk = std::move(spare.back());
+            spare.pop_back();
+            chunk->done = false;
+        }
         if (!readBlock(reader, *chunk)) break;
         {
             const std::lock_guard lock(mutex);
@@ -334,7 +380,7 @@ CaseOutcome calculateCase(const FlueGasCase& c) {
     const ScopedThreadMessageSink guard(recorder);
     CaseOutcome outcome{tableForCase(c), {}, {}};
     outcome.results = Calculate(outcome.table);
-    outcome.messages = recorder.messages();
+    outcome.messages = recorder.takeMessages();
     return outcome;
 }
 
@@ -346,7 +392,7 @@ CaseOutcome CaseCalculator::calculate(const FlueGasCase& c) {
     CaseOutcome outcome{*settings, {}, {}};
     typeCells(outcome.table, c);
     outcome.results = Calculate(outcome.table);
-    outcome.messages = recorder.messages();
+    outcome.messages = recorder.takeMessages();
     return outcome;
 }
 
@@ -360,6 +406,16 @@ constexpr std::array<int, kTableRows> kCellOfRow = [] {
         cells[static_cast<std::size_t>(kRowOfCell[i])] = static_cast<int>(i);
     }
     return cells;
+}();
+
+// The result columns by row: the index in kResultColumns, or -1.
+constexpr std::array<int, kTableRows> kResultColumnOfRow = [] {
+    std::array<int, kTableRows> columns{};
+    columns.fill(-1);
+    for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
+        columns[static_cast<std::size_t>(kResultColumns[i].first)] = static_cast<int>(i);
+    }
+    return columns;
 }();
 
 }  // namespace
@@ -391,13 +447,11 @@ CaseCalculator::Results CaseCalculator::results(const FlueGasCase& c) {
         out.texts[i] = settings->value(kResultColumns[i].first);
     }
     WriteFlueGasResults(results, [&out](int row, std::string text) {
-        const auto column = std::find_if(kResultColumns.begin(), kResultColumns.end(),
-                                         [row](const auto& c) { return c.first == row; });
-        if (column != kResultColumns.end()) {
-            out.texts[static_cast<std::size_t>(column - kResultColumns.begin())] = std::move(text);
-        }
+        const int column =
+            row >= 0 && row < kTableRows ? kResultColumnOfRow[static_cast<std::size_t>(row)] : -1;
+        if (column >= 0) out.texts[static_cast<std::size_t>(column)] = std::move(text);
     });
-    out.messages = recorder.messages();
+    out.messages = recorder.takeMessages();
     return out;
 }
 
