@@ -7,6 +7,7 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <charconv>
 #include <chrono>
@@ -17,6 +18,7 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "BatchColumns.h"
@@ -27,6 +29,7 @@
 #include "JsonWriter.h"
 #include "mdlTW_FlueGas.h"
 #include "tw/AutomationError.h"
+#include "tw/Format.h"
 #include "tw/Stable.h"
 
 namespace py = pybind11;
@@ -331,14 +334,46 @@ class PreparedCall {
 
 // A number of the table as a value; NaN where it shows "N/A" or nothing.
 double tableNumber(const std::string& text) {
+    // The table writes plain decimals of a few digits: for those the leading-number rule gives
+    // the double from_chars gives, more cheaply (no exponent, and too short to leave the range).
+    if (text.size() <= 16 && !text.empty() &&
+        text.find_first_not_of("-.0123456789") == std::string::npos) {
+        const tw::LeadingNumber n = tw::readLeadingNumber(text);
+        return n.length == text.size() ? n.value : std::numeric_limits<double>::quiet_NaN();
+    }
     double value = std::numeric_limits<double>::quiet_NaN();
     const char* last = text.data() + text.size();
     const auto r = std::from_chars(text.data(), last, value);
     return r.ec == std::errc() && r.ptr == last ? value : std::numeric_limits<double>::quiet_NaN();
 }
 
+// The distinct messages the cases of one thread showed. Most cases of a batch show the same
+// few messages; each case points to its messages here, so that a batch of a million cases
+// holds each text once instead of a million times.
+class DistinctMessages {
+  public:
+    const tw::RecordedMessage* operator()(tw::RecordedMessage message) {
+        return &*messages_.insert(std::move(message)).first;
+    }
+
+  private:
+    struct Hash {
+        std::size_t operator()(const tw::RecordedMessage& m) const noexcept {
+            return std::hash<std::string>{}(m.text) * 31 + std::hash<std::string>{}(m.caption) +
+                   static_cast<std::size_t>(m.icon);
+        }
+    };
+    struct Same {
+        bool operator()(const tw::RecordedMessage& a, const tw::RecordedMessage& b) const {
+            return a.text == b.text && a.caption == b.caption && a.icon == b.icon &&
+                   a.buttons == b.buttons;
+        }
+    };
+    std::unordered_set<tw::RecordedMessage, Hash, Same> messages_;  // nodes keep their place
+};
+
 struct CaseMessages {
-    std::vector<tw::RecordedMessage> shown;
+    std::vector<const tw::RecordedMessage*> shown;  // in a thread's DistinctMessages
     std::string refusal;  // why the case could not be typed in, as the single call says it
     bool automationError = false;
 };
@@ -354,6 +389,21 @@ class MessageDicts {
         set(d, iconKey_, string(tw::iconName(icon)));
         return d;
     }
+    // A message of a DistinctMessages, whose strings are looked up once.
+    py::dict operator()(const tw::RecordedMessage* m) {
+        auto it = shown_.find(m);
+        if (it == shown_.end()) {
+            it = shown_
+                     .emplace(m, std::array<py::str, 3>{string(m->caption), string(m->text),
+                                                        string(tw::iconName(m->icon))})
+                     .first;
+        }
+        py::dict d;
+        set(d, captionKey_, it->second[0]);
+        set(d, textKey_, it->second[1]);
+        set(d, iconKey_, it->second[2]);
+        return d;
+    }
 
   private:
     static void set(const py::dict& d, const py::str& key, const py::str& value) {
@@ -367,6 +417,7 @@ class MessageDicts {
 
     py::str captionKey_{"caption"}, textKey_{"text"}, iconKey_{"icon"};
     std::unordered_map<std::string, py::str, TextHash, std::equal_to<>> strings_;
+    std::unordered_map<const tw::RecordedMessage*, std::array<py::str, 3>> shown_;
 };
 
 // Keeps Python's cycle collector off for its lifetime (unless it was off already).
@@ -401,22 +452,25 @@ class FlueGasBatchRun {
           out_(std::move(out)),
           messages_(messages) {}
 
-    // Calculates the cases first .. last - 1.
-    void calculate(std::size_t first, std::size_t last) {
+    // Calculates the cases first .. last - 1 with the calculator of the thread (which keeps the
+    // table of the batch's settings from one block of cases to the next).
+    void calculate(std::size_t first, std::size_t last, fg::CaseCalculator& calculator,
+                   DistinctMessages& distinct) {
         const tw::ScopedSteamTableState oneState;  // asks about the steam table files once
-        fg::CaseCalculator calculator;
-        for (std::size_t c = first; c < last; ++c) calculate(c, calculator);
+        for (std::size_t c = first; c < last; ++c) calculate(c, calculator, distinct);
     }
 
   private:
-    void calculate(std::size_t c, fg::CaseCalculator& calculator) {
+    void calculate(std::size_t c, fg::CaseCalculator& calculator, DistinctMessages& distinct) {
         for (double* column : out_) column[c] = std::numeric_limits<double>::quiet_NaN();
         try {
             fg::CaseCalculator::Results outcome = calculator.results(caseOf(c));
             for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
                 out_[i][c] = tableNumber(outcome.texts[i]);
             }
-            messages_[c].shown = std::move(outcome.messages);
+            std::vector<const tw::RecordedMessage*>& shown = messages_[c].shown;
+            shown.reserve(outcome.messages.size());
+            for (tw::RecordedMessage& m : outcome.messages) shown.push_back(distinct(std::move(m)));
         } catch (const twcalc::UsageError& e) {
             messages_[c].refusal = e.what();
         } catch (const tw::AutomationError& e) {
@@ -456,23 +510,27 @@ class FlueGasBatchRun {
 // Runs the cases of a batch on `jobs` threads, each taking the next few cases in turn. Every
 // case writes only its own results and messages; the calculator core keeps its records and
 // message sinks per thread.
-void calculateOnThreads(FlueGasBatchRun& run, std::size_t cases, unsigned jobs) {
+// `distinct` holds the messages of each thread (as many as `jobs`); the cases point into it.
+void calculateOnThreads(FlueGasBatchRun& run, std::size_t cases, unsigned jobs,
+                        std::vector<DistinctMessages>& distinct) {
     constexpr std::size_t kCasesAtATime = 64;
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stop{false};
-    const auto work = [&](bool asks) {
+    const auto work = [&](std::size_t thread) {
+        fg::CaseCalculator calculator;
         for (std::size_t first = next.fetch_add(kCasesAtATime); first < cases && !stop;
              first = next.fetch_add(kCasesAtATime)) {
-            run.calculate(first, std::min(first + kCasesAtATime, cases));
-            if (asks && fg::batchInterruptRequested()) stop = true;
+            run.calculate(first, std::min(first + kCasesAtATime, cases), calculator,
+                          distinct[thread]);
+            if (thread == 0 && fg::batchInterruptRequested()) stop = true;
         }
     };
     {
         const std::size_t useful = (cases + kCasesAtATime - 1) / kCasesAtATime;
         std::vector<std::jthread> helpers;
         for (std::size_t k = 1; k < std::min<std::size_t>(jobs, useful); ++k)
-            helpers.emplace_back(work, false);
-        work(true);  // this thread asks whether to stop
+            helpers.emplace_back(work, k);
+        work(0);  // this thread asks whether to stop
     }
     if (stop) throw fg::BatchInterrupted();
 }
@@ -516,6 +574,7 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
         out.push_back(results.back().mutable_data());
     }
     std::vector<CaseMessages> messages(n);
+    std::vector<DistinctMessages> distinct(threads);
     std::optional<FlueGasBatchRun> run;
     try {
         // A setting that cannot be used spoils every case: refuse the call, as a single call.
@@ -528,7 +587,7 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
         const std::lock_guard<std::mutex> guard(libraryLock());
         const fg::ScopedBatchInterruptCheck interruptible{PythonInterruptCheck()};
         tw::TW_Language = lang == "ko" ? tw::TW_Korean : tw::TW_English;
-        calculateOnThreads(*run, n, threads);
+        calculateOnThreads(*run, n, threads, distinct);
     } catch (const fg::BatchInterrupted&) {
         throw py::error_already_set();
     }
@@ -547,9 +606,7 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
         const CaseMessages& m = messages[c];
         py::list list(m.shown.size() + (m.refusal.empty() ? 0 : 1));
         std::size_t i = 0;
-        for (const tw::RecordedMessage& shown : m.shown) {
-            list[i++] = messageDict(shown.caption, shown.text, shown.icon);
-        }
+        for (const tw::RecordedMessage* shown : m.shown) list[i++] = messageDict(shown);
         if (!m.refusal.empty()) {
             list[i] = messageDict(m.automationError ? "AutomationError" : "ValueError", m.refusal,
                                   tw::MessageIcon::Critical);
