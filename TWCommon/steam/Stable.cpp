@@ -111,9 +111,14 @@ constexpr BilingualText kUnreadableFile{
 constexpr char kCR = '\r';
 constexpr char kLF = '\n';
 
-int roundHalfEven(double x) {
-    return static_cast<int>(std::nearbyint(x));
+// The next step of a bisection: half the last one, in the direction d (+2 or -2) says. The
+// steps start at a power of two, so the half is exact and the search's original formula,
+// round-half-even of |step| / d, gives the same numbers without a division and a rounding.
+constexpr int halfStep(int step, int d) {
+    const int half = (step < 0 ? -step : step) / 2;
+    return d < 0 ? -half : half;
 }
+static_assert(halfStep(512, 2) == 256 && halfStep(-4, 2) == 2 && halfStep(2, -2) == -1);
 
 std::string number(float v) {
     return shortestFloat(v);
@@ -244,7 +249,7 @@ class StateSearch {
     long slotSearch(int row) const {
         int q = 0, step = 128, e = 2;
         for (int probe = 0; probe < 7; ++probe) {
-            step = roundHalfEven(std::abs(step) / static_cast<double>(e));
+            step = halfStep(step, e);
             q += step;
             // Past the row, or x2 above the probed entry: back.
             e = q > kSlots || x2_ > entry(recordOf(row, q)).column(k2_) ? -2 : 2;
@@ -294,7 +299,7 @@ class StateSearch {
         int p = 0, step = 256, d = 2;
         long n = 0;
         for (int probe = 0; probe < 8; ++probe) {
-            step = roundHalfEven(std::abs(step) / static_cast<double>(d));
+            step = halfStep(step, d);
             p += step;
             d = 2;
             if (p > kRows) {
@@ -474,7 +479,7 @@ void Lookups<Source>::satLookup(std::int32_t code, float value) {
         const std::size_t key = static_cast<std::size_t>(code - 1);
         int i = 0, s = 512, d = 2;
         for (int probe = 0; probe < 9; ++probe) {
-            s = roundHalfEven(std::abs(s) / static_cast<double>(d));
+            s = halfStep(s, d);
             i += s;
             // Past the table, or the value above the probed record's: back.
             d = i > kSaturationRecords || value > file.template value<8>(i, key) ? -2 : 2;

@@ -115,15 +115,27 @@ void NASA_TP(std::string_view name, double T, double M, std::span<const float> b
 void nasaMixtureSpecies(const Unit& unit, float tK) {
     const NasaTemperature t(tK);
     const PropertyUnits into(unit);
-    NasaProperties& result = NasaResult;
-    auto& values = SpeciesProperties;
-    for (GasComponent species :
-         {GasComponent::CO2, GasComponent::CO, GasComponent::SO2, GasComponent::H2O,
-          GasComponent::Ar, GasComponent::N2, GasComponent::O2}) {
-        const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
-        result = evaluate(table.name, t, table.M, table.breakpoints, table.intervals);
-        values[index(species)] = inUnits(result, into);
+    // Worked out in local copies and stored once: the compiler would otherwise look the
+    // thread-local variables up again at every use.
+    NasaProperties result = NasaResult;
+    std::array<SpeciesPropertyValues, kGasComponentCount> values = SpeciesProperties;
+    const auto store = [&] {
+        NasaResult = result;
+        SpeciesProperties = values;
+    };
+    try {
+        for (GasComponent species :
+             {GasComponent::CO2, GasComponent::CO, GasComponent::SO2, GasComponent::H2O,
+              GasComponent::Ar, GasComponent::N2, GasComponent::O2}) {
+            const NasaSpeciesTable& table = nasaGlennSpecies()[index(species)];
+            result = evaluate(table.name, t, table.M, table.breakpoints, table.intervals);
+            values[index(species)] = inUnits(result, into);
+        }
+    } catch (...) {
+        store();  // what the species before the failure left
+        throw;
     }
+    store();
 }
 
 NasaProperties nasaSpeciesProperties(GasComponent species, const NasaTemperature& T) {
