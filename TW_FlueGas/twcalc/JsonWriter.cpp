@@ -3,6 +3,9 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <string_view>
+
+#include "tw/Format.h"
 
 namespace twcalc {
 namespace {
@@ -66,9 +69,9 @@ double jsonNumberValue(double value) {
         return value;
     char text[40];
     const std::to_chars_result r = std::to_chars(text, text + sizeof text, single);
-    double back = 0.0;
-    std::from_chars(text, r.ptr, back);
-    return back;
+    // A single's shortest text has at most nine digits: the leading-number rule reads it to the
+    // double from_chars gives, mostly by one exact multiplication or division.
+    return tw::leadingNumber(std::string_view(text, static_cast<std::size_t>(r.ptr - text)));
 }
 
 namespace {

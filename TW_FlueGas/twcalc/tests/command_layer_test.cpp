@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <random>
 
 #include "CommandLayer.h"
 #include "JsonWriter.h"
@@ -148,6 +151,16 @@ TEST(JsonNumbers, TheShortestTextThatReadsBackToTheValue) {
         ASSERT_TRUE(text);
         EXPECT_EQ(std::strtod(text->c_str(), nullptr), value) << *text;
         EXPECT_EQ(twcalc::jsonNumberValue(value), value);
+    }
+    std::mt19937 random(11);
+    for (int i = 0; i < 300000; ++i) {
+        const auto single = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+        if (!std::isfinite(single)) continue;
+        const std::optional<std::string> text = twcalc::jsonNumberText(single);
+        ASSERT_TRUE(text);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(twcalc::jsonNumberValue(single)),
+                  std::bit_cast<std::uint64_t>(std::strtod(text->c_str(), nullptr)))
+            << *text;
     }
     EXPECT_EQ(twcalc::jsonNumberText(std::numeric_limits<double>::quiet_NaN()), std::nullopt);
     EXPECT_EQ(twcalc::jsonNumberText(-std::numeric_limits<double>::infinity()), std::nullopt);
