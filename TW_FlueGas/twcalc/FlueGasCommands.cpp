@@ -87,6 +87,20 @@ Json tableJson(const fg::CalculatorTable& table) {
     return Json(std::move(rows));
 }
 
+// The same of a table nobody reads afterwards: its texts move into the object.
+Json tableJson(fg::CalculatorTable&& table) {
+    Json::array_t rows;
+    rows.reserve(fg::kTableRows);
+    for (int row = 0; row < fg::kTableRows; ++row) {
+        Json::array_t cells;
+        cells.reserve(fg::kTableColumns);
+        for (int column = 0; column < fg::kTableColumns; ++column)
+            cells.emplace_back(table.takeText(row, column));
+        rows.emplace_back(std::move(cells));
+    }
+    return Json(std::move(rows));
+}
+
 fg::FlueGasCase caseFromArgs(const FlueGasArgs& args) {
     std::vector<std::pair<std::string, std::string>> options;
     for (std::size_t i = 0; i < args.cells.size(); ++i) {
@@ -203,9 +217,11 @@ void addFlueGasCommands(CLI::App& app, Session& session) {
         const tw::ScopedSteamTableState oneLook;  // one look at the steam table files
         fg::CalculatorTable table = fg::tableForCase(flueGasCase);
         fg::Calculate(table);
-        session.emit({{"table", tableJson(table)}},
-                     session.json ? std::string() : plainTable(table),
-                     /*withMessages=*/true);
+        const std::string plain = session.json ? std::string() : plainTable(table);
+        Json::object_t object;
+        object.reserve(2);  // the table and the messages
+        object.emplace_back("table", tableJson(std::move(table)));
+        session.emit(Json(std::move(object)), plain, /*withMessages=*/true);
     });
 }
 

@@ -61,11 +61,18 @@ tw::MessageAnswer Session::PlainSink::show(std::string_view text, std::string_vi
 }
 
 Json Session::messagesJson() const {
-    Json list = Json::array();
+    // Built field by field: braces would make each field an array of two values first.
+    Json::array_t list;
+    list.reserve(recorder.messages().size());
     for (const tw::RecordedMessage& m : recorder.messages()) {
-        list.push_back({{"caption", m.caption}, {"text", m.text}, {"icon", tw::iconName(m.icon)}});
+        Json::object_t message;
+        message.reserve(3);
+        message.emplace_back("caption", m.caption);
+        message.emplace_back("text", m.text);
+        message.emplace_back("icon", tw::iconName(m.icon));
+        list.emplace_back(std::move(message));
     }
-    return list;
+    return Json(std::move(list));
 }
 
 void Session::emit(Json object, const std::string& plain, bool withMessages) {

@@ -141,6 +141,8 @@ class CalculatorTable {
     // table.
     const std::string& text(int row, int column) const;
     void setText(int row, int column, std::string text);
+    // The text of a cell handed over, the cell left empty: for a caller done with the table.
+    std::string takeText(int row, int column);
     // Column 2 of `row`, the usual case.
     const std::string& value(int row) const { return text(row, colValue); }
     void setValue(int row, std::string text) { setText(row, colValue, std::move(text)); }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "mdlTW_FlueGas.h"
 #include "tw/AutomationError.h"
@@ -123,6 +124,12 @@ void CalculatorTable::checkCell(int row, int column) {
 const std::string& CalculatorTable::text(int row, int column) const {
     checkCell(row, column);
     return cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+std::string CalculatorTable::takeText(int row, int column) {
+    checkCell(row, column);
+    return std::exchange(cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)],
+                         std::string());
 }
 
 void CalculatorTable::setText(int row, int column, std::string text) {
