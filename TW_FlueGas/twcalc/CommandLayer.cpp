@@ -234,6 +234,7 @@ struct PreparedCommand::Parts {
         CLI::App* command = &application.app;
         for (const std::string& name : path) command = command->get_subcommand(name);
         info = leafInfo(*command, path, &slots);
+        this->command = command;
         body = application.session.bodyOf(*command);
         if (body == nullptr) throw std::invalid_argument("not a command that runs: " + path.back());
         for (const ArgumentInfo& a : info.positionals) required.push_back(a.required);
@@ -246,6 +247,7 @@ struct PreparedCommand::Parts {
     std::ostream out{&nowhere};
     Application application;
     CommandInfo info;
+    const CLI::App* command = nullptr;
     const std::function<void()>* body = nullptr;
     std::vector<CLI::Option*> slots;
     std::vector<bool> required, flags, given;
@@ -269,7 +271,7 @@ std::optional<Outcome> PreparedCommand::run(std::span<const Given> arguments) {
         if (p.required[i] && !p.given[i]) return std::nullopt;
     }
     Session& session = p.application.session;
-    session.beginRun(/*impliedJson=*/true);
+    session.beginRun(/*impliedJson=*/true, p.command);
     for (CLI::Option* option : p.slots) option->clear();
     Outcome outcome;
     try {

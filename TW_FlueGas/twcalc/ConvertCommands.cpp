@@ -65,7 +65,8 @@ void addConvertCommands(CLI::App& app, Session& session) {
         const float value = parseFloat(args->value, "VALUE");
         auto sink = session.installSink();
         const float result = units::convert(q, from, to, value);
-        session.emit({{"value", result}}, tw::shortestFloat(result));
+        session.emit(numberFields({{"value", result}}),
+                     session.json ? std::string() : tw::shortestFloat(result));
     });
 
     auto key = std::make_shared<std::string>();

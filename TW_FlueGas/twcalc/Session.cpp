@@ -26,7 +26,8 @@ void Session::addCommonOptions(CLI::App& command) {
 void Session::runs(CLI::App& command, std::function<void()> body) {
     auto shared = std::make_shared<const std::function<void()>>(std::move(body));
     command.callback([shared] { (*shared)(); });
-    bodies_.emplace_back(&command, std::move(shared));
+    bodies_.push_back(
+        {&command, std::move(shared), resets_.empty() ? kNoReset : resets_.size() - 1});
 }
 
 void Session::atEachRun(std::function<void()> reset) {
@@ -34,18 +35,27 @@ void Session::atEachRun(std::function<void()> reset) {
 }
 
 const std::function<void()>* Session::bodyOf(const CLI::App& command) const {
-    for (const auto& [app, body] : bodies_) {
-        if (app == &command) return body.get();
+    for (const Body& b : bodies_) {
+        if (b.command == &command) return b.body.get();
     }
     return nullptr;
 }
 
-void Session::beginRun(bool impliedJson) {
+void Session::beginRun(bool impliedJson, const CLI::App* only) {
     json = impliedJson;
     language = tw::TW_English;
     recorder.clear();
     result.reset();
     refused = false;
+    if (only != nullptr) {
+        // Only `only` reads options this run: its own variables are the ones to put back.
+        for (const Body& b : bodies_) {
+            if (b.command == only && b.reset != kNoReset) {
+                resets_[b.reset]();
+                return;
+            }
+        }
+    }
     for (const std::function<void()>& reset : resets_) reset();
 }
 

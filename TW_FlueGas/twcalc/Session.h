@@ -83,14 +83,16 @@ struct Session {
 
     // What `command` does once its options are read. A command made ready once may run many
     // times (the Python module's calls), so each command file also says how its option
-    // variables go back to how they were before any option was read (`atEachRun`).
+    // variables go back to how they were before any option was read (`atEachRun`, called
+    // before the `runs` of the command whose variables it resets).
     void runs(CLI::App& command, std::function<void()> body);
     void atEachRun(std::function<void()> reset);
     // The body of `command`, for a caller that reads the options itself; null for a command
     // that only holds others.
     const std::function<void()>* bodyOf(const CLI::App& command) const;
-    // Puts the session and every option variable back to the state before any run.
-    void beginRun(bool impliedJson);
+    // Puts the session and every option variable back to the state before any run; with
+    // `only`, the variables of that command alone (the one about to run).
+    void beginRun(bool impliedJson, const CLI::App* only = nullptr);
 
     // Hands over the result of a command: JSON mode keeps the object (with "messages" when
     // there are any, or always when `withMessages`) for the front end; plain mode prints
@@ -116,7 +118,13 @@ struct Session {
                       const std::function<std::size_t(std::ostream&)>& run);
 
   private:
-    std::vector<std::pair<const CLI::App*, std::shared_ptr<const std::function<void()>>>> bodies_;
+    static constexpr std::size_t kNoReset = static_cast<std::size_t>(-1);
+    struct Body {
+        const CLI::App* command;
+        std::shared_ptr<const std::function<void()>> body;
+        std::size_t reset;  // in resets_: the one registered last before it
+    };
+    std::vector<Body> bodies_;
     std::vector<std::function<void()>> resets_;
 };
 
