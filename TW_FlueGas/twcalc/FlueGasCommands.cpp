@@ -74,31 +74,25 @@ std::string plainTable(const fg::CalculatorTable& table) {
     return plain.str();
 }
 
-Json tableJson(const fg::CalculatorTable& table) {
+// The table's texts as rows of JSON strings, each cell's text as `textOf(row, column)` gives
+// it (a copy, or the text itself from a table nobody reads afterwards).
+template <class TextOf>
+Json tableJsonOf(TextOf textOf) {
     Json::array_t rows;
     rows.reserve(fg::kTableRows);
     for (int row = 0; row < fg::kTableRows; ++row) {
         Json::array_t cells;
         cells.reserve(fg::kTableColumns);
         for (int column = 0; column < fg::kTableColumns; ++column)
-            cells.emplace_back(table.text(row, column));
+            cells.emplace_back(textOf(row, column));
         rows.emplace_back(std::move(cells));
     }
     return Json(std::move(rows));
 }
 
-// The same of a table nobody reads afterwards: its texts move into the object.
-Json tableJson(fg::CalculatorTable&& table) {
-    Json::array_t rows;
-    rows.reserve(fg::kTableRows);
-    for (int row = 0; row < fg::kTableRows; ++row) {
-        Json::array_t cells;
-        cells.reserve(fg::kTableColumns);
-        for (int column = 0; column < fg::kTableColumns; ++column)
-            cells.emplace_back(table.takeText(row, column));
-        rows.emplace_back(std::move(cells));
-    }
-    return Json(std::move(rows));
+Json tableJson(const fg::CalculatorTable& table) {
+    return tableJsonOf(
+        [&table](int row, int column) -> const std::string& { return table.text(row, column); });
 }
 
 fg::FlueGasCase caseFromArgs(const FlueGasArgs& args) {
@@ -220,7 +214,9 @@ void addFlueGasCommands(CLI::App& app, Session& session) {
         const std::string plain = session.json ? std::string() : plainTable(table);
         Json::object_t object;
         object.reserve(2);  // the table and the messages
-        object.emplace_back("table", tableJson(std::move(table)));
+        object.emplace_back("table", tableJsonOf([&table](int row, int column) {
+                                return table.takeText(row, column);
+                            }));
         session.emit(Json(std::move(object)), plain, /*withMessages=*/true);
     });
 }
