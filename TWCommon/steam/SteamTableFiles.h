@@ -47,7 +47,10 @@ class RecordFile {
     void read(long n, float* out, std::size_t floats) const;
 
     struct Closer {
-        void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+        // The unique_ptr below owns the file; this is its deleter.
+        void operator()(std::FILE* f) const noexcept {
+            std::fclose(f);  // NOLINT(cppcoreguidelines-owning-memory)
+        }
     };
     std::unique_ptr<std::FILE, Closer> file_;
     TableFile which_;
