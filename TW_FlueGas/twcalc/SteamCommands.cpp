@@ -55,6 +55,15 @@ int parseCode(const std::string& text, const char* what) {
     return *i;
 }
 
+// The steam table object of a command, in the session's language and the command's units;
+// made inside the command's message sink and steam-table state.
+tw::Stable steamTable(const Session& session, const UnitOptions& units) {
+    tw::Stable st;
+    st.setTW_Language(session.language);
+    units.apply(st);
+    return st;
+}
+
 std::string plainLines(const Json& result) {
     std::ostringstream out;
     for (const auto& [key, value] : result.items()) {
@@ -102,9 +111,7 @@ void addSteamCommands(CLI::App& app, Session& session) {
         }
         auto sink = session.installSink();
         const tw::ScopedSteamTableState oneLook;  // one look at the table files per command
-        tw::Stable st;
-        st.setTW_Language(session.language);
-        sat->units.apply(st);
+        tw::Stable st = steamTable(session, sat->units);
         st.SSTABLE(code, value);
         Json r = numberFields({{"PSAT", st.PSAT()},
                                {"TSAT", st.TSAT()},
@@ -162,9 +169,7 @@ void addSteamCommands(CLI::App& app, Session& session) {
         }
         auto sink = session.installSink();
         const tw::ScopedSteamTableState oneLook;  // one look at the table files per command
-        tw::Stable st;
-        st.setTW_Language(session.language);
-        state->units.apply(st);
+        tw::Stable st = steamTable(session, state->units);
         st.STABLE(pairs[0].first, pairs[0].second, pairs[1].first, pairs[1].second);
         Json r = numberFields({{"PR", st.PR()},
                                {"TP", st.TP()},
@@ -195,9 +200,7 @@ void addSteamCommands(CLI::App& app, Session& session) {
         const float x = parseFloat(visco->x, "--x");
         auto sink = session.installSink();
         const tw::ScopedSteamTableState oneLook;  // one look at the table files per command
-        tw::Stable st;
-        st.setTW_Language(session.language);
-        visco->units.apply(st);
+        tw::Stable st = steamTable(session, visco->units);
         const float v = st.StmVisco(p, t, x);
         session.emit({{"Visco", v}}, tw::shortestFloat(v), /*withMessages=*/true);
     });
