@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstddef>
+#include <cstdint>
 #include <fstream>
 #include <functional>
 #include <initializer_list>
@@ -16,12 +17,15 @@
 #include <vector>
 
 #include "CsvRecords.h"
+#include "JsonNodes.h"
 #include "tw/Language.h"
 #include "tw/MessageSink.h"
 
 namespace twcalc {
 
-using Json = nlohmann::ordered_json;
+// JSON values keep their fields in order and take their nodes from the thread's kept blocks.
+using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool,
+                                  std::int64_t, std::uint64_t, double, NodeAllocator>;
 
 // An object of number fields in this order, with room for the messages. (Braces would build
 // each field as an array of two values first: a dozen allocations more for an object that a
