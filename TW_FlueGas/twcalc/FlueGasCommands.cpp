@@ -25,6 +25,21 @@ unsigned coreCount() {
     return cores;
 }
 
+// A single case's table before its calculation, copied from the table of its settings that
+// an earlier case made (a script calls the same settings again and again); one set of tables
+// per program language, whose captions they hold.
+fg::CalculatorTable caseTable(const fg::FlueGasCase& flueGasCase) {
+    thread_local std::array<fg::CaseCalculator, 2> tables;  // English, Korean
+    switch (tw::TW_Language) {
+        case tw::TW_English:
+            return tables[0].table(flueGasCase);
+        case tw::TW_Korean:
+            return tables[1].table(flueGasCase);
+        default:
+            return fg::tableForCase(flueGasCase);
+    }
+}
+
 struct FlueGasArgs {
     std::array<std::string, fg::kCellOptionNames.size()> cells;
     std::string basis, formula, so3, utp, uenth, upr;
@@ -209,7 +224,7 @@ void addFlueGasCommands(CLI::App& app, Session& session) {
         const fg::FlueGasCase flueGasCase = caseFromArgs(*args);
         auto sink = session.installSink();
         const tw::ScopedSteamTableState oneLook;  // one look at the steam table files
-        fg::CalculatorTable table = fg::tableForCase(flueGasCase);
+        fg::CalculatorTable table = caseTable(flueGasCase);
         fg::Calculate(table);
         const std::string plain = session.json ? std::string() : plainTable(table);
         Json::object_t object;

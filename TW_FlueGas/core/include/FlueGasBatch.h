@@ -92,6 +92,10 @@ class CaseCalculator {
     };
     Results results(const FlueGasCase& flueGasCase);
 
+    // The case's table before its calculation, as tableForCase gives it: a copy of the table
+    // of its settings with the case's cells typed in.
+    CalculatorTable table(const FlueGasCase& flueGasCase);
+
   private:
     const CalculatorTable* tableFor(const FlueGasCase& flueGasCase);
 

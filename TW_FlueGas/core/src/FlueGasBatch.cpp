@@ -455,6 +455,14 @@ CaseCalculator::Results CaseCalculator::results(const FlueGasCase& c) {
     return out;
 }
 
+CalculatorTable CaseCalculator::table(const FlueGasCase& c) {
+    const CalculatorTable* settings = tableFor(c);
+    if (settings == nullptr) return tableForCase(c);
+    CalculatorTable table = *settings;
+    typeCells(table, c);
+    return table;
+}
+
 const CalculatorTable* CaseCalculator::tableFor(const FlueGasCase& c) {
     for (const auto& [key, table] : tables_) {
         if (sameSettings(key, c)) return table ? &*table : nullptr;

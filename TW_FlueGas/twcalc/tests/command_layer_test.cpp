@@ -9,11 +9,18 @@
 #include <cstdlib>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <random>
+#include <thread>
 
 #include "CommandLayer.h"
+#include "Commands.h"
+#include "FlueGasBatch.h"
+#include "FlueGasCalculator.h"
+#include "FlueGasOptions.h"
 #include "JsonWriter.h"
 #include "RunTwcalc.h"
+#include "mdlTW_FlueGas.h"
 
 namespace {
 
@@ -162,6 +169,22 @@ TEST(JsonNumbers, TheShortestTextThatReadsBackToTheValue) {
                   std::bit_cast<std::uint64_t>(std::strtod(text->c_str(), nullptr)))
             << *text;
     }
+    // Every single of a stretch around the turns of the rule: whole numbers written in full or
+    // as d.ddde+XX, the ends of the range worked out without the text, and powers of two.
+    for (const float from : {6.7108864e7F, 1e9F, 1e10F, 9.99e11F, 1.1920929e-7F, 9.094947e-13F,
+                             1.8446744e19F, 1.0F, 0.001F}) {
+        auto bits = std::bit_cast<std::uint32_t>(from) - 20000;
+        for (int i = 0; i < 40000; ++i, ++bits) {
+            const auto single = std::bit_cast<float>(bits);
+            const std::optional<std::string> text = twcalc::jsonNumberText(single);
+            ASSERT_TRUE(text);
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(twcalc::jsonNumberValue(single)),
+                      std::bit_cast<std::uint64_t>(std::strtod(text->c_str(), nullptr)))
+                << *text;
+            ASSERT_EQ(twcalc::jsonNumberValue(-single), -std::strtod(text->c_str(), nullptr))
+                << *text;
+        }
+    }
     EXPECT_EQ(twcalc::jsonNumberText(std::numeric_limits<double>::quiet_NaN()), std::nullopt);
     EXPECT_EQ(twcalc::jsonNumberText(-std::numeric_limits<double>::infinity()), std::nullopt);
     EXPECT_EQ(twcalc::writeJson({{"a", 639.04931640625F}, {"b", 1e300}, {"c", NAN}}),
@@ -245,6 +268,66 @@ TEST(PreparedCommands, GiveWhatTheCommandLineGivesCallAfterCall) {
 
 // The messages the library showed go into the object once: beside its fields, or in place of
 // messages of its own.
+// Single flue gas cases in turn, in both languages and with settings changing from case to
+// case, show the table a fresh table of the case shows after its calculation.
+TEST(PreparedCommands, FlueGasCasesInTurnShowTheTableOfTheirOwn) {
+    using Options = std::vector<std::pair<std::string, std::string>>;
+    const Options typical{{"n2", "76"},   {"ar", "0.9"}, {"o2", "4"},  {"co2", "12"}, {"co", "0"},
+                          {"so2", "0.1"}, {"h2o", "7"},  {"t", "300"}, {"tref", "25"}};
+    const std::vector<std::pair<std::string, Options>> settings{
+        {"en", {}},
+        {"ko", {}},
+        {"en", {{"formula", "1"}, {"utp", "1"}}},
+        {"ko", {{"formula", "2"}, {"uenth", "2"}, {"upr", "1"}}},
+        {"en", {{"so3", "2.5"}, {"basis", "wt"}}},
+        {"en", {{"so3", "user"}}},
+        {"ko", {{"so3", "2.5"}, {"basis", "wt"}}},
+        {"en", {}},
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& [language, extra] : settings) {
+            Options options = typical;
+            options.insert(options.end(), extra.begin(), extra.end());
+            std::vector<std::string> line{"fluegas", "--lang", language};
+            for (const auto& [name, value] : options) line.push_back("--" + name + "=" + value);
+            const twcalc::Outcome outcome = evaluate(line);
+            ASSERT_EQ(outcome.status, twcalc::kSuccess) << outcome.error;
+
+            tw::TW_Language = language == "ko" ? tw::TW_Korean : tw::TW_English;
+            tw::fluegas::CalculatorTable fresh =
+                tw::fluegas::tableForCase(twcalc::flueGasCaseFromOptions(options));
+            tw::fluegas::Calculate(fresh);
+            EXPECT_EQ(outcome.value["table"], twcalc::flueGasTableJson(fresh))
+                << language << " " << line.back();
+        }
+    }
+}
+
+// A command's JSON nodes are kept per thread for the next object: an object made on one thread
+// and released on another, after the first has ended, keeps its values, and so do objects made
+// afterwards of the blocks it gave back.
+TEST(JsonNodes, ObjectsCrossThreadsAndReuseTheirBlocks) {
+    const auto make = [](int seed) {
+        twcalc::Json::array_t rows;
+        for (int r = 0; r < 40; ++r) {
+            twcalc::Json::array_t cells;
+            for (int c = 0; c <= r % 5; ++c) {
+                cells.emplace_back(std::string(static_cast<std::size_t>(r + c), 'x') +
+                                   std::to_string(seed));
+            }
+            rows.emplace_back(std::move(cells));
+        }
+        return twcalc::Json{{"rows", std::move(rows)}, {"seed", seed}};
+    };
+    const std::string expected = make(7).dump();
+    std::optional<twcalc::Json> crossed;
+    std::thread([&] { crossed = make(7); }).join();
+    EXPECT_EQ(crossed->dump(), expected);
+    crossed.reset();  // its blocks go to this thread's lists
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(make(7).dump(), expected);
+    EXPECT_NE(make(8).dump(), expected);
+}
+
 TEST(Session, TheMessagesGoIntoTheObjectOnce) {
     twcalc::Session session;
     session.json = true;
