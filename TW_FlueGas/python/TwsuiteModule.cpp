@@ -5,6 +5,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
+#include <structmember.h>
 
 #include <algorithm>
 #include <array>
@@ -15,6 +16,7 @@
 #include <limits>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -197,23 +199,51 @@ class PreparedCall {
     }
 
     py::object operator()(const py::tuple& args, const py::dict& kwargs) {
-        Texts texts;
-        if (args.size() > positionals_) return py::none();
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            if (!addText(texts, i, args[i].ptr())) return py::none();
+        std::vector<std::pair<PyObject*, PyObject*>> keywords;
+        for (const auto& [key, value] : kwargs) keywords.emplace_back(key.ptr(), value.ptr());
+        return call(PySequence_Fast_ITEMS(args.ptr()), args.size(), keywords);
+    }
+
+    // A call as Python's vector call hands it over: `count` positional arguments, then the
+    // values of the keywords `names` (a tuple, or null for none).
+    py::object call(PyObject* const* args, std::size_t count, PyObject* names) {
+        std::array<std::pair<PyObject*, PyObject*>, 32> stack{};
+        std::vector<std::pair<PyObject*, PyObject*>> heap;
+        const std::size_t named =
+            names == nullptr ? 0 : static_cast<std::size_t>(PyTuple_GET_SIZE(names));
+        std::span<std::pair<PyObject*, PyObject*>> keywords;
+        if (named <= stack.size()) {
+            keywords = std::span(stack.data(), named);
+        } else {
+            heap.resize(named);
+            keywords = heap;
         }
-        for (const auto& [key, value] : kwargs) {
+        for (std::size_t i = 0; i < named; ++i) {
+            keywords[i] = {PyTuple_GET_ITEM(names, static_cast<Py_ssize_t>(i)), args[count + i]};
+        }
+        return call(args, count, keywords);
+    }
+
+  private:
+    py::object call(PyObject* const* args, std::size_t count,
+                    std::span<const std::pair<PyObject*, PyObject*>> keywords) {
+        Texts texts;
+        if (count > positionals_) return py::none();
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!addText(texts, i, args[i])) return py::none();
+        }
+        for (const auto& [key, value] : keywords) {
             Py_ssize_t size = 0;
-            const char* name = PyUnicode_AsUTF8AndSize(key.ptr(), &size);
+            const char* name = PyUnicode_AsUTF8AndSize(key, &size);
             if (name == nullptr) throw py::error_already_set();
             const auto slot = slots_.find(std::string_view(name, static_cast<std::size_t>(size)));
             if (slot == slots_.end()) return py::none();  // the command line names it
             const Slot& s = slot->second;
-            if (s.index < positionals_ && s.index < args.size()) return py::none();  // twice
-            if (value.is_none()) continue;
-            const bool taken = s.flag         ? addFlag(texts, s.index, value.ptr())
-                               : s.repeatable ? addItems(texts, s.index, value.ptr())
-                                              : addText(texts, s.index, value.ptr());
+            if (s.index < positionals_ && s.index < count) return py::none();  // twice
+            if (value == Py_None) continue;
+            const bool taken = s.flag         ? addFlag(texts, s.index, value)
+                               : s.repeatable ? addItems(texts, s.index, value)
+                                              : addText(texts, s.index, value);
             if (!taken) return py::none();
         }
         // A positional after one left out is dropped, as on the command line.
@@ -242,7 +272,6 @@ class PreparedCall {
                               outcome->malformedCall);
     }
 
-  private:
     struct Slot {
         std::size_t index;
         bool flag, repeatable;
@@ -329,6 +358,138 @@ class PreparedCall {
     std::size_t positionals_ = 0;
     std::unordered_map<std::string, Slot, TextHash, std::equal_to<>> slots_;
 };
+
+// A function of the package as Python calls it: straight into its PreparedCall, through
+// Python's vector call (no tuple, no dict and no Python frame in between). A call the prepared
+// command does not take, or one that fails, goes to `fallback(outcome, args, kwargs)`, the
+// Python code that runs it as a command line or raises. `pick` names the field of the object
+// to return instead of the object (the number of convert). The instance dict holds the
+// function's name, documentation and signature.
+struct FunctionObject {
+    PyObject_HEAD vectorcallfunc vectorcall;
+    PyObject* dict;      // the attributes
+    PyObject* prepared;  // the PreparedCall, kept alive for `call`
+    PyObject* fallback;
+    PyObject* pick;      // a str, or null
+    PreparedCall* call;  // the C++ object inside `prepared`, owned by it
+};
+
+PyObject* callFunction(PyObject* self, PyObject* const* args, std::size_t flags,
+                       PyObject* names) noexcept {
+    auto* f = reinterpret_cast<FunctionObject*>(self);
+    const auto count = static_cast<std::size_t>(PyVectorcall_NARGS(flags));
+    try {
+        py::object value = f->call->call(args, count, names);
+        if (PyDict_CheckExact(value.ptr())) {
+            if (f->pick == nullptr) return value.release().ptr();
+            PyObject* picked = PyDict_GetItemWithError(value.ptr(), f->pick);
+            if (picked == nullptr && PyErr_Occurred() == nullptr) {
+                PyErr_SetObject(PyExc_KeyError, f->pick);
+            }
+            return Py_XNewRef(picked);
+        }
+        py::tuple positional(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            positional[i] = py::reinterpret_borrow<py::object>(args[i]);
+        }
+        py::dict keywords;
+        const Py_ssize_t named = names == nullptr ? 0 : PyTuple_GET_SIZE(names);
+        for (Py_ssize_t i = 0; i < named; ++i) {
+            if (PyDict_SetItem(keywords.ptr(), PyTuple_GET_ITEM(names, i),
+                               args[count + static_cast<std::size_t>(i)]) != 0)
+                throw py::error_already_set();
+        }
+        return PyObject_CallFunctionObjArgs(f->fallback, value.ptr(), positional.ptr(),
+                                            keywords.ptr(), nullptr);
+    } catch (py::error_already_set& e) {
+        e.restore();
+    } catch (const py::builtin_exception& e) {
+        e.set_error();
+    } catch (const std::exception& e) {
+        PyErr_SetString(PyExc_RuntimeError, e.what());
+    }
+    return nullptr;
+}
+
+int traverseFunction(PyObject* self, visitproc visit, void* arg) {
+    auto* f = reinterpret_cast<FunctionObject*>(self);
+    Py_VISIT(Py_TYPE(self));
+    Py_VISIT(f->dict);
+    Py_VISIT(f->prepared);
+    Py_VISIT(f->fallback);
+    Py_VISIT(f->pick);
+    return 0;
+}
+
+int clearFunction(PyObject* self) {
+    auto* f = reinterpret_cast<FunctionObject*>(self);
+    Py_CLEAR(f->dict);
+    Py_CLEAR(f->fallback);
+    Py_CLEAR(f->pick);
+    f->call = nullptr;
+    Py_CLEAR(f->prepared);
+    return 0;
+}
+
+void deallocateFunction(PyObject* self) {
+    PyTypeObject* type = Py_TYPE(self);
+    PyObject_GC_UnTrack(self);
+    clearFunction(self);
+    type->tp_free(self);
+    Py_DECREF(type);
+}
+
+PyObject* functionRepr(PyObject* self) {
+    auto* f = reinterpret_cast<FunctionObject*>(self);
+    PyObject* name = f->dict == nullptr ? nullptr : PyDict_GetItemString(f->dict, "__name__");
+    return name != nullptr ? PyUnicode_FromFormat("<function %S>", name)
+                           : PyUnicode_FromString("<function>");
+}
+
+// The type, made once at import.
+PyTypeObject* functionType() {
+    static PyMemberDef members[] = {
+        {"__vectorcalloffset__", T_PYSSIZET,
+         static_cast<Py_ssize_t>(offsetof(FunctionObject, vectorcall)), READONLY, nullptr},
+        {"__dictoffset__", T_PYSSIZET, static_cast<Py_ssize_t>(offsetof(FunctionObject, dict)),
+         READONLY, nullptr},
+        {nullptr, 0, 0, 0, nullptr}};
+    static PyType_Slot slots[] = {{Py_tp_dealloc, reinterpret_cast<void*>(&deallocateFunction)},
+                                  {Py_tp_traverse, reinterpret_cast<void*>(&traverseFunction)},
+                                  {Py_tp_clear, reinterpret_cast<void*>(&clearFunction)},
+                                  {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
+                                  {Py_tp_repr, reinterpret_cast<void*>(&functionRepr)},
+                                  {Py_tp_members, members},
+                                  {0, nullptr}};
+    static PyType_Spec spec{"twsuite._twsuite.Function", sizeof(FunctionObject), 0,
+                            Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC | Py_TPFLAGS_HAVE_VECTORCALL,
+                            slots};
+    static PyTypeObject* const type = [] {
+        PyObject* made = PyType_FromSpec(&spec);
+        if (made == nullptr) throw py::error_already_set();
+        return reinterpret_cast<PyTypeObject*>(made);
+    }();
+    return type;
+}
+
+py::object makeFunction(const py::object& prepared, const py::object& fallback,
+                        const std::optional<std::string>& pick) {
+    auto* call = prepared.cast<PreparedCall*>();
+    PyTypeObject* type = functionType();
+    auto* f = PyObject_GC_New(FunctionObject, type);
+    if (f == nullptr) throw py::error_already_set();
+    Py_INCREF(type);  // each instance holds its heap type
+    f->vectorcall = &callFunction;
+    f->dict = PyDict_New();
+    f->prepared = prepared.inc_ref().ptr();
+    f->fallback = fallback.inc_ref().ptr();
+    f->pick = pick ? py::str(*pick).release().ptr() : nullptr;
+    f->call = call;
+    PyObject_GC_Track(f);
+    auto made = py::reinterpret_steal<py::object>(reinterpret_cast<PyObject*>(f));
+    if (f->dict == nullptr) throw py::error_already_set();
+    return made;
+}
 
 // ----- flue gas batch ------------------------------------------------------------------------
 
@@ -639,6 +800,10 @@ PYBIND11_MODULE(_twsuite, m) {
              "Runs the command with a call's arguments: the object it gives (a dict), "
              "(status, value, error, malformed call) when it fails, or None for a call the "
              "command line has to read.");
+    m.def("function", &makeFunction, py::arg("prepared"), py::arg("fallback"),
+          py::arg("pick") = std::nullopt,
+          "A function that calls `prepared` directly and `fallback(outcome, args, kwargs)` for a "
+          "call it does not take or that fails; with `pick`, that field of the object.");
     m.def("number_text", &twcalc::numberText, py::arg("value"),
           "A number as the text that options and table cells read back to the same value.");
     m.def("fluegas_batch", &fluegasBatch, py::arg("cells"), py::arg("settings"), py::arg("lang"),

@@ -202,15 +202,15 @@ def _make_function(command):
             outcome = _twsuite.evaluate(_command_line(command, args, kwargs))
         return _outcome(outcome)
 
+    # Called straight from C through Python's vector call; `failed` when the prepared command
+    # does not take the call or the call fails.
     if name == "convert":
-        def function(*args, **kwargs):
-            value = prepared(args, kwargs)
-            return (value if type(value) is dict else failed(value, args, kwargs))["value"]
+        function = _twsuite.function(
+            prepared, lambda outcome, args, kwargs: failed(outcome, args, kwargs)["value"],
+            "value")
         returns = "the converted number"
     else:
-        def function(*args, **kwargs):
-            value = prepared(args, kwargs)
-            return value if type(value) is dict else failed(value, args, kwargs)
+        function = _twsuite.function(prepared, failed)
         returns = f"the object that `{twcalc_line}` prints, as dicts and lists"
     function.__name__ = function.__qualname__ = name
     function.__module__ = __name__
