@@ -95,25 +95,61 @@ py::object cachedString(const std::string& text) {
     return made;
 }
 
-py::object toPython(const twcalc::Json& value) {
+// The Python strings of the texts a command gave at its last call, in the order they came. Most
+// come again at the same place the next time (keys, captions, unit texts), and a text found
+// there is taken without looking it up.
+class RepeatedTexts {
+  public:
+    void restart() { next_ = 0; }
+
+    py::object operator()(const std::string& text) {
+        constexpr std::size_t kMost = 4096;
+        if (next_ < seen_.size()) {
+            auto& [known, string] = seen_[next_++];
+            if (known != text) {
+                known = text;
+                string = cachedString(text);
+            }
+            return string;
+        }
+        if (seen_.size() >= kMost) return cachedString(text);
+        ++next_;
+        return seen_.emplace_back(text, cachedString(text)).second;
+    }
+
+  private:
+    std::vector<std::pair<std::string, py::object>> seen_;
+    std::size_t next_ = 0;
+};
+
+py::object toPython(const twcalc::Json& value, RepeatedTexts* repeated = nullptr) {
+    const auto string = [repeated](const std::string& text) {
+        return repeated != nullptr ? (*repeated)(text) : cachedString(text);
+    };
     switch (value.type()) {
         case twcalc::Json::value_t::object: {
             py::dict dict;
             for (const auto& [key, item] : value.items()) {
-                const py::object converted = toPython(item);
-                if (PyDict_SetItem(dict.ptr(), cachedString(key).ptr(), converted.ptr()) != 0)
+                const py::object name = string(key);
+                const py::object converted = toPython(item, repeated);
+                if (PyDict_SetItem(dict.ptr(), name.ptr(), converted.ptr()) != 0)
                     throw py::error_already_set();
             }
             return dict;
         }
         case twcalc::Json::value_t::array: {
-            py::list list(value.size());
-            std::size_t i = 0;
-            for (const auto& item : value) list[i++] = toPython(item);
-            return list;
+            const auto size = static_cast<Py_ssize_t>(value.size());
+            PyObject* list = PyList_New(size);
+            if (list == nullptr) throw py::error_already_set();
+            auto made = py::reinterpret_steal<py::object>(list);
+            Py_ssize_t i = 0;
+            for (const auto& item : value) {
+                PyList_SET_ITEM(list, i++, toPython(item, repeated).release().ptr());
+            }
+            return made;
         }
         case twcalc::Json::value_t::string:
-            return cachedString(value.get_ref<const std::string&>());
+            return string(value.get_ref<const std::string&>());
         case twcalc::Json::value_t::boolean:
             return py::bool_(value.get<bool>());
         case twcalc::Json::value_t::number_integer:
@@ -264,7 +300,8 @@ class PreparedCall {
             throw py::error_already_set();
         }
         if (!outcome) return py::none();
-        py::object value = toPython(outcome->value);
+        repeated_.restart();
+        py::object value = toPython(outcome->value, &repeated_);
         twcalc::dismantle(outcome->value);
         // Every command gives an object: a dict is the value, a tuple what went wrong.
         if (outcome->status == twcalc::kSuccess) return value;
@@ -355,6 +392,7 @@ class PreparedCall {
     }
 
     twcalc::PreparedCommand command_;
+    RepeatedTexts repeated_;
     std::size_t positionals_ = 0;
     std::unordered_map<std::string, Slot, TextHash, std::equal_to<>> slots_;
 };

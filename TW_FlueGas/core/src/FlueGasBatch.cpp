@@ -457,8 +457,7 @@ CaseCalculator::Results CaseCalculator::results(const FlueGasCase& c) {
 
 CalculatorTable CaseCalculator::table(const FlueGasCase& c) {
     const CalculatorTable* settings = tableFor(c);
-    if (settings == nullptr) return tableForCase(c);
-    CalculatorTable table = *settings;
+    CalculatorTable table = settings != nullptr ? *settings : tableForSettings(c);
     typeCells(table, c);
     return table;
 }
