@@ -97,7 +97,9 @@ py::object cachedString(const std::string& text) {
 
 // The Python strings of the texts a command gave at its last call, in the order they came. Most
 // come again at the same place the next time (keys, captions, unit texts), and a text found
-// there is taken without looking it up.
+// there is taken without looking it up. Only a hint: a string is taken from it only for the
+// same text, so calls of several threads that take turns while their objects are made cost no
+// more than the look-up.
 class RepeatedTexts {
   public:
     void restart() { next_ = 0; }
