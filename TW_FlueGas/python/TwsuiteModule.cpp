@@ -414,6 +414,8 @@ struct FunctionObject {
     PreparedCall* call;  // the C++ object inside `prepared`, owned by it
 };
 
+// Every exception ends in a Python error; the handles' destructors only drop references.
+// NOLINTNEXTLINE(bugprone-exception-escape)
 PyObject* callFunction(PyObject* self, PyObject* const* args, std::size_t flags,
                        PyObject* names) noexcept {
     auto* f = reinterpret_cast<FunctionObject*>(self);
@@ -447,6 +449,8 @@ PyObject* callFunction(PyObject* self, PyObject* const* args, std::size_t flags,
         e.set_error();
     } catch (const std::exception& e) {
         PyErr_SetString(PyExc_RuntimeError, e.what());
+    } catch (...) {
+        PyErr_SetString(PyExc_RuntimeError, "unknown error");
     }
     return nullptr;
 }

@@ -76,6 +76,8 @@ void give(void* block, std::size_t bytes) noexcept {
     }
     if (!k.releasesAtEnd) releaseAtEnd();
     ++k.counts[sizeClass];
+    // The list keeps the block, in place, until it is taken again or the thread ends.
+    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory)
     k.lists[sizeClass] = ::new (block) FreeBlock{k.lists[sizeClass]};
 }
 
