@@ -64,29 +64,22 @@ std::optional<std::string> jsonNumberText(double value) {
 
 namespace {
 
-// The powers of ten a double holds exactly.
-constexpr std::array<double, 23> kExactPowersOfTen = [] {
-    std::array<double, 23> powers{};
-    double power = 1.0;
-    for (double& p : powers) {
-        p = power;
-        power *= 10.0;
-    }
-    return powers;
-}();
-
-__extension__ using Wide = unsigned __int128;
-
-// The powers of ten up to 1e22, as whole numbers.
-constexpr std::array<Wide, 23> kWholePowersOfTen = [] {
-    std::array<Wide, 23> powers{};
-    Wide power = 1;
-    for (Wide& p : powers) {
+// 10^0 to 10^22: as doubles, the powers of ten a double holds exactly.
+template <class Number>
+constexpr std::array<Number, 23> powersOfTen() {
+    std::array<Number, 23> powers{};
+    Number power = 1;
+    for (Number& p : powers) {
         p = power;
         power *= 10;
     }
     return powers;
-}();
+}
+
+__extension__ using Wide = unsigned __int128;
+
+constexpr std::array<double, 23> kExactPowersOfTen = powersOfTen<double>();
+constexpr std::array<Wide, 23> kWholePowersOfTen = powersOfTen<Wide>();
 
 int significantDigits(std::uint64_t number) {
     int count = 1;
