@@ -669,7 +669,7 @@ class FlueGasBatchRun {
     void calculate(std::size_t c, fg::CaseCalculator& calculator, DistinctMessages& distinct) {
         for (double* column : out_) column[c] = std::numeric_limits<double>::quiet_NaN();
         try {
-            fg::CaseCalculator::Results outcome = calculator.results(caseOf(c));
+            fg::CaseCalculator::Results outcome = resultsOf(c, calculator);
             for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
                 out_[i][c] = tableNumber(outcome.texts[i]);
             }
@@ -684,6 +684,23 @@ class FlueGasBatchRun {
         } catch (const std::exception& e) {
             messages_[c].refusal = e.what();  // never past a thread of the batch
         }
+    }
+
+    // The results of case `c`: from its numbers where they are all finite (their shortest texts
+    // name them exactly) and the calculator keeps the table of the batch's settings, else from
+    // the texts a single call would type in.
+    fg::CaseCalculator::Results resultsOf(std::size_t c, fg::CaseCalculator& calculator) const {
+        fg::CaseCalculator::CellValues values;
+        bool finite = true;
+        for (const Column& column : columns_) {
+            const double value = column.values.size() == 1 ? column.values[0] : column.values[c];
+            finite = finite && std::isfinite(value);
+            values[column.cell] = value;
+        }
+        if (finite) {
+            if (auto results = calculator.results(base_, values)) return std::move(*results);
+        }
+        return calculator.results(caseOf(c));
     }
 
     // The case a single call with these numbers would type in. The shortest text of a finite

@@ -128,6 +128,8 @@ constexpr bool isAcceptedEditorKey(int character) {
 // A cell number read by the leading-number rule, rounded to single precision. An infinity means
 // the text holds a number beyond the single-precision range.
 float cellNumber(std::string_view text);
+// The same for a number whose text names it exactly (the shortest text of a finite double).
+float cellNumber(double value);
 
 class CalculatorTable {
   public:

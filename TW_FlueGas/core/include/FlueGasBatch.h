@@ -91,6 +91,11 @@ class CaseCalculator {
         std::vector<RecordedMessage> messages;
     };
     Results results(const FlueGasCase& flueGasCase);
+    // The same for a case whose cells with a value here hold its shortest text (the case's
+    // own texts of those cells are not read): the values are read as those texts would be.
+    // Nothing when no table of the case's settings is kept; the caller then gives the texts.
+    using CellValues = std::array<std::optional<double>, kCellOptionNames.size()>;
+    std::optional<Results> results(const FlueGasCase& flueGasCase, const CellValues& values);
 
     // The case's table before its calculation, as tableForCase gives it: a copy of the table
     // of its settings with the case's cells typed in.
@@ -98,6 +103,8 @@ class CaseCalculator {
 
   private:
     const CalculatorTable* tableFor(const FlueGasCase& flueGasCase);
+    Results results(const CalculatorTable& settings, const FlueGasCase& flueGasCase,
+                    const CellValues& values);
 
     static constexpr std::size_t kKept = 16;
     std::vector<std::pair<FlueGasCase, std::optional<CalculatorTable>>> tables_;

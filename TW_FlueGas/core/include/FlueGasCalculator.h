@@ -57,6 +57,9 @@ FlueGasInput ReadFlueGasInput(const CalculatorTable& table);
 // basis, formula, SO3 mode) from `table`: a case read without typing it into a table first.
 FlueGasInput ReadFlueGasInput(const CalculatorTable& table,
                               const std::function<std::string_view(int row)>& valueOf);
+// The same with the value cells' numbers, as cellNumber reads them, given by `numberOf(row)`.
+FlueGasInput ReadFlueGasNumbers(const CalculatorTable& table,
+                                const std::function<float(int row)>& numberOf);
 
 // Checks the input and runs the flue gas routines in their fixed order with `unit` giving the
 // user's units; messages in the program language. A refused input or an arithmetic fault

@@ -22,10 +22,15 @@ std::array<float, kSpeciesCount> readComposition(const CalculatorTable& table) {
 
 std::array<float, kSpeciesCount> readComposition(
     const std::function<std::string_view(int row)>& valueOf) {
+    return readCompositionNumbers([&valueOf](int row) { return cellNumber(valueOf(row)); });
+}
+
+std::array<float, kSpeciesCount> readCompositionNumbers(
+    const std::function<float(int row)>& numberOf) {
     std::array<float, kSpeciesCount> composition{};
     for (int row = kFirstCompositionRow; row <= kLastCompositionRow; ++row) {
         const int slot = rowDefinitions()[static_cast<std::size_t>(row)].speciesSlot;
-        composition[static_cast<std::size_t>(slot)] = cellNumber(valueOf(row));
+        composition[static_cast<std::size_t>(slot)] = numberOf(row);
     }
     return composition;
 }

@@ -26,6 +26,8 @@ void showRefusal(const Refusal& refusal);
 // Rows 1 to 7 in calculation order (N2, O2, CO2, CO, SO2, H2O, Ar).
 std::array<float, kSpeciesCount> readComposition(const CalculatorTable& table);
 // The same from the value cells' texts by row.
+std::array<float, kSpeciesCount> readCompositionNumbers(
+    const std::function<float(int row)>& numberOf);
 std::array<float, kSpeciesCount> readComposition(
     const std::function<std::string_view(int row)>& valueOf);
 

@@ -94,7 +94,10 @@ const char* formulaNote(int formula, std::int32_t language) {
 }
 
 float cellNumber(std::string_view text) {
-    const double value = leadingNumber(text);
+    return cellNumber(leadingNumber(text));
+}
+
+float cellNumber(double value) {
     // A finite double beyond the float range becomes an infinity of its sign, which the
     // calculation refuses; it never wraps or saturates silently.
     constexpr double largest = std::numeric_limits<float>::max();

@@ -431,20 +431,34 @@ CaseCalculator::Results CaseCalculator::results(const FlueGasCase& c) {
         out.messages = std::move(outcome.messages);
         return out;
     }
+    return results(*settings, c, {});
+}
+
+std::optional<CaseCalculator::Results> CaseCalculator::results(const FlueGasCase& c,
+                                                               const CellValues& values) {
+    const CalculatorTable* settings = tableFor(c);
+    if (settings == nullptr) return std::nullopt;
+    return results(*settings, c, values);
+}
+
+CaseCalculator::Results CaseCalculator::results(const CalculatorTable& settings,
+                                                const FlueGasCase& c, const CellValues& values) {
+    Results out;
     RecordingMessageSink recorder;
     const ScopedThreadMessageSink guard(recorder);
-    // The value cells as the case's table would hold them: its own cells typed over the table
-    // of its settings.
-    const auto valueOf = [&](int row) -> std::string_view {
+    // The value cells as the case's table would read them: its own cells typed over the table
+    // of its settings, a cell with a value as its text would name it.
+    const auto numberOf = [&](int row) {
         const int cell =
             row >= 0 && row < kTableRows ? kCellOfRow[static_cast<std::size_t>(row)] : -1;
-        return cell >= 0 ? std::string_view(c.cells[static_cast<std::size_t>(cell)])
-                         : std::string_view(settings->value(row));
+        if (cell < 0) return settings.number(row);
+        const auto k = static_cast<std::size_t>(cell);
+        return values[k] ? cellNumber(*values[k]) : cellNumber(c.cells[k]);
     };
     const FlueGasResults results =
-        CalculateFlueGas(ReadFlueGasInput(*settings, valueOf), settings->unit());
+        CalculateFlueGas(ReadFlueGasNumbers(settings, numberOf), settings.unit());
     for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
-        out.texts[i] = settings->value(kResultColumns[i].first);
+        out.texts[i] = settings.value(kResultColumns[i].first);
     }
     WriteFlueGasResults(results, [&out](int row, std::string text) {
         const int column =

@@ -193,15 +193,20 @@ FlueGasInput ReadFlueGasInput(const CalculatorTable& table) {
 
 FlueGasInput ReadFlueGasInput(const CalculatorTable& table,
                               const std::function<std::string_view(int row)>& valueOf) {
+    return ReadFlueGasNumbers(table, [&valueOf](int row) { return cellNumber(valueOf(row)); });
+}
+
+FlueGasInput ReadFlueGasNumbers(const CalculatorTable& table,
+                                const std::function<float(int row)>& numberOf) {
     FlueGasInput input;
-    input.composition = readComposition(valueOf);
+    input.composition = readCompositionNumbers(numberOf);
     input.basis = table.compositionBasis();
-    input.gasTemperature = cellNumber(valueOf(rowGasTemperature));
-    input.referenceTemperature = cellNumber(valueOf(rowReferenceTemperature));
+    input.gasTemperature = numberOf(rowGasTemperature);
+    input.referenceTemperature = numberOf(rowReferenceTemperature);
     input.formula = table.enthalpyFormula();
     input.so3Mode = table.so3Mode();
     if (input.so3Mode == So3Mode::UserInput) {
-        input.userSo3ConversionRate = cellNumber(valueOf(rowSo3ConversionRate));
+        input.userSo3ConversionRate = numberOf(rowSo3ConversionRate);
     }
     return input;
 }

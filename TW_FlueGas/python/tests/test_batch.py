@@ -97,6 +97,12 @@ def test_hostile_values_give_messages_per_case_and_never_crash():
              for name in CELLS}
     batch = twsuite.fluegas_batch(**noise)
     assert len(batch["messages"]) == 2000
+    # A batch reads its numbers as a single call reads their texts, to the last bit: plant
+    # values with every cell in turn a random bit pattern.
+    plain = random_cases(np.random.default_rng(13), 300)
+    for k, name in enumerate(CELLS):
+        plain[name][k::len(CELLS)] = noise[name][:300][k::len(CELLS)]
+    assert_same(twsuite.fluegas_batch(**plain), single_calls(plain, {}))
 
 
 def test_arrays_sequences_and_single_values_mix():
