@@ -236,12 +236,6 @@ class PreparedCall {
         }
     }
 
-    py::object operator()(const py::tuple& args, const py::dict& kwargs) {
-        std::vector<std::pair<PyObject*, PyObject*>> keywords;
-        for (const auto& [key, value] : kwargs) keywords.emplace_back(key.ptr(), value.ptr());
-        return call(PySequence_Fast_ITEMS(args.ptr()), args.size(), keywords);
-    }
-
     // A call as Python's vector call hands it over: `count` positional arguments, then the
     // values of the keywords `names` (a tuple, or null for none).
     py::object call(PyObject* const* args, std::size_t count, PyObject* names) {
@@ -505,11 +499,11 @@ PyTypeObject* functionType() {
                                   {Py_tp_repr, reinterpret_cast<void*>(&functionRepr)},
                                   {Py_tp_members, members},
                                   {0, nullptr}};
-    static PyType_Spec spec{"twsuite._twsuite.Function", sizeof(FunctionObject), 0,
-                            Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC | Py_TPFLAGS_HAVE_VECTORCALL,
-                            slots};
+    static PyType_Spec layout{"twsuite._twsuite.Function", sizeof(FunctionObject), 0,
+                              Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC | Py_TPFLAGS_HAVE_VECTORCALL,
+                              slots};
     static PyTypeObject* const type = [] {
-        PyObject* made = PyType_FromSpec(&spec);
+        PyObject* made = PyType_FromSpec(&layout);
         if (made == nullptr) throw py::error_already_set();
         return reinterpret_cast<PyTypeObject*>(made);
     }();
@@ -856,11 +850,7 @@ PYBIND11_MODULE(_twsuite, m) {
     m.def("evaluate", &evaluate, py::arg("arguments"),
           "Runs one twcalc command line in JSON mode: (status, value, error, malformed call).");
     py::class_<PreparedCall>(m, "PreparedCall")
-        .def(py::init<const std::vector<std::string>&>(), py::arg("path"))
-        .def("__call__", &PreparedCall::operator(), py::arg("args"), py::arg("kwargs"),
-             "Runs the command with a call's arguments: the object it gives (a dict), "
-             "(status, value, error, malformed call) when it fails, or None for a call the "
-             "command line has to read.");
+        .def(py::init<const std::vector<std::string>&>(), py::arg("path"));
     m.def("function", &makeFunction, py::arg("prepared"), py::arg("fallback"),
           py::arg("pick") = std::nullopt,
           "A function that calls `prepared` directly and `fallback(outcome, args, kwargs)` for a "
