@@ -99,17 +99,18 @@ T nextAbove(T magnitude) {
     return std::bit_cast<T>(static_cast<Bits>(std::bit_cast<Bits>(magnitude) + 1));
 }
 
-// The fixed-point text by arithmetic, where that gives what rounding the shortest decimal text
-// gives. That text lies within half a unit in the last place of the value, so the two can round
-// differently only when a rounding boundary (a 5 just past the last kept decimal) lies that
-// close to the value; there, and for values too large to scale exactly, false is returned and
-// the digits of the text decide. The text is written backwards from `end`; `begin` is set to its
-// first character.
+// The value in units of 10^-decimals, rounded half away from zero, by arithmetic, where that
+// gives what rounding the shortest decimal text gives. That text lies within half a unit in the
+// last place of the value, so the two can round differently only when a rounding boundary (a 5
+// just past the last kept decimal) lies that close to the value; there, and for values too large
+// to scale exactly, nothing is returned and the digits of the text decide.
 template <class T>
-bool fixedByArithmetic(T value, int decimals, char* end, char*& begin) {
+std::optional<std::uint64_t> unitsByArithmetic(T value, int decimals) {
     constexpr std::array<double, 7> kScale{1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
     const T magnitude = std::fabs(value);
-    if (decimals >= static_cast<int>(kScale.size()) || !(magnitude < T(1e9))) return false;
+    if (decimals < 0 || decimals >= static_cast<int>(kScale.size()) || !(magnitude < T(1e9))) {
+        return std::nullopt;
+    }
     const double scale = kScale[static_cast<std::size_t>(decimals)];
     const double scaled = static_cast<double>(magnitude) * scale;
     // Below 1e15, so the conversion truncates exactly what floor would take off.
@@ -120,24 +121,34 @@ bool fixedByArithmetic(T value, int decimals, char* end, char*& begin) {
         (static_cast<double>(nextAbove(magnitude)) - static_cast<double>(magnitude)) * scale / 2;
     // Scaling adds at most one rounding of the double product.
     const double margin = halfUlp + scaled * std::numeric_limits<double>::epsilon();
-    if (std::fabs(fraction - 0.5) <= margin) return false;
-    std::uint64_t units = truncated + (fraction > 0.5 ? 1 : 0);
-    const bool negative = std::signbit(value) && units != 0;
+    if (std::fabs(fraction - 0.5) <= margin) return std::nullopt;
+    return truncated + (fraction > 0.5 ? 1 : 0);
+}
 
+// The fixed-point text of `units` of 10^-decimals, written backwards from `end`; returns its
+// first character.
+char* writeUnits(std::uint64_t units, int decimals, bool negative, char* end) {
     char* p = end;
-    if (decimals > 0) {
-        for (int i = 0; i < decimals; ++i) {
-            *--p = static_cast<char>('0' + units % 10);
-            units /= 10;
-        }
-        *--p = '.';
+    for (int i = 0; i < decimals; ++i) {
+        *--p = static_cast<char>('0' + units % 10);
+        units /= 10;
     }
+    if (decimals > 0) *--p = '.';
     do {
         *--p = static_cast<char>('0' + units % 10);
         units /= 10;
     } while (units != 0);
     if (negative) *--p = '-';
-    begin = p;
+    return p;
+}
+
+// The fixed-point text by arithmetic (see unitsByArithmetic), written backwards from `end`;
+// `begin` is set to its first character. False where the digits of the text must decide.
+template <class T>
+bool fixedByArithmetic(T value, int decimals, char* end, char*& begin) {
+    const std::optional<std::uint64_t> units = unitsByArithmetic(value, decimals);
+    if (!units) return false;
+    begin = writeUnits(*units, decimals, std::signbit(value) && *units != 0, end);
     return true;
 }
 
@@ -212,6 +223,36 @@ std::string fixedDecimals(double value, int decimals) {
 }
 std::string fixedDecimals(float value, int decimals) {
     return fixedImpl(value, decimals);
+}
+
+void appendFixedDecimals(std::string& out, float value, int decimals) {
+    char buf[40];
+    char* const end = buf + sizeof buf;
+    char* begin = end;
+    if (std::isfinite(value) && fixedByArithmetic(value, decimals, end, begin)) {
+        out.append(begin, end);
+    } else {
+        out += fixedImpl(value, decimals);
+    }
+}
+
+float fixedDecimalsValue(double value, int decimals) {
+    // A whole number of units below 2^24 and a power of ten up to 1e10 are exact singles, so
+    // one division rounds correctly: the single from_chars reads from the text.
+    constexpr std::array<float, 11> kPowers{1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                            1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    if (std::isfinite(value) && decimals >= 0 && decimals < static_cast<int>(kPowers.size())) {
+        const std::optional<std::uint64_t> units = unitsByArithmetic(value, decimals);
+        if (units && *units <= (std::uint64_t{1} << 24)) {
+            const float magnitude =
+                static_cast<float>(*units) / kPowers[static_cast<std::size_t>(decimals)];
+            return std::signbit(value) && *units != 0 ? -magnitude : magnitude;
+        }
+    }
+    const std::string text = fixedImpl(value, decimals);
+    float read = 0.0f;
+    std::from_chars(text.data(), text.data() + text.size(), read);
+    return read;
 }
 
 namespace {

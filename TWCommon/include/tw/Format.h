@@ -22,6 +22,11 @@ std::string shortestFloat(float value);
 // no sign ("0.00").
 std::string fixedDecimals(double value, int decimals);
 std::string fixedDecimals(float value, int decimals);
+// The same text appended to `out`, without a string of its own where arithmetic decides.
+void appendFixedDecimals(std::string& out, float value, int decimals);
+// The single that fixedDecimals(value, decimals) reads back to (std::from_chars), as the
+// rounded value a routine goes on with.
+float fixedDecimalsValue(double value, int decimals);
 inline std::string format000(float v) {
     return fixedDecimals(v, 3);
 }

@@ -96,6 +96,15 @@ class CaseCalculator {
     // Nothing when no table of the case's settings is kept; the caller then gives the texts.
     using CellValues = std::array<std::optional<double>, kCellOptionNames.size()>;
     std::optional<Results> results(const FlueGasCase& flueGasCase, const CellValues& values);
+    // The same before any text is written, for a writer of rows: the calculation's results,
+    // the table of the case's settings (whose texts stand in the rows the results leave as they
+    // were, see appendResultText) and the messages.
+    struct Calculated {
+        FlueGasResults results;
+        const CalculatorTable* settings = nullptr;
+        std::vector<RecordedMessage> messages;
+    };
+    std::optional<Calculated> calculated(const FlueGasCase& flueGasCase, const CellValues& values);
 
     // The case's table before its calculation, as tableForCase gives it: a copy of the table
     // of its settings with the case's cells typed in.
@@ -103,8 +112,9 @@ class CaseCalculator {
 
   private:
     const CalculatorTable* tableFor(const FlueGasCase& flueGasCase);
-    Results results(const CalculatorTable& settings, const FlueGasCase& flueGasCase,
-                    const CellValues& values);
+    static Calculated calculated(const CalculatorTable& settings, const FlueGasCase& flueGasCase,
+                                 const CellValues& values);
+    static Results results(Calculated calculated);
 
     static constexpr std::size_t kKept = 16;
     std::vector<std::pair<FlueGasCase, std::optional<CalculatorTable>>> tables_;

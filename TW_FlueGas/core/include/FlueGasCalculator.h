@@ -64,7 +64,12 @@ FlueGasInput ReadFlueGasNumbers(const CalculatorTable& table,
 // Checks the input and runs the flue gas routines in their fixed order with `unit` giving the
 // user's units; messages in the program language. A refused input or an arithmetic fault
 // (shown as "Error #" + number) ends the run; the partial results say how far it came.
-FlueGasResults CalculateFlueGas(const FlueGasInput& input, const Unit& unit);
+// The NASA Glenn enthalpy fills the NASA routines' records (NasaResult, SpeciesProperties) as
+// those routines do, or, for callers that only want the results (a batch), works out only the
+// species' enthalpies: the results are the same bits either way.
+enum class NasaRecords { Kept, NotKept };
+FlueGasResults CalculateFlueGas(const FlueGasInput& input, const Unit& unit,
+                                NasaRecords records = NasaRecords::Kept);
 
 // Writes the results into the table: row 8, and for a complete run rows 11 to 16 and, when the
 // composition was normalised, rows 1 to 8 again.
@@ -72,6 +77,9 @@ void WriteFlueGasResults(CalculatorTable& table, const FlueGasResults& results);
 // The same, handing each value cell's new text to `setValue(row, text)`.
 void WriteFlueGasResults(const FlueGasResults& results,
                          const std::function<void(int row, std::string text)>& setValue);
+// The text WriteFlueGasResults leaves in value cell `row`, appended to `out`; false, with
+// nothing appended, for a row it leaves as it was.
+bool appendResultText(std::string& out, const FlueGasResults& results, int row);
 
 // "Calculate": commits the editor, reads, calculates, writes, and reloads the editor after a
 // complete run.

@@ -84,6 +84,10 @@ float FlueGasEnthbyNASATP(const Unit& unit, float T, bool isVolumeBasis, float N
 std::optional<float> tryFlueGasEnthbyNASATP(const Unit& unit, float T, bool isVolumeBasis, float N2,
                                             float O2, float CO2, float CO, float SO2, float H2O,
                                             float Ar);
+// The same value and messages with the composition in GasComponent order, leaving NasaResult
+// and SpeciesProperties as they were: only the species' enthalpies are worked out.
+std::optional<float> tryNasaGasEnthalpy(const Unit& unit, float T, bool isVolumeBasis,
+                                        const std::array<float, kGasComponentCount>& composition);
 // ASME PTC 4.4 - 1981 curves, T above absolute zero.
 float FlueGasEnthbyPTC4_4(const Unit& unit, float T, bool isVolumeBasis, float N2, float O2,
                           float CO2, float CO, float SO2, float H2O, float Ar);

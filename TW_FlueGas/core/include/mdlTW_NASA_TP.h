@@ -125,5 +125,9 @@ void NASA_SO2(const Unit& unit, float T);
 // O2), all at one temperature already converted to kelvin (tK, as CvtTP gives it), so that
 // the conversion and ln T and 1/T are worked out once for the seven.
 void nasaMixtureSpecies(const Unit& unit, float tK);
+// Only the enthalpies of those seven, in GasComponent order, without filling NasaResult and
+// SpeciesProperties: each is the h its species routine stores. tK must lie inside every
+// species' breakpoints (200 to 6000 K), where the routines show no message.
+std::array<float, kGasComponentCount> nasaMixtureEnthalpies(const Unit& unit, float tK);
 
 }  // namespace tw

@@ -1,7 +1,6 @@
 // SO3 conversion rate from the SO2/SO3 equilibrium and the sulfuric acid dew points by the
 // correlations of Okkes and of Verhoff and Banchero.
 
-#include <charconv>
 #include <cmath>
 #include <optional>
 
@@ -106,10 +105,7 @@ std::optional<float> dewPointResult(const Unit& unit, std::optional<double> tDp)
         detail::showInLanguage(kUndefined, kCaption);
         return std::nullopt;
     }
-    const std::string text = fixedDecimals(*tDp, 1);
-    float rounded = 0.0f;
-    std::from_chars(text.data(), text.data() + text.size(), rounded);
-    return unit.CvtTP(ktounit_degC, unit.uTP(), rounded);
+    return unit.CvtTP(ktounit_degC, unit.uTP(), fixedDecimalsValue(*tDp, 1));
 }
 
 }  // namespace

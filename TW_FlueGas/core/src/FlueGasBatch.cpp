@@ -11,6 +11,7 @@
 
 #include "Units.h"
 #include "tw/AutomationError.h"
+#include "tw/Format.h"
 #include "tw/Stable.h"
 
 namespace tw::fluegas {
@@ -173,11 +174,14 @@ bool sameSettings(const FlueGasCase& a, const FlueGasCase& b) {
 
 // The output row of one input record: its fields as given (cut or padded to the header), the
 // result rows and the messages. A case that fails, and a row the reader refused, report why in
-// the messages field; they count as refused.
+// the messages field; they count as refused. The cells are read as numbers straight from their
+// fields, and the results are written straight into the row.
 void appendCaseRow(std::string& line, const std::vector<std::string>& header,
                    const std::vector<int>& options, CsvRecord& record, BatchCount& count,
                    CaseCalculator& calculator) {
-    std::array<std::string, kResultColumns.size()> results;
+    constexpr int kCells = static_cast<int>(kCellOptionNames.size());
+    std::optional<CaseCalculator::Calculated> calculated;
+    std::optional<CaseCalculator::Results> texts;  // a case whose settings have no kept table
     std::string messages;
     std::vector<std::string>& fields = record.fields;
     ++count.cases;
@@ -188,12 +192,25 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header,
                             " fields, the header " + std::to_string(header.size()));
         }
         FlueGasCase c;
+        CaseCalculator::CellValues values;
         for (std::size_t i = 0; i < header.size(); ++i) {
-            applyOption(c, options[i], header[i], fields[i]);
+            if (const int option = options[i]; option < kCells) {
+                checkTypable(header[i], fields[i]);
+                values[static_cast<std::size_t>(option)] = leadingNumber(fields[i]);
+            } else {
+                applyOption(c, option, header[i], fields[i]);
+            }
         }
-        CaseCalculator::Results outcome = calculator.results(c);
-        results = std::move(outcome.texts);
-        messages = joinMessages(outcome.messages);
+        calculated = calculator.calculated(c, values);
+        if (calculated) {
+            messages = joinMessages(calculated->messages);
+        } else {
+            for (std::size_t i = 0; i < header.size(); ++i) {
+                if (options[i] < kCells) c.cells[static_cast<std::size_t>(options[i])] = fields[i];
+            }
+            texts = calculator.results(c);
+            messages = joinMessages(texts->messages);
+        }
     } catch (const CaseError& e) {
         messages = e.what();
         ++count.refused;
@@ -203,14 +220,28 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header,
     }
     fields.resize(header.size());
     bool first = true;
-    auto append = [&](std::string_view text) {
+    auto separate = [&] {
         if (!first) line += ',';
         first = false;
-        appendCsvField(line, text);
     };
-    for (const std::string& f : fields) append(f);
-    for (const std::string& r : results) append(r);
-    append(messages);
+    for (const std::string& f : fields) {
+        separate();
+        appendCsvField(line, f);
+    }
+    for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
+        separate();
+        const int row = kResultColumns[i].first;
+        if (calculated) {
+            // A result's text is a number or N/A, which needs no quotes.
+            if (!appendResultText(line, calculated->results, row)) {
+                appendCsvField(line, calculated->settings->value(row));
+            }
+        } else if (texts) {
+            appendCsvField(line, texts->texts[i]);
+        }
+    }
+    separate();
+    appendCsvField(line, messages);
     line += "\r\n";
 }
 
@@ -408,22 +439,14 @@ constexpr std::array<int, kTableRows> kCellOfRow = [] {
     return cells;
 }();
 
-// The result columns by row: the index in kResultColumns, or -1.
-constexpr std::array<int, kTableRows> kResultColumnOfRow = [] {
-    std::array<int, kTableRows> columns{};
-    columns.fill(-1);
-    for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
-        columns[static_cast<std::size_t>(kResultColumns[i].first)] = static_cast<int>(i);
-    }
-    return columns;
-}();
+
 
 }  // namespace
 
 CaseCalculator::Results CaseCalculator::results(const FlueGasCase& c) {
-    Results out;
     const CalculatorTable* settings = tableFor(c);
     if (settings == nullptr) {
+        Results out;
         CaseOutcome outcome = calculateCase(c);
         for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
             out.texts[i] = outcome.table.value(kResultColumns[i].first);
@@ -431,19 +454,26 @@ CaseCalculator::Results CaseCalculator::results(const FlueGasCase& c) {
         out.messages = std::move(outcome.messages);
         return out;
     }
-    return results(*settings, c, {});
+    return results(calculated(*settings, c, {}));
 }
 
 std::optional<CaseCalculator::Results> CaseCalculator::results(const FlueGasCase& c,
                                                                const CellValues& values) {
     const CalculatorTable* settings = tableFor(c);
     if (settings == nullptr) return std::nullopt;
-    return results(*settings, c, values);
+    return results(calculated(*settings, c, values));
 }
 
-CaseCalculator::Results CaseCalculator::results(const CalculatorTable& settings,
-                                                const FlueGasCase& c, const CellValues& values) {
-    Results out;
+std::optional<CaseCalculator::Calculated> CaseCalculator::calculated(const FlueGasCase& c,
+                                                                     const CellValues& values) {
+    const CalculatorTable* settings = tableFor(c);
+    if (settings == nullptr) return std::nullopt;
+    return calculated(*settings, c, values);
+}
+
+CaseCalculator::Calculated CaseCalculator::calculated(const CalculatorTable& settings,
+                                                      const FlueGasCase& c,
+                                                      const CellValues& values) {
     RecordingMessageSink recorder;
     const ScopedThreadMessageSink guard(recorder);
     // The value cells as the case's table would read them: its own cells typed over the table
@@ -455,17 +485,23 @@ CaseCalculator::Results CaseCalculator::results(const CalculatorTable& settings,
         const auto k = static_cast<std::size_t>(cell);
         return values[k] ? cellNumber(*values[k]) : cellNumber(c.cells[k]);
     };
-    const FlueGasResults results =
-        CalculateFlueGas(ReadFlueGasNumbers(settings, numberOf), settings.unit());
-    for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
-        out.texts[i] = settings.value(kResultColumns[i].first);
-    }
-    WriteFlueGasResults(results, [&out](int row, std::string text) {
-        const int column =
-            row >= 0 && row < kTableRows ? kResultColumnOfRow[static_cast<std::size_t>(row)] : -1;
-        if (column >= 0) out.texts[static_cast<std::size_t>(column)] = std::move(text);
-    });
+    Calculated out;
+    out.results = CalculateFlueGas(ReadFlueGasNumbers(settings, numberOf), settings.unit(),
+                                   NasaRecords::NotKept);
+    out.settings = &settings;
     out.messages = recorder.takeMessages();
+    return out;
+}
+
+CaseCalculator::Results CaseCalculator::results(Calculated calculated) {
+    Results out;
+    for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
+        const int row = kResultColumns[i].first;
+        if (!appendResultText(out.texts[i], calculated.results, row)) {
+            out.texts[i] = calculated.settings->value(row);
+        }
+    }
+    out.messages = std::move(calculated.messages);
     return out;
 }
 

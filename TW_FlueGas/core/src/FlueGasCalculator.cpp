@@ -108,11 +108,15 @@ using EnthalpyFunction = std::optional<float> (*)(const Unit&, float, bool, floa
 constexpr std::array<EnthalpyFunction, 3> kEnthalpyFunctions{
     tryFlueGasEnthbyNASATP, tryFlueGasEnthbyPTC4_4, tryFlueGasEnthbyBnW};
 
-float enthalpyAt(const FlueGasInput& input, const Unit& unit, float temperature) {
+float enthalpyAt(const FlueGasInput& input, const Unit& unit, float temperature,
+                 NasaRecords records) {
     const auto& c = input.composition;
-    const std::optional<float> h = kEnthalpyFunctions[static_cast<std::size_t>(input.formula)](
-        unit, temperature, input.basis == CompositionBasis::Volume, c[0], c[1], c[2], c[3], c[4],
-        c[5], c[6]);
+    const bool isVolume = input.basis == CompositionBasis::Volume;
+    const std::optional<float> h =
+        input.formula == NasaGlenn && records == NasaRecords::NotKept
+            ? tryNasaGasEnthalpy(unit, temperature, isVolume, c)
+            : kEnthalpyFunctions[static_cast<std::size_t>(input.formula)](
+                  unit, temperature, isVolume, c[0], c[1], c[2], c[3], c[4], c[5], c[6]);
     // The routine has shown why it refused; the run ends with it.
     if (!h) throw RunEnded{};
     return *h;
@@ -124,7 +128,8 @@ float sumOf(std::span<const float> values) {
     return static_cast<float>(sum);
 }
 
-void calculateInto(const FlueGasInput& input, const Unit& unit, FlueGasResults& results) {
+void calculateInto(const FlueGasInput& input, const Unit& unit, NasaRecords records,
+                   FlueGasResults& results) {
     // Refused before anything is summed or written: negative and unreadable numbers.
     if (auto refusal = refuseUnreadableInput(input)) stopWith(*refusal);
 
@@ -139,8 +144,8 @@ void calculateInto(const FlueGasInput& input, const Unit& unit, FlueGasResults& 
     checkTemperature(unit, input.formula, input.referenceTemperature, false);
 
     // Step 6 and 7: enthalpy relative to the reference temperature, mole weight.
-    const float h1 = enthalpyAt(input, unit, input.gasTemperature);
-    const float h0 = enthalpyAt(input, unit, input.referenceTemperature);
+    const float h1 = enthalpyAt(input, unit, input.gasTemperature, records);
+    const float h0 = enthalpyAt(input, unit, input.referenceTemperature, records);
     results.gasEnthalpy = checkedFloat(static_cast<double>(h1) - static_cast<double>(h0));
     const FlueGasCompositionRecord& gas = FlueGasComposition;
     results.moleWeight = gas.MoleWeight;
@@ -180,10 +185,6 @@ void calculateInto(const FlueGasInput& input, const Unit& unit, FlueGasResults& 
     results.complete = true;
 }
 
-std::string resultText(const std::optional<float>& value) {
-    return value ? format00(*value) : std::string(kNotAvailable);
-}
-
 }  // namespace
 
 FlueGasInput ReadFlueGasInput(const CalculatorTable& table) {
@@ -211,10 +212,10 @@ FlueGasInput ReadFlueGasNumbers(const CalculatorTable& table,
     return input;
 }
 
-FlueGasResults CalculateFlueGas(const FlueGasInput& input, const Unit& unit) {
+FlueGasResults CalculateFlueGas(const FlueGasInput& input, const Unit& unit, NasaRecords records) {
     FlueGasResults results;
     try {
-        calculateInto(input, unit, results);
+        calculateInto(input, unit, records, results);
     } catch (const RunEnded&) {
     } catch (const AutomationError& e) {
         // An arithmetic fault of a conversion or a correlation (a number past the single
@@ -231,22 +232,59 @@ void WriteFlueGasResults(CalculatorTable& table, const FlueGasResults& results) 
 
 void WriteFlueGasResults(const FlueGasResults& results,
                          const std::function<void(int row, std::string text)>& setValue) {
-    if (results.componentTotal) setValue(rowComponentTotal, format000(*results.componentTotal));
-    if (!results.complete) return;
-    setValue(rowGasEnthalpy, format000(results.gasEnthalpy));
-    setValue(rowMoleWeight, format000(results.moleWeight));
-    if (results.normalisedComposition) {
-        for (int slot = 0; slot < kSpeciesCount; ++slot) {
-            setValue(rowOfSpecies(slot),
-                     format000((*results.normalisedComposition)[static_cast<std::size_t>(slot)]));
-        }
-        setValue(rowComponentTotal, format00(results.normalisedTotal));
+    for (int row = 0; row < kTableRows; ++row) {
+        std::string text;
+        if (appendResultText(text, results, row)) setValue(row, std::move(text));
     }
-    if (!results.so3RateFromUser)
-        setValue(rowSo3ConversionRate, resultText(results.so3ConversionRate));
-    setValue(rowOkkesDewPoint, resultText(results.okkesDewPoint));
-    setValue(rowVerhoffDewPoint, resultText(results.verhoffDewPoint));
-    setValue(rowWaterDewPoint, resultText(results.waterDewPoint));
+}
+
+bool appendResultText(std::string& out, const FlueGasResults& results, int row) {
+    const auto optional = [&out](const std::optional<float>& value) {
+        if (value) {
+            appendFixedDecimals(out, *value, 2);
+        } else {
+            out += kNotAvailable;
+        }
+        return true;
+    };
+    if (row == rowComponentTotal) {
+        // A normalised composition writes its own total over the first.
+        if (results.complete && results.normalisedComposition) {
+            appendFixedDecimals(out, results.normalisedTotal, 2);
+            return true;
+        }
+        if (!results.componentTotal) return false;
+        appendFixedDecimals(out, *results.componentTotal, 3);
+        return true;
+    }
+    if (!results.complete) return false;
+    switch (row) {
+        case rowGasEnthalpy:
+            appendFixedDecimals(out, results.gasEnthalpy, 3);
+            return true;
+        case rowMoleWeight:
+            appendFixedDecimals(out, results.moleWeight, 3);
+            return true;
+        case rowSo3ConversionRate:
+            return !results.so3RateFromUser && optional(results.so3ConversionRate);
+        case rowOkkesDewPoint:
+            return optional(results.okkesDewPoint);
+        case rowVerhoffDewPoint:
+            return optional(results.verhoffDewPoint);
+        case rowWaterDewPoint:
+            return optional(results.waterDewPoint);
+        default:
+            break;
+    }
+    if (!results.normalisedComposition) return false;
+    for (int slot = 0; slot < kSpeciesCount; ++slot) {
+        if (rowOfSpecies(slot) == row) {
+            appendFixedDecimals(out, (*results.normalisedComposition)[static_cast<std::size_t>(slot)],
+                                3);
+            return true;
+        }
+    }
+    return false;
 }
 
 FlueGasResults Calculate(CalculatorTable& table) {

@@ -75,9 +75,14 @@ constexpr std::string_view kBnWCaption = "Function FlueGasEnthbyBnW";
 
 }  // namespace
 
-std::optional<float> tryFlueGasEnthbyNASATP(const Unit& unit, float T, bool isVolumeBasis, float N2,
-                                            float O2, float CO2, float CO, float SO2, float H2O,
-                                            float Ar) {
+namespace {
+
+// FlueGasEnthbyNASATP with the species' enthalpies (GasComponent order, the Unit's enthalpy
+// unit) from `speciesEnthalpies(tK)`, called once the temperature is inside 200 to 6000 K.
+template <class SpeciesEnthalpies>
+std::optional<float> nasaGasEnthalpy(const Unit& unit, float T, bool isVolumeBasis,
+                                     const std::array<float, kGasComponentCount>& x,
+                                     SpeciesEnthalpies speciesEnthalpies) {
     const float tK = temperatureIn(unit, ktounit_degK, T);
     if (!(tK > 200.0f)) {
         detail::showInLanguage(kNasaTooLow, kNasaCaption);
@@ -87,16 +92,40 @@ std::optional<float> tryFlueGasEnthbyNASATP(const Unit& unit, float T, bool isVo
         detail::showInLanguage(kNasaTooHigh, kNasaCaption);
         return std::nullopt;
     }
-    if (!tryFlueGasMoleWeight(isVolumeBasis, N2, O2, CO2, CO, SO2, H2O, Ar)) return std::nullopt;
+    if (!tryFlueGasMoleWeight(isVolumeBasis, x[index(G::N2)], x[index(G::O2)], x[index(G::CO2)],
+                              x[index(G::CO)], x[index(G::SO2)], x[index(G::H2O)],
+                              x[index(G::Ar)])) {
+        return std::nullopt;
+    }
     // tK is the kelvin temperature each species routine would convert T to.
-    nasaMixtureSpecies(unit, tK);
+    const std::array<float, kGasComponentCount> h = speciesEnthalpies(tK);
     const FlueGasCompositionRecord& gas = FlueGasComposition;
-    const auto& species = SpeciesProperties;
-    const auto term = [&](G c) { return static_cast<double>(gas.wt(c)) * species[index(c)].h; };
+    const auto term = [&](G c) { return static_cast<double>(gas.wt(c)) * h[index(c)]; };
     const double H = (term(G::SO2) + term(G::CO2) + term(G::O2) + term(G::N2) + term(G::Ar) +
                       term(G::H2O) + term(G::CO)) /
                      100.0;
     return checkedFloat(H);
+}
+
+}  // namespace
+
+std::optional<float> tryFlueGasEnthbyNASATP(const Unit& unit, float T, bool isVolumeBasis, float N2,
+                                            float O2, float CO2, float CO, float SO2, float H2O,
+                                            float Ar) {
+    return nasaGasEnthalpy(unit, T, isVolumeBasis, {N2, O2, CO2, CO, SO2, H2O, Ar},
+                           [&unit](float tK) {
+                               nasaMixtureSpecies(unit, tK);
+                               std::array<float, kGasComponentCount> h{};
+                               const auto& species = SpeciesProperties;
+                               for (std::size_t i = 0; i < h.size(); ++i) h[i] = species[i].h;
+                               return h;
+                           });
+}
+
+std::optional<float> tryNasaGasEnthalpy(const Unit& unit, float T, bool isVolumeBasis,
+                                        const std::array<float, kGasComponentCount>& x) {
+    return nasaGasEnthalpy(unit, T, isVolumeBasis, x,
+                           [&unit](float tK) { return nasaMixtureEnthalpies(unit, tK); });
 }
 
 float FlueGasEnthbyNASATP(const Unit& unit, float T, bool isVolumeBasis, float N2, float O2,

@@ -29,7 +29,8 @@ NasaProperties refuse(std::string_view name, std::string_view limitText, float l
 
 // What NASA_TP leaves in NasaResult. The callers store it: a thread-local variable of a shared
 // library costs a call each time it is named, so a loop names it once.
-NasaProperties evaluate(std::string_view name, const NasaTemperature& T, double M,
+template <class Name>
+NasaProperties evaluate(Name name, const NasaTemperature& T, double M,
                         std::span<const float> breakpoints,
                         std::span<const NasaInterval> intervals);
 
@@ -87,8 +88,10 @@ NasaProperties nasaPolynomials(const NasaInterval& c, double T, double M) {
 
 namespace {
 
-// NASA_TP at a temperature whose ln T and 1/T are worked out already.
-NasaProperties evaluate(std::string_view name, const NasaTemperature& T, double M,
+// NASA_TP at a temperature whose ln T and 1/T are worked out already. The name (a text or a
+// species table's C string) is looked at only for a message.
+template <class Name>
+NasaProperties evaluate(Name name, const NasaTemperature& T, double M,
                         std::span<const float> breakpoints,
                         std::span<const NasaInterval> intervals) {
     if (breakpoints.size() < 2 || intervals.size() + 1 != breakpoints.size()) {
@@ -136,6 +139,19 @@ void nasaMixtureSpecies(const Unit& unit, float tK) {
         throw;
     }
     store();
+}
+
+std::array<float, kGasComponentCount> nasaMixtureEnthalpies(const Unit& unit, float tK) {
+    const NasaTemperature t(tK);
+    const units::Conversion enthalpy(QuantityId::ENTH, kKJperKg, unit.uENTH());
+    std::array<float, kGasComponentCount> h{};
+    for (std::size_t i = 0; i < h.size(); ++i) {
+        const NasaSpeciesTable& table = nasaGlennSpecies()[i];
+        // h of the polynomials, stored as single and converted as inUnits does.
+        const double hR = nasaHOverR(nasaInterval(table, t.T), t);
+        h[i] = enthalpy(detail::single(kNasaGasConstant * hR / table.M));
+    }
+    return h;
 }
 
 NasaProperties nasaSpeciesProperties(GasComponent species, const NasaTemperature& T) {
