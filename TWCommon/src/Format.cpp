@@ -263,7 +263,42 @@ constexpr std::array<double, 23> kExactPowersOfTen{1e0,  1e1,  1e2,  1e3,  1e4, 
 
 }  // namespace
 
+namespace {
+
+// The common cell of a table, a whole text of at most 15 digits with a sign and a decimal point
+// at most and no exponent ("74.454", "-3", "0.9"), read in one pass. Nothing for any other
+// text, which the full rule reads; for these both give the same value and length.
+std::optional<LeadingNumber> readPlainDecimal(std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    bool negative = false;
+    if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int fractionDigits = 0;
+    bool point = false;
+    for (; p != end; ++p) {
+        const auto d = static_cast<unsigned>(*p - '0');
+        if (d <= 9) {
+            mantissa = mantissa * 10 + d;
+            ++digits;
+            fractionDigits += point ? 1 : 0;
+        } else if (*p == '.' && !point) {
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0 || digits > 15) return std::nullopt;
+    const double magnitude =
+        static_cast<double>(mantissa) / kExactPowersOfTen[static_cast<std::size_t>(fractionDigits)];
+    return LeadingNumber{negative ? -magnitude : magnitude, text.size()};
+}
+
+}  // namespace
+
 LeadingNumber readLeadingNumber(std::string_view text) {
+    if (const std::optional<LeadingNumber> plain = readPlainDecimal(text)) return *plain;
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     bool negative = false;

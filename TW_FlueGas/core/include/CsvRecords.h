@@ -55,6 +55,9 @@ class CsvRecordReader {
     std::istream& stream() { return in_; }
 
   private:
+    // The next record when it is a whole line in the buffer without quotes: split at its
+    // commas as next would split it, in one pass; false, with nothing taken, otherwise.
+    bool plainLine(CsvRecord& record);
     bool fill();
     int get();
     int peek();

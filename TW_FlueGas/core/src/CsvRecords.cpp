@@ -1,6 +1,8 @@
 #include "CsvRecords.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <memory>
 #include <set>
 
@@ -47,6 +49,40 @@ int CsvRecordReader::peek() {
     return static_cast<unsigned char>(buffer_[at_]);
 }
 
+bool CsvRecordReader::plainLine(CsvRecord& record) {
+    const char* const begin = buffer_.data() + at_;
+    const auto* const lineEnd =
+        static_cast<const char*>(std::memchr(begin, '\n', buffer_.size() - at_));
+    if (lineEnd == nullptr || static_cast<std::size_t>(lineEnd - begin) + 1 > kMaxCsvRecordBytes) {
+        return false;
+    }
+    // A carriage return is left out of a field; one that ends the line is the only kind taken
+    // here.
+    const char* const end = lineEnd != begin && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
+    const auto length = static_cast<std::size_t>(end - begin);
+    if (std::memchr(begin, '"', length) != nullptr || std::memchr(begin, '\r', length) != nullptr) {
+        return false;
+    }
+    record.line = line_;
+    std::size_t count = 0;
+    for (const char* field = begin;;) {
+        const auto* const comma =
+            static_cast<const char*>(std::memchr(field, ',', static_cast<std::size_t>(end - field)));
+        const char* const fieldEnd = comma != nullptr ? comma : end;
+        if (count == record.fields.size()) {
+            if (record.fields.capacity() == 0) record.fields.reserve(16);
+            record.fields.emplace_back();
+        }
+        record.fields[count++].assign(field, fieldEnd);
+        if (comma == nullptr) break;
+        field = comma + 1;
+    }
+    record.fields.resize(count);
+    ++line_;
+    at_ = static_cast<std::size_t>(lineEnd - buffer_.data()) + 1;
+    return true;
+}
+
 bool CsvRecordReader::next(CsvRecord& record) {
     record.refusal.reset();
     if (peek() == kEnd) {
@@ -54,6 +90,7 @@ bool CsvRecordReader::next(CsvRecord& record) {
         if (!in_.bad()) in_.setstate(std::ios::eofbit);
         return false;
     }
+    if (plainLine(record)) return true;
     record.line = line_;
     // The record's fields are written over those of the record before, keeping their storage.
     std::size_t count = 0;
@@ -155,9 +192,9 @@ bool CsvRecordReader::next(CsvRecord& record) {
             ++line_;
             break;
         } else if (c != '\r') {
-            *field += c;
-            // The ordinary characters after it, up to the next separator, line end or carriage
-            // return, in one piece, never past the record's limit.
+            // It and the ordinary characters after it, up to the next separator, line end or
+            // carriage return, in one piece, never past the record's limit. get() took it from
+            // the buffer, at at_ - 1.
             const std::size_t room = kMaxCsvRecordBytes - bytes;
             const std::size_t stop = std::min(buffer_.size(), at_ + room);
             std::size_t run = at_;
@@ -165,7 +202,7 @@ bool CsvRecordReader::next(CsvRecord& record) {
                    buffer_[run] != '\r') {
                 ++run;
             }
-            field->append(buffer_, at_, run - at_);
+            field->append(buffer_, at_ - 1, run - at_ + 1);
             bytes += run - at_;
             at_ = run;
         }
@@ -268,8 +305,13 @@ std::optional<std::string> csvRecordRefusal(std::istream& in) {
 }
 
 void appendCsvField(std::string& line, std::string_view text) {
+    static constexpr std::array<bool, 256> kQuoted = [] {
+        std::array<bool, 256> quoted{};
+        for (const unsigned char c : {',', '"', '\r', '\n'}) quoted[c] = true;
+        return quoted;
+    }();
     const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
-        return c == ',' || c == '"' || c == '\r' || c == '\n';
+        return kQuoted[static_cast<unsigned char>(c)];
     });
     if (plain) {
         line += text;

@@ -478,13 +478,21 @@ CaseCalculator::Calculated CaseCalculator::calculated(const CalculatorTable& set
     const ScopedThreadMessageSink guard(recorder);
     // The value cells as the case's table would read them: its own cells typed over the table
     // of its settings, a cell with a value as its text would name it.
-    const auto numberOf = [&](int row) {
-        const int cell =
-            row >= 0 && row < kTableRows ? kCellOfRow[static_cast<std::size_t>(row)] : -1;
-        if (cell < 0) return settings.number(row);
-        const auto k = static_cast<std::size_t>(cell);
-        return values[k] ? cellNumber(*values[k]) : cellNumber(c.cells[k]);
+    struct Cells {
+        const CalculatorTable& settings;
+        const FlueGasCase& c;
+        const CellValues& values;
+        float operator()(int row) const {
+            const int cell =
+                row >= 0 && row < kTableRows ? kCellOfRow[static_cast<std::size_t>(row)] : -1;
+            if (cell < 0) return settings.number(row);
+            const auto k = static_cast<std::size_t>(cell);
+            return values[k] ? cellNumber(*values[k]) : cellNumber(c.cells[k]);
+        }
     };
+    const Cells cells{settings, c, values};
+    // Held by reference: small enough for the function wrapper to keep without the heap.
+    const auto numberOf = [&cells](int row) { return cells(row); };
     Calculated out;
     out.results = CalculateFlueGas(ReadFlueGasNumbers(settings, numberOf), settings.unit(),
                                    NasaRecords::NotKept);

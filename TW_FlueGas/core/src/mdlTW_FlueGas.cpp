@@ -1,6 +1,7 @@
 #include "mdlTW_FlueGas.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "FlueGasInternal.h"
 
@@ -47,7 +48,29 @@ float moleWeightOf(const Amounts& volPercent) {
     return single(sum / 100.0);
 }
 
+// The last composition this thread normalised and what it gave: a calculation normalises the
+// same composition once for each of its two temperatures, and the second time takes the record
+// from here (after the same notice).
+struct LastNormalised {
+    bool isVolumeBasis = false;
+    Amounts x{};
+    FlueGasCompositionRecord record;
+    bool notNormal = false;  // its total was not 100: the notice was shown
+    bool valid = false;
+};
+thread_local LastNormalised lastNormalised;
+
 bool normalise(bool isVolumeBasis, const Amounts& x) {
+    LastNormalised& last = lastNormalised;
+    // Compared bit for bit, so that -0 and 0 count as different inputs.
+    if (last.valid && last.isVolumeBasis == isVolumeBasis &&
+        std::memcmp(last.x.data(), x.data(), sizeof x) == 0) {
+        if (last.notNormal) {
+            detail::showInLanguage(kTotalNot100Notice, kCaption, MessageIcon::Information);
+        }
+        FlueGasComposition = last.record;
+        return true;
+    }
     // Total added in GasComponent order; sums run in double and are stored as singles.
     double total = 0.0;
     for (float v : x) total += v;
@@ -90,6 +113,7 @@ bool normalise(bool isVolumeBasis, const Amounts& x) {
         return false;
     }
     FlueGasComposition = r;
+    last = {isVolumeBasis, x, r, static_cast<float>(total) != 100.0f, true};
     return true;
 }
 
