@@ -143,6 +143,16 @@ TEST(FixedDecimalPatterns, AgreeWithRoundingTheShortestTextByItsDigits) {
         ASSERT_EQ(fixedDecimals(f, decimals), fixedByDigits(f, decimals)) << f << " " << decimals;
         const double d = static_cast<double>(f) * 1.0000001;
         ASSERT_EQ(fixedDecimals(d, decimals), fixedByDigits(d, decimals)) << d << " " << decimals;
+        // Appended to a text, and read back as the single a routine goes on with.
+        std::string appended = "x";
+        appendFixedDecimals(appended, f, decimals);
+        ASSERT_EQ(appended, "x" + fixedDecimals(f, decimals)) << f << " " << decimals;
+        const std::string text = fixedDecimals(d, decimals);
+        float read = 0.0f;
+        std::from_chars(text.data(), text.data() + text.size(), read);
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(fixedDecimalsValue(d, decimals)),
+                  std::bit_cast<std::uint32_t>(read))
+            << d << " " << decimals;
         ++checked;
     };
     // Values of every size, both signs.
@@ -206,9 +216,10 @@ TEST(LeadingNumberRule, ReadsEveryNumberAsFromCharsDoes) {
         const std::size_t start = text[0] == '-' ? 1 : 0;
         std::from_chars(text.data() + start, text.data() + text.size(), expected);
         if (start == 1) expected = -expected;
-        const double got = leadingNumber(text);
-        ASSERT_EQ(std::bit_cast<std::uint64_t>(got), std::bit_cast<std::uint64_t>(expected))
+        const LeadingNumber got = readLeadingNumber(text);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(got.value), std::bit_cast<std::uint64_t>(expected))
             << text;
+        ASSERT_EQ(got.length, text.size()) << text;
     }
 }
 

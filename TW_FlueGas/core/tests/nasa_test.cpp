@@ -1,6 +1,7 @@
 #include <bit>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 #include "FlueGasTestSupport.h"
 #include "mdlTW_NASA_TP.h"
@@ -249,7 +250,8 @@ TEST_F(NasaGlenn, RefusedCompositionGivesNoEnthalpy) {
 namespace {
 
 // A mixture's seven species at one temperature leave SpeciesProperties bit for bit as the seven
-// species routines do, each converting the temperature itself, in British and metric units.
+// species routines do, each converting the temperature itself, in British and metric units; the
+// enthalpies alone, and the gas enthalpy from them, are the same bits without the records.
 TEST(NasaMixtureSpecies, MatchesTheSpeciesRoutinesOneByOne) {
     using Routine = void (*)(const Unit&, float);
     const std::array<Routine, 7> routines{NASA_CO2, NASA_CO, NASA_SO2, NASA_H2O,
@@ -270,6 +272,26 @@ TEST(NasaMixtureSpecies, MatchesTheSpeciesRoutinesOneByOne) {
         unit.setuENTRO(c.uENTRO);
         for (Routine r : routines) r(unit, c.T);
         const auto oneByOne = SpeciesProperties;
+        // The enthalpies alone are the same bits, and leave the records untouched.
+        const std::array<float, kGasComponentCount> h =
+            nasaMixtureEnthalpies(unit, unit.CvtTP(c.uTP, ktounit_degK, c.T));
+        for (std::size_t i = 0; i < oneByOne.size(); ++i) {
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(h[i]), std::bit_cast<std::uint32_t>(oneByOne[i].h))
+                << "T " << c.T << " species " << i;
+        }
+        // So is the gas enthalpy worked out from them, in both bases.
+        for (const bool volume : {true, false}) {
+            const std::array<float, kGasComponentCount> x{74.5f, 3.5f, 12, 0.02f, 0.1f, 9, 0.9f};
+            const std::optional<float> full =
+                tryFlueGasEnthbyNASATP(unit, c.T, volume, x[0], x[1], x[2], x[3], x[4], x[5], x[6]);
+            const auto records = SpeciesProperties;
+            SpeciesProperties = {};
+            const std::optional<float> lean = tryNasaGasEnthalpy(unit, c.T, volume, x);
+            ASSERT_TRUE(full && lean);
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(*lean), std::bit_cast<std::uint32_t>(*full));
+            EXPECT_EQ(SpeciesProperties[0].cp, 0.0f);
+            SpeciesProperties = records;
+        }
         SpeciesProperties = {};
         nasaMixtureSpecies(unit, unit.CvtTP(c.uTP, ktounit_degK, c.T));
         for (std::size_t i = 0; i < oneByOne.size(); ++i) {
