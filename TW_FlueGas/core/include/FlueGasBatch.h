@@ -105,6 +105,10 @@ class CaseCalculator {
         std::vector<RecordedMessage> messages;
     };
     std::optional<Calculated> calculated(const FlueGasCase& flueGasCase, const CellValues& values);
+    // The same with the messages shown to the thread's message sink as they come (none are
+    // recorded in the result): for a writer that puts them into its row itself.
+    std::optional<Calculated> calculatedShowing(const FlueGasCase& flueGasCase,
+                                                const CellValues& values);
 
     // The case's table before its calculation, as tableForCase gives it: a copy of the table
     // of its settings with the case's cells typed in.
@@ -114,6 +118,9 @@ class CaseCalculator {
     const CalculatorTable* tableFor(const FlueGasCase& flueGasCase);
     static Calculated calculated(const CalculatorTable& settings, const FlueGasCase& flueGasCase,
                                  const CellValues& values);
+    static FlueGasResults calculatedResults(const CalculatorTable& settings,
+                                            const FlueGasCase& flueGasCase,
+                                            const CellValues& values);
     static Results results(Calculated calculated);
 
     static constexpr std::size_t kKept = 16;

@@ -172,17 +172,38 @@ bool sameSettings(const FlueGasCase& a, const FlueGasCase& b) {
            (a.so3Mode != So3Mode::UserInput || a.so3Rate == b.so3Rate);
 }
 
+// The messages of a row's case as its messages field holds them ("caption: text", one per
+// line), joined as they are shown; one sink serves the rows of a block, keeping its storage.
+class JoinedMessages final : public MessageSink {
+  public:
+    MessageAnswer show(std::string_view text, std::string_view caption, MessageIcon,
+                       MessageButtons) override {
+        if (!joined_.empty()) joined_ += '\n';
+        joined_ += caption;
+        joined_ += ": ";
+        joined_ += text;
+        return MessageAnswer::OK;
+    }
+    void beep() override {}
+    const std::string& text() const noexcept { return joined_; }
+    void clear() noexcept { joined_.clear(); }
+
+  private:
+    std::string joined_;
+};
+
 // The output row of one input record: its fields as given (cut or padded to the header), the
 // result rows and the messages. A case that fails, and a row the reader refused, report why in
 // the messages field; they count as refused. The cells are read as numbers straight from their
 // fields, and the results are written straight into the row.
 void appendCaseRow(std::string& line, const std::vector<std::string>& header,
                    const std::vector<int>& options, CsvRecord& record, BatchCount& count,
-                   CaseCalculator& calculator) {
+                   CaseCalculator& calculator, JoinedMessages& shown) {
     constexpr int kCells = static_cast<int>(kCellOptionNames.size());
     std::optional<CaseCalculator::Calculated> calculated;
     std::optional<CaseCalculator::Results> texts;  // a case whose settings have no kept table
-    std::string messages;
+    std::string messages;  // when not those shown
+    shown.clear();
     std::vector<std::string>& fields = record.fields;
     ++count.cases;
     try {
@@ -201,10 +222,8 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header,
                 applyOption(c, option, header[i], fields[i]);
             }
         }
-        calculated = calculator.calculated(c, values);
-        if (calculated) {
-            messages = joinMessages(calculated->messages);
-        } else {
+        calculated = calculator.calculatedShowing(c, values);
+        if (!calculated) {
             for (std::size_t i = 0; i < header.size(); ++i) {
                 if (options[i] < kCells) c.cells[static_cast<std::size_t>(options[i])] = fields[i];
             }
@@ -241,7 +260,7 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header,
         }
     }
     separate();
-    appendCsvField(line, messages);
+    appendCsvField(line, calculated ? std::string_view(shown.text()) : messages);
     line += "\r\n";
 }
 
@@ -284,8 +303,11 @@ void calculateChunk(const std::vector<std::string>& header, Chunk& chunk) {
     std::vector<int> options;  // the option of each column
     options.reserve(header.size());
     for (const std::string& name : header) options.push_back(optionOf(name));
+    JoinedMessages shown;
+    const ScopedThreadMessageSink guard(shown);
     for (std::size_t r = 0; r < chunk.used; ++r) {
-        appendCaseRow(chunk.text, header, options, chunk.records[r], chunk.count, calculator);
+        appendCaseRow(chunk.text, header, options, chunk.records[r], chunk.count, calculator,
+                      shown);
     }
 }
 
@@ -471,11 +493,29 @@ std::optional<CaseCalculator::Calculated> CaseCalculator::calculated(const FlueG
     return calculated(*settings, c, values);
 }
 
+std::optional<CaseCalculator::Calculated> CaseCalculator::calculatedShowing(
+    const FlueGasCase& c, const CellValues& values) {
+    const CalculatorTable* settings = tableFor(c);
+    if (settings == nullptr) return std::nullopt;
+    return Calculated{calculatedResults(*settings, c, values), settings, {}};
+}
+
 CaseCalculator::Calculated CaseCalculator::calculated(const CalculatorTable& settings,
                                                       const FlueGasCase& c,
                                                       const CellValues& values) {
     RecordingMessageSink recorder;
-    const ScopedThreadMessageSink guard(recorder);
+    Calculated out;
+    {
+        const ScopedThreadMessageSink guard(recorder);
+        out.results = calculatedResults(settings, c, values);
+    }
+    out.settings = &settings;
+    out.messages = recorder.takeMessages();
+    return out;
+}
+
+FlueGasResults CaseCalculator::calculatedResults(const CalculatorTable& settings,
+                                                 const FlueGasCase& c, const CellValues& values) {
     // The value cells as the case's table would read them: its own cells typed over the table
     // of its settings, a cell with a value as its text would name it.
     struct Cells {
@@ -493,12 +533,8 @@ CaseCalculator::Calculated CaseCalculator::calculated(const CalculatorTable& set
     const Cells cells{settings, c, values};
     // Held by reference: small enough for the function wrapper to keep without the heap.
     const auto numberOf = [&cells](int row) { return cells(row); };
-    Calculated out;
-    out.results = CalculateFlueGas(ReadFlueGasNumbers(settings, numberOf), settings.unit(),
-                                   NasaRecords::NotKept);
-    out.settings = &settings;
-    out.messages = recorder.takeMessages();
-    return out;
+    return CalculateFlueGas(ReadFlueGasNumbers(settings, numberOf), settings.unit(),
+                            NasaRecords::NotKept);
 }
 
 CaseCalculator::Results CaseCalculator::results(Calculated calculated) {

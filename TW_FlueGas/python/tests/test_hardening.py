@@ -67,7 +67,7 @@ def test_ctrl_c_during_a_csv_batch_commits_no_file(tmp_path):
     source = tmp_path / "in.csv"
     with open(source, "w", encoding="ascii") as f:
         f.write("n2,ar,o2,co2,co,so2,h2o,t,tref\n")
-        f.write("76,0.9,4,12,0,0.1,7,300,25\n" * 400_000)
+        f.write("76,0.9,4,12,0,0.1,7,300,25\n" * 1_500_000)  # well past the interrupt
     out = tmp_path / "out.csv"
     out.write_text("the results of before")
     sent = interrupt_after(0.3)
