@@ -127,7 +127,8 @@ std::optional<std::uint64_t> unitsByArithmetic(T value, int decimals) {
 
 // The fixed-point text of `units` of 10^-decimals, written backwards from `end`; returns its
 // first character.
-char* writeUnits(std::uint64_t units, int decimals, bool negative, char* end) {
+template <class Units>
+char* writeDigits(Units units, int decimals, bool negative, char* end) {
     char* p = end;
     for (int i = 0; i < decimals; ++i) {
         *--p = static_cast<char>('0' + units % 10);
@@ -140,6 +141,14 @@ char* writeUnits(std::uint64_t units, int decimals, bool negative, char* end) {
     } while (units != 0);
     if (negative) *--p = '-';
     return p;
+}
+
+char* writeUnits(std::uint64_t units, int decimals, bool negative, char* end) {
+    // In 32 bits where they fit: a division by ten there is the cheaper multiplication.
+    if (units <= std::numeric_limits<std::uint32_t>::max()) {
+        return writeDigits(static_cast<std::uint32_t>(units), decimals, negative, end);
+    }
+    return writeDigits(units, decimals, negative, end);
 }
 
 // The fixed-point text by arithmetic (see unitsByArithmetic), written backwards from `end`;

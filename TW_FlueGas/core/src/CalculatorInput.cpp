@@ -60,6 +60,7 @@ std::optional<Refusal> refuseUnreadableInput(const FlueGasInput& input) {
     for (int row = kFirstCompositionRow; row <= kLastCompositionRow; ++row) {
         const int slot = rowDefinitions()[static_cast<std::size_t>(row)].speciesSlot;
         const float x = input.composition[static_cast<std::size_t>(slot)];
+        if (std::isfinite(x) && x >= 0) continue;  // the common case, without a refusal made
         if (auto r = refuseNonFinite(row, x)) return r;
         if (auto r = refuseNegative(row, x)) return r;
     }

@@ -73,7 +73,9 @@ bool CsvRecordReader::plainLine(CsvRecord& record) {
             if (record.fields.capacity() == 0) record.fields.reserve(16);
             record.fields.emplace_back();
         }
-        record.fields[count++].assign(field, fieldEnd);
+        std::string& f = record.fields[count++];
+        f.clear();
+        f.append(field, fieldEnd);
         if (comma == nullptr) break;
         field = comma + 1;
     }
