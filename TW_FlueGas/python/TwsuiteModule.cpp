@@ -32,6 +32,7 @@
 #include "mdlTW_FlueGas.h"
 #include "tw/AutomationError.h"
 #include "tw/Format.h"
+#include "tw/MessageSink.h"
 #include "tw/Stable.h"
 
 namespace py = pybind11;
@@ -571,6 +572,41 @@ class DistinctMessages {
     std::unordered_set<tw::RecordedMessage, Hash, Same> messages_;  // nodes keep their place
 };
 
+// The message sink of a block of cases: each message shown goes to the messages of the case
+// being calculated, as its distinct message. The few messages shown last are compared first, so
+// that a message shown again costs no copy of its texts.
+class ShownMessages final : public tw::MessageSink {
+  public:
+    explicit ShownMessages(DistinctMessages& distinct) : distinct_(distinct) {}
+    void into(std::vector<const tw::RecordedMessage*>* shown) noexcept { shown_ = shown; }
+
+    tw::MessageAnswer show(std::string_view text, std::string_view caption, tw::MessageIcon icon,
+                           tw::MessageButtons buttons) override {
+        const auto same = [&](const tw::RecordedMessage* m) {
+            return m != nullptr && m->text == text && m->caption == caption && m->icon == icon &&
+                   m->buttons == buttons;
+        };
+        const auto seen = std::find_if(recent_.begin(), recent_.end(), same);
+        const tw::RecordedMessage* m = nullptr;
+        if (seen != recent_.end()) {
+            m = *seen;
+        } else {
+            m = distinct_(tw::RecordedMessage{std::string(text), std::string(caption), icon,
+                                              buttons});
+            recent_[next_++ % recent_.size()] = m;
+        }
+        if (shown_ != nullptr) shown_->push_back(m);
+        return tw::MessageAnswer::OK;
+    }
+    void beep() override {}
+
+  private:
+    DistinctMessages& distinct_;
+    std::vector<const tw::RecordedMessage*>* shown_ = nullptr;
+    std::array<const tw::RecordedMessage*, 8> recent_{};
+    std::size_t next_ = 0;
+};
+
 struct CaseMessages {
     std::vector<const tw::RecordedMessage*> shown;  // in a thread's DistinctMessages
     std::string refusal;  // why the case could not be typed in, as the single call says it
@@ -656,20 +692,38 @@ class FlueGasBatchRun {
     void calculate(std::size_t first, std::size_t last, fg::CaseCalculator& calculator,
                    DistinctMessages& distinct) {
         const tw::ScopedSteamTableState oneState;  // asks about the steam table files once
-        for (std::size_t c = first; c < last; ++c) calculate(c, calculator, distinct);
+        ShownMessages shown(distinct);
+        const tw::ScopedThreadMessageSink guard(shown);
+        std::string text;
+        for (std::size_t c = first; c < last; ++c) calculate(c, calculator, distinct, shown, text);
     }
 
   private:
-    void calculate(std::size_t c, fg::CaseCalculator& calculator, DistinctMessages& distinct) {
+    void calculate(std::size_t c, fg::CaseCalculator& calculator, DistinctMessages& distinct,
+                   ShownMessages& sink, std::string& text) {
         for (double* column : out_) column[c] = std::numeric_limits<double>::quiet_NaN();
+        sink.into(nullptr);
+        std::vector<const tw::RecordedMessage*>& shown = messages_[c].shown;
         try {
-            fg::CaseCalculator::Results outcome = resultsOf(c, calculator);
+            if (auto calculated = calculatedOf(c, calculator, sink)) {
+                // The result texts, read back as a single call reads them.
+                for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
+                    const int row = fg::kResultColumns[i].first;
+                    text.clear();
+                    if (!fg::appendResultText(text, calculated->results, row)) {
+                        text = calculated->settings->value(row);
+                    }
+                    out_[i][c] = tableNumber(text);
+                }
+                return;
+            }
+            fg::CaseCalculator::Results outcome = calculator.results(caseOf(c));
             for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
                 out_[i][c] = tableNumber(outcome.texts[i]);
             }
-            std::vector<const tw::RecordedMessage*>& shown = messages_[c].shown;
             shown.reserve(outcome.messages.size());
             for (tw::RecordedMessage& m : outcome.messages) shown.push_back(distinct(std::move(m)));
+            return;
         } catch (const twcalc::UsageError& e) {
             messages_[c].refusal = e.what();
         } catch (const tw::AutomationError& e) {
@@ -678,12 +732,15 @@ class FlueGasBatchRun {
         } catch (const std::exception& e) {
             messages_[c].refusal = e.what();  // never past a thread of the batch
         }
+        shown.clear();  // a refused case has its refusal, not what it showed before
     }
 
-    // The results of case `c`: from its numbers where they are all finite (their shortest texts
-    // name them exactly) and the calculator keeps the table of the batch's settings, else from
-    // the texts a single call would type in.
-    fg::CaseCalculator::Results resultsOf(std::size_t c, fg::CaseCalculator& calculator) const {
+    // Case `c` calculated from its numbers where they are all finite (their shortest texts name
+    // them exactly) and the calculator keeps the table of the batch's settings, its messages
+    // shown into the case's; nothing otherwise, for the texts a single call would type in.
+    std::optional<fg::CaseCalculator::Calculated> calculatedOf(std::size_t c,
+                                                               fg::CaseCalculator& calculator,
+                                                               ShownMessages& sink) const {
         fg::CaseCalculator::CellValues values;
         bool finite = true;
         for (const Column& column : columns_) {
@@ -691,10 +748,12 @@ class FlueGasBatchRun {
             finite = finite && std::isfinite(value);
             values[column.cell] = value;
         }
-        if (finite) {
-            if (auto results = calculator.results(base_, values)) return std::move(*results);
-        }
-        return calculator.results(caseOf(c));
+        if (!finite) return std::nullopt;
+        sink.into(&messages_[c].shown);
+        std::optional<fg::CaseCalculator::Calculated> calculated =
+            calculator.calculatedShowing(base_, values);
+        sink.into(nullptr);
+        return calculated;
     }
 
     // The case a single call with these numbers would type in. The shortest text of a finite
