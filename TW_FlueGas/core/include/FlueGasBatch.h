@@ -133,7 +133,7 @@ class CaseCalculator {
 // A case that fails, and a row the reader refused, report why in their own row; the batch goes
 // on. Returns the number of cases and of refused rows. CaseError for an unusable header (a
 // misspelt or duplicated column). The input is read and the output written as the batch goes,
-// a few hundred cases at a time, so its memory does not grow with the number of cases. With
+// about two thousand cases at a time, so its memory does not grow with the number of cases. With
 // `jobs` above 1 the cases are calculated on that many threads and written in input order: the
 // output is the same bytes whatever the number of jobs. The batch stops early when `out` fails.
 BatchCount runFlueGasBatch(std::istream& in, std::ostream& out, unsigned jobs = 1);

@@ -265,10 +265,10 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header,
 }
 
 // The input is handed on in blocks of whole records, about kBlockBytes of fields or kBlockRecords
-// records each (some hundreds of cases): enough for a worker between two hand-overs, and little
-// to hold.
-constexpr std::size_t kBlockBytes = std::size_t{16} * 1024;
-constexpr std::size_t kBlockRecords = 256;
+// records each (about two thousand cases): enough for a worker that the hand-overs cost little
+// beside the cases, and little to hold.
+constexpr std::size_t kBlockBytes = std::size_t{128} * 1024;
+constexpr std::size_t kBlockRecords = 2048;
 
 struct Chunk {
     std::vector<CsvRecord> records;  // blank lines left out
