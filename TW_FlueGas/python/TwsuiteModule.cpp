@@ -591,8 +591,8 @@ class ShownMessages final : public tw::MessageSink {
         if (seen != recent_.end()) {
             m = *seen;
         } else {
-            m = distinct_(tw::RecordedMessage{std::string(text), std::string(caption), icon,
-                                              buttons});
+            m = distinct_(
+                tw::RecordedMessage{std::string(text), std::string(caption), icon, buttons});
             recent_[next_++ % recent_.size()] = m;
         }
         if (shown_ != nullptr) shown_->push_back(m);

@@ -66,8 +66,8 @@ bool CsvRecordReader::plainLine(CsvRecord& record) {
     record.line = line_;
     std::size_t count = 0;
     for (const char* field = begin;;) {
-        const auto* const comma =
-            static_cast<const char*>(std::memchr(field, ',', static_cast<std::size_t>(end - field)));
+        const auto* const comma = static_cast<const char*>(
+            std::memchr(field, ',', static_cast<std::size_t>(end - field)));
         const char* const fieldEnd = comma != nullptr ? comma : end;
         if (count == record.fields.size()) {
             if (record.fields.capacity() == 0) record.fields.reserve(16);
@@ -312,9 +312,8 @@ void appendCsvField(std::string& line, std::string_view text) {
         for (const unsigned char c : {',', '"', '\r', '\n'}) quoted[c] = true;
         return quoted;
     }();
-    const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
-        return kQuoted[static_cast<unsigned char>(c)];
-    });
+    const bool plain = std::none_of(text.begin(), text.end(),
+                                    [](char c) { return kQuoted[static_cast<unsigned char>(c)]; });
     if (plain) {
         line += text;
         return;

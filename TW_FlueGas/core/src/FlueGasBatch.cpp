@@ -202,7 +202,7 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header,
     constexpr int kCells = static_cast<int>(kCellOptionNames.size());
     std::optional<CaseCalculator::Calculated> calculated;
     std::optional<CaseCalculator::Results> texts;  // a case whose settings have no kept table
-    std::string messages;  // when not those shown
+    std::string messages;                          // when not those shown
     shown.clear();
     std::vector<std::string>& fields = record.fields;
     ++count.cases;
@@ -460,8 +460,6 @@ constexpr std::array<int, kTableRows> kCellOfRow = [] {
     }
     return cells;
 }();
-
-
 
 }  // namespace
 

@@ -279,8 +279,8 @@ bool appendResultText(std::string& out, const FlueGasResults& results, int row) 
     if (!results.normalisedComposition) return false;
     for (int slot = 0; slot < kSpeciesCount; ++slot) {
         if (rowOfSpecies(slot) == row) {
-            appendFixedDecimals(out, (*results.normalisedComposition)[static_cast<std::size_t>(slot)],
-                                3);
+            appendFixedDecimals(
+                out, (*results.normalisedComposition)[static_cast<std::size_t>(slot)], 3);
             return true;
         }
     }

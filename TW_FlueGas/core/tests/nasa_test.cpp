@@ -276,7 +276,8 @@ TEST(NasaMixtureSpecies, MatchesTheSpeciesRoutinesOneByOne) {
         const std::array<float, kGasComponentCount> h =
             nasaMixtureEnthalpies(unit, unit.CvtTP(c.uTP, ktounit_degK, c.T));
         for (std::size_t i = 0; i < oneByOne.size(); ++i) {
-            EXPECT_EQ(std::bit_cast<std::uint32_t>(h[i]), std::bit_cast<std::uint32_t>(oneByOne[i].h))
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(h[i]),
+                      std::bit_cast<std::uint32_t>(oneByOne[i].h))
                 << "T " << c.T << " species " << i;
         }
         // So is the gas enthalpy worked out from them, in both bases.
