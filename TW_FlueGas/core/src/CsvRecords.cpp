@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <memory>
 #include <set>
 
@@ -50,38 +49,33 @@ int CsvRecordReader::peek() {
 }
 
 bool CsvRecordReader::plainLine(CsvRecord& record) {
-    const char* const begin = buffer_.data() + at_;
-    const auto* const lineEnd =
-        static_cast<const char*>(std::memchr(begin, '\n', buffer_.size() - at_));
-    if (lineEnd == nullptr || static_cast<std::size_t>(lineEnd - begin) + 1 > kMaxCsvRecordBytes) {
-        return false;
-    }
+    const std::string_view held = std::string_view(buffer_).substr(at_);
+    const std::size_t lineEnd = held.find('\n');
+    if (lineEnd == std::string_view::npos || lineEnd + 1 > kMaxCsvRecordBytes) return false;
     // A carriage return is left out of a field; one that ends the line is the only kind taken
     // here.
-    const char* const end = lineEnd != begin && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
-    const auto length = static_cast<std::size_t>(end - begin);
-    if (std::memchr(begin, '"', length) != nullptr || std::memchr(begin, '\r', length) != nullptr) {
+    std::string_view text = held.substr(0, lineEnd);
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    if (text.find('"') != std::string_view::npos || text.find('\r') != std::string_view::npos) {
         return false;
     }
     record.line = line_;
     std::size_t count = 0;
-    for (const char* field = begin;;) {
-        const auto* const comma = static_cast<const char*>(
-            std::memchr(field, ',', static_cast<std::size_t>(end - field)));
-        const char* const fieldEnd = comma != nullptr ? comma : end;
+    while (true) {
+        const std::size_t comma = text.find(',');
         if (count == record.fields.size()) {
             if (record.fields.capacity() == 0) record.fields.reserve(16);
             record.fields.emplace_back();
         }
         std::string& f = record.fields[count++];
         f.clear();
-        f.append(field, fieldEnd);
-        if (comma == nullptr) break;
-        field = comma + 1;
+        f.append(text.substr(0, comma));
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
     }
     record.fields.resize(count);
     ++line_;
-    at_ = static_cast<std::size_t>(lineEnd - buffer_.data()) + 1;
+    at_ += lineEnd + 1;
     return true;
 }
 

@@ -1,7 +1,8 @@
 #include "mdlTW_FlueGas.h"
 
+#include <bit>
 #include <cmath>
-#include <cstring>
+#include <cstdint>
 
 #include "FlueGasInternal.h"
 
@@ -63,8 +64,9 @@ thread_local LastNormalised lastNormalised;
 bool normalise(bool isVolumeBasis, const Amounts& x) {
     LastNormalised& last = lastNormalised;
     // Compared bit for bit, so that -0 and 0 count as different inputs.
+    using Bits = std::array<std::uint32_t, kGasComponentCount>;
     if (last.valid && last.isVolumeBasis == isVolumeBasis &&
-        std::memcmp(last.x.data(), x.data(), sizeof x) == 0) {
+        std::bit_cast<Bits>(last.x) == std::bit_cast<Bits>(x)) {
         if (last.notNormal) {
             detail::showInLanguage(kTotalNot100Notice, kCaption, MessageIcon::Information);
         }
