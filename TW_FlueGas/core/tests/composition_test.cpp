@@ -1,5 +1,10 @@
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <limits>
+#include <string_view>
+#include <thread>
+#include <vector>
 
 #include "FlueGasTestSupport.h"
 
@@ -137,6 +142,55 @@ TEST_F(Composition, RefusedCompositionsKeepThePreviousRecord) {
         EXPECT_EQ(FlueGasComposition.MoleWeight, before.MoleWeight);
         EXPECT_EQ(FlueGasComposition.WtPercent, before.WtPercent);
         EXPECT_EQ(FlueGasComposition.VolPercent, before.VolPercent);
+    }
+}
+
+// A thread takes the record of a composition it normalised last instead of working it out
+// again: every call in turn must give what the same call gives on a thread that normalised
+// nothing before, the notice included, whatever came between.
+TEST_F(Composition, ACompositionNormalisedAgainGivesWhatAFirstNormalisationGives) {
+    const Gas other = {73, 3.5f, 13, 0, 0.1f, 8.5f, 0.9f};  // 99 in all: with the notice
+    Gas negativeZero = kFlueGas;
+    negativeZero[3] = -0.0f;
+    struct Step {
+        const char* what;
+        bool isVolumeBasis;
+        Gas gas;
+    };
+    const Step steps[] = {
+        {"first", true, kFlueGas},
+        {"again", true, kFlueGas},
+        {"other basis", false, kFlueGas},
+        {"back", true, kFlueGas},
+        {"other gas", true, other},
+        {"other again", true, other},
+        {"-0 for 0", true, negativeZero},
+        {"refused between", true, {-1, 0, 0, 0, 0, 0, 0}},
+        {"after refused", true, negativeZero},
+        {"record overwritten", true, negativeZero},
+    };
+    const auto bits = [](const FlueGasCompositionRecord& r) {
+        std::vector<std::uint32_t> b{std::bit_cast<std::uint32_t>(r.MoleWeight)};
+        for (float v : r.VolPercent) b.push_back(std::bit_cast<std::uint32_t>(v));
+        for (float v : r.WtPercent) b.push_back(std::bit_cast<std::uint32_t>(v));
+        return b;
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        if (std::string_view(step.what) == "record overwritten") FlueGasComposition = {};
+        bool freshResult = false;
+        FlueGasCompositionRecord fresh;
+        const std::size_t before = messages().size();
+        std::thread([&] {
+            freshResult = moleWeight(step.isVolumeBasis, step.gas);
+            fresh = FlueGasComposition;
+        }).join();
+        const std::size_t freshMessages = messages().size() - before;
+        EXPECT_EQ(moleWeight(step.isVolumeBasis, step.gas), freshResult);
+        EXPECT_EQ(messages().size() - before - freshMessages, freshMessages);
+        if (freshResult) {
+            EXPECT_EQ(bits(FlueGasComposition), bits(fresh));
+        }
     }
 }
 
