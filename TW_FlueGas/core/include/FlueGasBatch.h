@@ -96,17 +96,15 @@ class CaseCalculator {
     // Nothing when no table of the case's settings is kept; the caller then gives the texts.
     using CellValues = std::array<std::optional<double>, kCellOptionNames.size()>;
     std::optional<Results> results(const FlueGasCase& flueGasCase, const CellValues& values);
-    // The same before any text is written, for a writer of rows: the calculation's results,
-    // the table of the case's settings (whose texts stand in the rows the results leave as they
-    // were, see appendResultText) and the messages.
+    // The same before any text is written, for a writer of rows: the calculation's results and
+    // the table of the case's settings, whose texts stand in the rows the results leave as they
+    // were (see appendResultText). The messages go to the thread's message sink as they are
+    // shown, for the writer to put into its row itself; `messages` stays empty.
     struct Calculated {
         FlueGasResults results;
         const CalculatorTable* settings = nullptr;
         std::vector<RecordedMessage> messages;
     };
-    std::optional<Calculated> calculated(const FlueGasCase& flueGasCase, const CellValues& values);
-    // The same with the messages shown to the thread's message sink as they come (none are
-    // recorded in the result): for a writer that puts them into its row itself.
     std::optional<Calculated> calculatedShowing(const FlueGasCase& flueGasCase,
                                                 const CellValues& values);
 
@@ -116,6 +114,7 @@ class CaseCalculator {
 
   private:
     const CalculatorTable* tableFor(const FlueGasCase& flueGasCase);
+    // With the messages recorded into `messages`.
     static Calculated calculated(const CalculatorTable& settings, const FlueGasCase& flueGasCase,
                                  const CellValues& values);
     static FlueGasResults calculatedResults(const CalculatorTable& settings,

@@ -484,13 +484,6 @@ std::optional<CaseCalculator::Results> CaseCalculator::results(const FlueGasCase
     return results(calculated(*settings, c, values));
 }
 
-std::optional<CaseCalculator::Calculated> CaseCalculator::calculated(const FlueGasCase& c,
-                                                                     const CellValues& values) {
-    const CalculatorTable* settings = tableFor(c);
-    if (settings == nullptr) return std::nullopt;
-    return calculated(*settings, c, values);
-}
-
 std::optional<CaseCalculator::Calculated> CaseCalculator::calculatedShowing(
     const FlueGasCase& c, const CellValues& values) {
     const CalculatorTable* settings = tableFor(c);
