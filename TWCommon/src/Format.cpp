@@ -14,6 +14,11 @@
 namespace tw {
 namespace {
 
+// Powers of ten that are exact doubles (up to 1e10 also exact singles).
+constexpr std::array<double, 23> kExactPowersOfTen{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 std::string nonFinite(double value) {
     if (std::isnan(value)) return "NaN";
     return value < 0 ? "-Infinity" : "Infinity";
@@ -106,12 +111,10 @@ T nextAbove(T magnitude) {
 // to scale exactly, nothing is returned and the digits of the text decide.
 template <class T>
 std::optional<std::uint64_t> unitsByArithmetic(T value, int decimals) {
-    constexpr std::array<double, 7> kScale{1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    constexpr int kMostDecimals = 6;
     const T magnitude = std::fabs(value);
-    if (decimals < 0 || decimals >= static_cast<int>(kScale.size()) || !(magnitude < T(1e9))) {
-        return std::nullopt;
-    }
-    const double scale = kScale[static_cast<std::size_t>(decimals)];
+    if (decimals < 0 || decimals > kMostDecimals || !(magnitude < T(1e9))) return std::nullopt;
+    const double scale = kExactPowersOfTen[static_cast<std::size_t>(decimals)];
     const double scaled = static_cast<double>(magnitude) * scale;
     // Below 1e15, so the conversion truncates exactly what floor would take off.
     const auto truncated = static_cast<std::uint64_t>(scaled);
@@ -248,13 +251,12 @@ void appendFixedDecimals(std::string& out, float value, int decimals) {
 float fixedDecimalsValue(double value, int decimals) {
     // A whole number of units below 2^24 and a power of ten up to 1e10 are exact singles, so
     // one division rounds correctly: the single from_chars reads from the text.
-    constexpr std::array<float, 11> kPowers{1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                            1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-    if (std::isfinite(value) && decimals >= 0 && decimals < static_cast<int>(kPowers.size())) {
+    if (std::isfinite(value) && decimals >= 0 && decimals <= 10) {
         const std::optional<std::uint64_t> units = unitsByArithmetic(value, decimals);
         if (units && *units <= (std::uint64_t{1} << 24)) {
             const float magnitude =
-                static_cast<float>(*units) / kPowers[static_cast<std::size_t>(decimals)];
+                static_cast<float>(*units) /
+                static_cast<float>(kExactPowersOfTen[static_cast<std::size_t>(decimals)]);
             return std::signbit(value) && *units != 0 ? -magnitude : magnitude;
         }
     }
@@ -263,14 +265,6 @@ float fixedDecimalsValue(double value, int decimals) {
     std::from_chars(text.data(), text.data() + text.size(), read);
     return read;
 }
-
-namespace {
-
-constexpr std::array<double, 23> kExactPowersOfTen{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-}  // namespace
 
 namespace {
 

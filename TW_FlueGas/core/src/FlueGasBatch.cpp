@@ -41,15 +41,31 @@ int parseUnitIndex(std::string_view name, QuantityId q, const std::string& text)
     throw CaseError(std::string(name) + " '" + text + "' is not a " + info.key +
                     " unit; give an index or a unit text: " + list);
 }
-std::string joinMessages(const std::vector<RecordedMessage>& messages) {
-    std::string joined;
-    for (const RecordedMessage& m : messages) {
-        if (!joined.empty()) joined += '\n';
-        joined += m.caption;
-        joined += ": ";
-        joined += m.text;
+
+// The messages of a row's case as its messages field holds them ("caption: text", one per
+// line), joined as they are shown; one sink serves the rows of a block, keeping its storage.
+class JoinedMessages final : public MessageSink {
+  public:
+    MessageAnswer show(std::string_view text, std::string_view caption, MessageIcon,
+                       MessageButtons) override {
+        if (!joined_.empty()) joined_ += '\n';
+        joined_ += caption;
+        joined_ += ": ";
+        joined_ += text;
+        return MessageAnswer::OK;
     }
-    return joined;
+    void beep() override {}
+    const std::string& text() const noexcept { return joined_; }
+    void clear() noexcept { joined_.clear(); }
+
+  private:
+    std::string joined_;
+};
+
+std::string joinMessages(const std::vector<RecordedMessage>& messages) {
+    JoinedMessages joined;
+    for (const RecordedMessage& m : messages) joined.show(m.text, m.caption, m.icon, m.buttons);
+    return joined.text();
 }
 
 void appendRecord(std::string& line, const std::vector<std::string>& fields) {
@@ -171,26 +187,6 @@ bool sameSettings(const FlueGasCase& a, const FlueGasCase& b) {
            a.formula == b.formula && a.so3Mode == b.so3Mode &&
            (a.so3Mode != So3Mode::UserInput || a.so3Rate == b.so3Rate);
 }
-
-// The messages of a row's case as its messages field holds them ("caption: text", one per
-// line), joined as they are shown; one sink serves the rows of a block, keeping its storage.
-class JoinedMessages final : public MessageSink {
-  public:
-    MessageAnswer show(std::string_view text, std::string_view caption, MessageIcon,
-                       MessageButtons) override {
-        if (!joined_.empty()) joined_ += '\n';
-        joined_ += caption;
-        joined_ += ": ";
-        joined_ += text;
-        return MessageAnswer::OK;
-    }
-    void beep() override {}
-    const std::string& text() const noexcept { return joined_; }
-    void clear() noexcept { joined_.clear(); }
-
-  private:
-    std::string joined_;
-};
 
 // The output row of one input record: its fields as given (cut or padded to the header), the
 // result rows and the messages. A case that fails, and a row the reader refused, report why in
