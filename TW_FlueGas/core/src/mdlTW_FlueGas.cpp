@@ -84,9 +84,8 @@ bool normalise(bool isVolumeBasis, const Amounts& x) {
         return false;
     }
     if (!(total > 0.0)) return false;  // nothing to normalise; the driver refuses this first
-    if (static_cast<float>(total) != 100.0f) {
-        detail::showInLanguage(kTotalNot100Notice, kCaption, MessageIcon::Information);
-    }
+    const bool notNormal = static_cast<float>(total) != 100.0f;
+    if (notNormal) detail::showInLanguage(kTotalNot100Notice, kCaption, MessageIcon::Information);
 
     FlueGasCompositionRecord r;
     if (isVolumeBasis) {
@@ -115,7 +114,7 @@ bool normalise(bool isVolumeBasis, const Amounts& x) {
         return false;
     }
     FlueGasComposition = r;
-    last = {isVolumeBasis, x, r, static_cast<float>(total) != 100.0f, true};
+    last = {isVolumeBasis, x, r, notNormal, true};
     return true;
 }
 
