@@ -242,7 +242,7 @@ void appendFixedDecimals(std::string& out, float value, int decimals) {
     char* const end = buf + sizeof buf;
     char* begin = end;
     if (std::isfinite(value) && fixedByArithmetic(value, decimals, end, begin)) {
-        out.append(begin, end);
+        out.append(begin, static_cast<std::size_t>(end - begin));
     } else {
         out += fixedImpl(value, decimals);
     }

@@ -4,10 +4,14 @@
 
 namespace tw {
 
-std::string Unit::display(QuantityId q, int index) {
+const char* Unit::displayText(QuantityId q, int index) {
     const units::QuantityInfo& info = units::quantity(q);
-    // Indexes are checked when they are stored, so every stored index is in its list.
     return info.valid(index) ? info.units[static_cast<std::size_t>(index)].display : "";
+}
+
+std::string Unit::display(QuantityId q, int index) {
+    // Indexes are checked when they are stored, so every stored index is in its list.
+    return displayText(q, index);
 }
 
 void Unit::setUnit(QuantityId q, int index) {

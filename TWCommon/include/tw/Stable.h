@@ -102,16 +102,16 @@ class Stable {
     float StmVisco(float P, float T, float X);
 
     // Units: u + key (setting it also sets the label s + key), s + key.
-#define TW_STABLE_UNIT_MEMBERS(Key)              \
-    std::int32_t u##Key() const noexcept {       \
-        return units_.u##Key();                  \
-    }                                            \
-    void setu##Key(std::int32_t index) {         \
-        units_.setu##Key(index);                 \
-        s##Key##_ = units_.s##Key();             \
-    }                                            \
-    const std::string& s##Key() const noexcept { \
-        return s##Key##_;                        \
+#define TW_STABLE_UNIT_MEMBERS(Key)                                            \
+    std::int32_t u##Key() const noexcept {                                     \
+        return units_.u##Key();                                                \
+    }                                                                          \
+    void setu##Key(std::int32_t index) {                                       \
+        units_.setu##Key(index);                                               \
+        s##Key##_.assign(Unit::displayText(QuantityId::Key, units_.u##Key())); \
+    }                                                                          \
+    const std::string& s##Key() const noexcept {                               \
+        return s##Key##_;                                                      \
     }
     TW_FOR_EACH_STABLE_UNIT(TW_STABLE_UNIT_MEMBERS)
 #undef TW_STABLE_UNIT_MEMBERS

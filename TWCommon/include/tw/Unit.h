@@ -57,6 +57,8 @@ class Unit {
     }
 
     // Generic access by quantity, for code that walks the catalogue.
+    // The display string of unit `index` of quantity q; empty outside its list.
+    static const char* displayText(QuantityId q, int index);
     int current(QuantityId q) const noexcept {
         return slots_[static_cast<std::size_t>(q)].current;
     }

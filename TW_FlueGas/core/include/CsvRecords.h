@@ -32,6 +32,10 @@ struct CsvRecord {
     std::vector<std::string> fields;
     std::optional<std::string> refusal;
     std::size_t line = 0;  // where it starts, counted from 1
+    // A line read whole, with no quote and no carriage return inside: its text, the fields
+    // joined by commas, none of which needs quotes. Empty and false for any other record.
+    std::string plainText;
+    bool plain = false;
 
     // A line with nothing on it, which the batches skip.
     bool blank() const { return !refusal && fields.size() == 1 && fields[0].empty(); }

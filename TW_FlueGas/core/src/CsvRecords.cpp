@@ -60,6 +60,8 @@ bool CsvRecordReader::plainLine(CsvRecord& record) {
         return false;
     }
     record.line = line_;
+    record.plainText.assign(text);
+    record.plain = true;
     std::size_t count = 0;
     while (true) {
         const std::size_t comma = text.find(',');
@@ -81,6 +83,8 @@ bool CsvRecordReader::plainLine(CsvRecord& record) {
 
 bool CsvRecordReader::next(CsvRecord& record) {
     record.refusal.reset();
+    record.plainText.clear();
+    record.plain = false;
     if (peek() == kEnd) {
         record.fields.clear();
         if (!in_.bad()) in_.setstate(std::ios::eofbit);

@@ -18,11 +18,16 @@ namespace tw::fluegas {
 namespace {
 
 void checkTypable(std::string_view name, const std::string& text) {
-    for (unsigned char c : text) {
-        if (!isAcceptedEditorKey(c)) {
-            throw CaseError(std::string(name) + " '" + text +
-                            "': only digits, '-', '.', 'E' and 'e' can be typed into the table");
-        }
+    static constexpr std::array<bool, 256> kTypable = [] {
+        std::array<bool, 256> typable{};
+        for (int c = 0; c < 256; ++c) typable[static_cast<std::size_t>(c)] = isAcceptedEditorKey(c);
+        return typable;
+    }();
+    const bool typable = std::all_of(
+        text.begin(), text.end(), [](char c) { return kTypable[static_cast<unsigned char>(c)]; });
+    if (!typable) {
+        throw CaseError(std::string(name) + " '" + text +
+                        "': only digits, '-', '.', 'E' and 'e' can be typed into the table");
     }
 }
 
@@ -58,8 +63,21 @@ class JoinedMessages final : public MessageSink {
     const std::string& text() const noexcept { return joined_; }
     void clear() noexcept { joined_.clear(); }
 
+    // The text as a CSV field. The rows of a block mostly show the same messages, so the field
+    // last made is kept and made again only for a different text.
+    std::string_view field() {
+        if (joined_ != fieldOf_) {
+            fieldOf_ = joined_;
+            field_.clear();
+            appendCsvField(field_, joined_);
+        }
+        return field_;
+    }
+
   private:
     std::string joined_;
+    std::string fieldOf_;  // the text of field_
+    std::string field_;
 };
 
 std::string joinMessages(const std::vector<RecordedMessage>& messages) {
@@ -233,15 +251,20 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header,
         messages = e.messageText();
         ++count.refused;
     }
-    fields.resize(header.size());
     bool first = true;
     auto separate = [&] {
         if (!first) line += ',';
         first = false;
     };
-    for (const std::string& f : fields) {
-        separate();
-        appendCsvField(line, f);
+    if (record.plain && fields.size() == header.size()) {
+        line += record.plainText;
+        first = false;
+    } else {
+        fields.resize(header.size());
+        for (const std::string& f : fields) {
+            separate();
+            appendCsvField(line, f);
+        }
     }
     for (std::size_t i = 0; i < kResultColumns.size(); ++i) {
         separate();
@@ -256,7 +279,11 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header,
         }
     }
     separate();
-    appendCsvField(line, calculated ? std::string_view(shown.text()) : messages);
+    if (calculated) {
+        line += shown.field();
+    } else {
+        appendCsvField(line, messages);
+    }
     line += "\r\n";
 }
 
