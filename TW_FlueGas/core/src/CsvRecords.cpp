@@ -56,26 +56,41 @@ bool CsvRecordReader::plainLine(CsvRecord& record) {
     // here.
     std::string_view text = held.substr(0, lineEnd);
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-    if (text.find('"') != std::string_view::npos || text.find('\r') != std::string_view::npos) {
-        return false;
-    }
-    record.line = line_;
-    record.plainText.assign(text);
-    record.plain = true;
+    // One pass splits the line at its commas; a quote or a carriage return inside sends it to
+    // the character reader, which writes the fields again from the first.
+    enum : unsigned char { Ordinary, Comma, Other };
+    static constexpr std::array<unsigned char, 256> kKind = [] {
+        std::array<unsigned char, 256> kind{};
+        kind[','] = Comma;
+        kind['"'] = Other;
+        kind['\r'] = Other;
+        return kind;
+    }();
     std::size_t count = 0;
-    while (true) {
-        const std::size_t comma = text.find(',');
+    const auto setField = [&](const char* first, const char* last) {
         if (count == record.fields.size()) {
             if (record.fields.capacity() == 0) record.fields.reserve(16);
             record.fields.emplace_back();
         }
         std::string& f = record.fields[count++];
         f.clear();
-        f.append(text.substr(0, comma));
-        if (comma == std::string_view::npos) break;
-        text.remove_prefix(comma + 1);
+        f.append(first, static_cast<std::size_t>(last - first));
+    };
+    const char* fieldStart = text.data();
+    const char* const end = text.data() + text.size();
+    for (const char* p = fieldStart; p != end; ++p) {
+        const unsigned char kind = kKind[static_cast<unsigned char>(*p)];
+        if (kind == Ordinary) continue;
+        if (kind == Other) return false;
+        setField(fieldStart, p);
+        fieldStart = p + 1;
     }
+    setField(fieldStart, end);
     record.fields.resize(count);
+    record.line = line_;
+    record.plainText.clear();
+    record.plainText.append(text.data(), text.size());
+    record.plain = true;
     ++line_;
     at_ += lineEnd + 1;
     return true;
