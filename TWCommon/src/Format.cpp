@@ -130,18 +130,43 @@ std::optional<std::uint64_t> unitsByArithmetic(T value, int decimals) {
 
 // The fixed-point text of `units` of 10^-decimals, written backwards from `end`; returns its
 // first character.
+// Two digits at a time: "00" to "99".
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+template <class Units>
+char* writeDigitPair(Units pair, char* p) {
+    const std::size_t at = 2 * static_cast<std::size_t>(pair);
+    p[-1] = kDigitPairs[at + 1];
+    p[-2] = kDigitPairs[at];
+    return p - 2;
+}
+
 template <class Units>
 char* writeDigits(Units units, int decimals, bool negative, char* end) {
     char* p = end;
-    for (int i = 0; i < decimals; ++i) {
+    int i = 0;
+    for (; i + 1 < decimals; i += 2) {
+        p = writeDigitPair(units % 100, p);
+        units /= 100;
+    }
+    if (i < decimals) {
         *--p = static_cast<char>('0' + units % 10);
         units /= 10;
     }
     if (decimals > 0) *--p = '.';
-    do {
-        *--p = static_cast<char>('0' + units % 10);
-        units /= 10;
-    } while (units != 0);
+    for (; units >= 100; units /= 100) p = writeDigitPair(units % 100, p);
+    if (units >= 10) {
+        p = writeDigitPair(units, p);
+    } else {
+        *--p = static_cast<char>('0' + units);
+    }
     if (negative) *--p = '-';
     return p;
 }
