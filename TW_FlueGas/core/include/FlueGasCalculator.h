@@ -61,6 +61,35 @@ FlueGasInput ReadFlueGasInput(const CalculatorTable& table,
 FlueGasInput ReadFlueGasNumbers(const CalculatorTable& table,
                                 const std::function<float(int row)>& numberOf);
 
+// Rows 1 to 7 in calculation order (N2, O2, CO2, CO, SO2, H2O, Ar), their numbers given by
+// `numberOf(row)`: any callable, called directly, for the readers of many cases.
+template <class NumberOf>
+std::array<float, kSpeciesCount> compositionNumbersOf(const NumberOf& numberOf) {
+    std::array<float, kSpeciesCount> composition{};
+    const auto& rows = rowDefinitions();
+    for (int row = kFirstCompositionRow; row <= kLastCompositionRow; ++row) {
+        const int slot = rows[static_cast<std::size_t>(row)].speciesSlot;
+        composition[static_cast<std::size_t>(slot)] = numberOf(row);
+    }
+    return composition;
+}
+
+// ReadFlueGasNumbers with any callable, called directly.
+template <class NumberOf>
+FlueGasInput flueGasNumbersOf(const CalculatorTable& table, const NumberOf& numberOf) {
+    FlueGasInput input;
+    input.composition = compositionNumbersOf(numberOf);
+    input.basis = table.compositionBasis();
+    input.gasTemperature = numberOf(rowGasTemperature);
+    input.referenceTemperature = numberOf(rowReferenceTemperature);
+    input.formula = table.enthalpyFormula();
+    input.so3Mode = table.so3Mode();
+    if (input.so3Mode == So3Mode::UserInput) {
+        input.userSo3ConversionRate = numberOf(rowSo3ConversionRate);
+    }
+    return input;
+}
+
 // Checks the input and runs the flue gas routines in their fixed order with `unit` giving the
 // user's units; messages in the program language. A refused input or an arithmetic fault
 // (shown as "Error #" + number) ends the run; the partial results say how far it came.

@@ -27,12 +27,7 @@ std::array<float, kSpeciesCount> readComposition(
 
 std::array<float, kSpeciesCount> readCompositionNumbers(
     const std::function<float(int row)>& numberOf) {
-    std::array<float, kSpeciesCount> composition{};
-    for (int row = kFirstCompositionRow; row <= kLastCompositionRow; ++row) {
-        const int slot = rowDefinitions()[static_cast<std::size_t>(row)].speciesSlot;
-        composition[static_cast<std::size_t>(slot)] = numberOf(row);
-    }
-    return composition;
+    return compositionNumbersOf(numberOf);
 }
 
 float compositionTotal(const std::array<float, kSpeciesCount>& composition) {

@@ -17,18 +17,23 @@
 namespace tw::fluegas {
 namespace {
 
-void checkTypable(std::string_view name, const std::string& text) {
+bool typable(std::string_view text) noexcept {
     static constexpr std::array<bool, 256> kTypable = [] {
-        std::array<bool, 256> typable{};
-        for (int c = 0; c < 256; ++c) typable[static_cast<std::size_t>(c)] = isAcceptedEditorKey(c);
-        return typable;
+        std::array<bool, 256> keys{};
+        for (int c = 0; c < 256; ++c) keys[static_cast<std::size_t>(c)] = isAcceptedEditorKey(c);
+        return keys;
     }();
-    const bool typable = std::all_of(
-        text.begin(), text.end(), [](char c) { return kTypable[static_cast<unsigned char>(c)]; });
-    if (!typable) {
-        throw CaseError(std::string(name) + " '" + text +
-                        "': only digits, '-', '.', 'E' and 'e' can be typed into the table");
-    }
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return kTypable[static_cast<unsigned char>(c)]; });
+}
+
+[[noreturn]] void refuseUntypable(std::string_view name, const std::string& text) {
+    throw CaseError(std::string(name) + " '" + text +
+                    "': only digits, '-', '.', 'E' and 'e' can be typed into the table");
+}
+
+void checkTypable(std::string_view name, const std::string& text) {
+    if (!typable(text)) refuseUntypable(name, text);
 }
 
 int parseUnitIndex(std::string_view name, QuantityId q, const std::string& text) {
@@ -544,10 +549,7 @@ FlueGasResults CaseCalculator::calculatedResults(const CalculatorTable& settings
             return values[k] ? cellNumber(*values[k]) : cellNumber(c.cells[k]);
         }
     };
-    const Cells cells{settings, c, values};
-    // Held by reference: small enough for the function wrapper to keep without the heap.
-    const auto numberOf = [&cells](int row) { return cells(row); };
-    return CalculateFlueGas(ReadFlueGasNumbers(settings, numberOf), settings.unit(),
+    return CalculateFlueGas(flueGasNumbersOf(settings, Cells{settings, c, values}), settings.unit(),
                             NasaRecords::NotKept);
 }
 

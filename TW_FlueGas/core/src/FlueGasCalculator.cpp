@@ -199,17 +199,7 @@ FlueGasInput ReadFlueGasInput(const CalculatorTable& table,
 
 FlueGasInput ReadFlueGasNumbers(const CalculatorTable& table,
                                 const std::function<float(int row)>& numberOf) {
-    FlueGasInput input;
-    input.composition = readCompositionNumbers(numberOf);
-    input.basis = table.compositionBasis();
-    input.gasTemperature = numberOf(rowGasTemperature);
-    input.referenceTemperature = numberOf(rowReferenceTemperature);
-    input.formula = table.enthalpyFormula();
-    input.so3Mode = table.so3Mode();
-    if (input.so3Mode == So3Mode::UserInput) {
-        input.userSo3ConversionRate = numberOf(rowSo3ConversionRate);
-    }
-    return input;
+    return flueGasNumbersOf(table, numberOf);
 }
 
 FlueGasResults CalculateFlueGas(const FlueGasInput& input, const Unit& unit, NasaRecords records) {
