@@ -536,8 +536,8 @@ py::object makeFunction(const py::object& prepared, const py::object& fallback,
 double tableNumber(const std::string& text) {
     // The table writes plain decimals of a few digits: for those the leading-number rule gives
     // the double from_chars gives, more cheaply (no exponent, and too short to leave the range).
-    if (text.size() <= 16 && !text.empty() &&
-        text.find_first_not_of("-.0123456789") == std::string::npos) {
+    const auto plain = [](char c) { return (c >= '0' && c <= '9') || c == '.' || c == '-'; };
+    if (text.size() <= 16 && !text.empty() && std::all_of(text.begin(), text.end(), plain)) {
         const tw::LeadingNumber n = tw::readLeadingNumber(text);
         return n.length == text.size() ? n.value : std::numeric_limits<double>::quiet_NaN();
     }
