@@ -16,6 +16,8 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <string_view>
+#include <thread>
 
 #include "tw/AtomicFile.h"
 
@@ -379,6 +381,40 @@ TEST_F(AtomicFileAsUser, SavesHonourTheTargetsOwnPermissions) {
     }
     EXPECT_EQ(read(dir / "other-name.csv"), "new contents");  // the hard link sees the save
     fs::permissions(dir / "ro-folder", fs::perms(0755));
+}
+
+// Outputs of several megabytes are handed to the disk as they are written: a file and a pipe
+// (which takes no such request) both get every byte, and the stream stays good.
+TEST_F(AtomicFileTest, ALongOutputArrivesWholeInAFileAndThroughAPipe) {
+    std::string text;
+    for (int i = 0; text.size() < (std::size_t{9} << 20); ++i) text += std::to_string(i) + ",\r\n";
+    {
+        tw::AtomicFile file(dir / "long.csv");
+        for (std::size_t at = 0; at < text.size(); at += 100000) {
+            file.stream() << std::string_view(text).substr(at, 100000);
+        }
+        file.commit();
+    }
+    EXPECT_EQ(read(dir / "long.csv"), text);
+
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    std::string received;
+    std::thread reader([&] {
+        char block[65536];
+        for (ssize_t n; (n = ::read(pipeEnds[0], block, sizeof block)) > 0;)
+            received.append(block, n);
+    });
+    {
+        tw::DescriptorOutput out(pipeEnds[1]);
+        out << text << std::flush;
+        EXPECT_TRUE(out.good());
+        EXPECT_EQ(out.error(), 0);
+    }
+    ::close(pipeEnds[1]);
+    reader.join();
+    ::close(pipeEnds[0]);
+    EXPECT_EQ(received, text);
 }
 
 TEST(DescriptorOutput, AFailedWriteKeepsTheSystemsReason) {

@@ -52,9 +52,12 @@ class DescriptorOutput final : public std::ostream {
       private:
         bool drain();
         bool writeAll(const char* text, std::size_t count);
+        void startWriteback() noexcept;
 
         int fd_;
         int error_ = 0;
+        std::size_t unstarted_ = 0;  // bytes written since the disk was last asked to take them
+        bool writeback_ = true;
         std::vector<char> space_;
     };
     Buffer buffer_;
