@@ -343,99 +343,111 @@ void writeChunk(std::ostream& out, const Chunk& chunk) {
     out.write(chunk.text.data(), static_cast<std::streamsize>(chunk.text.size()));
 }
 
-// The cases on `jobs` worker threads; this thread cuts the input into blocks and writes the rows
-// in input order. At most two chunks per worker are held at a time, so the memory used stays the
-// same whatever the number of cases.
+// The cases on `jobs` worker threads, which also read the input: each takes the reader in turn
+// for its next block of records, so the rows are split where they are calculated, and this
+// thread only writes the finished blocks in input order (and asks whether the batch was
+// interrupted, a question its caller set up for this thread). At most two blocks per worker are
+// held at a time, so the memory used stays the same whatever the number of cases.
 BatchCount calculateOnThreads(CsvRecordReader& reader, std::ostream& out,
                               const std::vector<std::string>& header, unsigned jobs) {
-    std::mutex mutex;
-    std::condition_variable workReady, chunkDone;
-    std::deque<std::shared_ptr<Chunk>> waiting;    // read, not yet taken by a worker
-    std::deque<std::shared_ptr<Chunk>> unwritten;  // every chunk held, in input order
+    std::mutex mutex;        // guards everything below but the reader
+    std::mutex readerMutex;  // one block read at a time, taken in input order
+    std::condition_variable chunkDone, roomMade;
+    std::deque<std::shared_ptr<Chunk>> unwritten;  // every block held, in input order
     std::vector<std::shared_ptr<Chunk>> spare;     // written, kept for their storage
+    const std::size_t held = 2 * static_cast<std::size_t>(jobs);
     bool inputEnded = false;
+    bool stopped = false;  // interrupted, or the output or a worker failed
+    unsigned working = jobs;
     std::exception_ptr failure;
 
     auto work = [&] {
+        const auto leave = [&] {
+            const std::lock_guard lock(mutex);
+            --working;
+            chunkDone.notify_all();
+        };
         while (true) {
             std::shared_ptr<Chunk> chunk;
-            {
-                std::unique_lock lock(mutex);
-                workReady.wait(lock, [&] { return !waiting.empty() || inputEnded; });
-                if (waiting.empty()) return;
-                chunk = std::move(waiting.front());
-                waiting.pop_front();
-            }
             std::exception_ptr failed;
+            {
+                const std::lock_guard readerLock(readerMutex);
+                {
+                    std::unique_lock lock(mutex);
+                    roomMade.wait(lock,
+                                  [&] { return stopped || inputEnded || unwritten.size() < held; });
+                    if (stopped || inputEnded) break;
+                    if (spare.empty()) {
+                        chunk = std::make_shared<Chunk>();
+                    } else {
+                        chunk = std::move(spare.back());
+                        spare.pop_back();
+                    }
+                    chunk->done = false;
+                }
+                bool read = false;
+                try {
+                    read = readBlock(reader, *chunk);
+                } catch (...) {
+                    failed = std::current_exception();
+                }
+                const std::lock_guard lock(mutex);
+                if (failed || !read) {
+                    if (failed && !failure) failure = failed;
+                    stopped = stopped || failed != nullptr;
+                    inputEnded = true;
+                    roomMade.notify_all();
+                    break;
+                }
+                if (stopped) break;
+                unwritten.push_back(chunk);
+            }
             try {
                 calculateChunk(header, *chunk);
             } catch (...) {  // not a case's own failure (out of memory, say): ends the batch
                 failed = std::current_exception();
             }
             const std::lock_guard lock(mutex);
-            if (failed && !failure) failure = failed;
+            if (failed) {
+                if (!failure) failure = failed;
+                stopped = true;
+                roomMade.notify_all();
+            }
             chunk->done = true;
             chunkDone.notify_all();
         }
+        leave();
     };
     std::vector<std::jthread> workers;
     workers.reserve(jobs);
     for (unsigned j = 0; j < jobs; ++j) workers.emplace_back(work);
 
-    // Writes the finished chunks at the front until at most `held` chunks remain.
     BatchCount count;
-    auto writeUntil = [&](std::size_t held) {
-        while (true) {
-            std::shared_ptr<Chunk> front;
-            {
-                std::unique_lock lock(mutex);
-                if (unwritten.size() <= held) return;
-                chunkDone.wait(lock, [&] { return unwritten.front()->done; });
-                front = std::move(unwritten.front());
-                unwritten.pop_front();
-                if (failure) continue;
-            }
-            count += front->count;
-            writeChunk(out, *front);
-            spare.push_back(std::move(front));
-        }
-    };
-
-    const std::size_t held = 2 * static_cast<std::size_t>(jobs);
     bool interrupted = false;
     while (true) {
-        if (batchInterruptRequested()) {
-            interrupted = true;
-            const std::lock_guard lock(mutex);
-            waiting.clear();    // the workers finish the blocks they hold, and no more
-            unwritten.clear();  // nothing more is written
-            break;
-        }
-        std::shared_ptr<Chunk> chunk;
-        if (spare.empty()) {
-            chunk = std::make_shared<Chunk>();
-        } else {
-            chunk = std::move(spare.back());
-            spare.pop_back();
-            chunk->done = false;
-        }
-        if (!readBlock(reader, *chunk)) break;
+        std::shared_ptr<Chunk> front;
         {
-            const std::lock_guard lock(mutex);
-            waiting.push_back(chunk);
-            unwritten.push_back(std::move(chunk));
+            std::unique_lock lock(mutex);
+            chunkDone.wait(lock, [&] {
+                return (!unwritten.empty() && unwritten.front()->done) || working == 0;
+            });
+            if (unwritten.empty() || !unwritten.front()->done) break;  // every worker is done
+            front = std::move(unwritten.front());
+            unwritten.pop_front();
+            if (stopped) continue;  // nothing more is written
         }
-        workReady.notify_one();
-        writeUntil(held - 1);
+        count += front->count;
+        writeChunk(out, *front);
+        const bool interrupt = batchInterruptRequested();
         const std::lock_guard lock(mutex);
-        if (!out || failure) break;
+        spare.push_back(std::move(front));
+        if (interrupt || !out) {
+            // The workers finish the blocks they hold and read no more.
+            interrupted = interrupted || interrupt;
+            stopped = true;
+        }
+        roomMade.notify_all();
     }
-    {
-        const std::lock_guard lock(mutex);
-        inputEnded = true;
-    }
-    workReady.notify_all();
-    writeUntil(0);
     workers.clear();  // joins the workers
     if (failure) std::rethrow_exception(failure);
     if (interrupted) throw BatchInterrupted();
