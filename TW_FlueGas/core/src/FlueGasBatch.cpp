@@ -346,8 +346,9 @@ void writeChunk(std::ostream& out, const Chunk& chunk) {
 // The cases on `jobs` worker threads, which also read the input: each takes the reader in turn
 // for its next block of records, so the rows are split where they are calculated, and this
 // thread only writes the finished blocks in input order (and asks whether the batch was
-// interrupted, a question its caller set up for this thread). At most two blocks per worker are
-// held at a time, so the memory used stays the same whatever the number of cases.
+// interrupted, a question its caller set up for this thread). At most two blocks per worker wait
+// to be written besides the one being written, so the memory used stays the same whatever the
+// number of cases.
 BatchCount calculateOnThreads(CsvRecordReader& reader, std::ostream& out,
                               const std::vector<std::string>& header, unsigned jobs) {
     std::mutex mutex;        // guards everything below but the reader
