@@ -128,8 +128,6 @@ std::optional<std::uint64_t> unitsByArithmetic(T value, int decimals) {
     return truncated + (fraction > 0.5 ? 1 : 0);
 }
 
-// The fixed-point text of `units` of 10^-decimals, written backwards from `end`; returns its
-// first character.
 // Two digits at a time: "00" to "99".
 constexpr std::array<char, 200> kDigitPairs = [] {
     std::array<char, 200> pairs{};
@@ -148,6 +146,8 @@ char* writeDigitPair(Units pair, char* p) {
     return p - 2;
 }
 
+// The fixed-point text of `units` of 10^-decimals, written backwards from `end`; returns its
+// first character.
 template <class Units>
 char* writeDigits(Units units, int decimals, bool negative, char* end) {
     char* p = end;

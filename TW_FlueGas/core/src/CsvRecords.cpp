@@ -4,11 +4,19 @@
 #include <array>
 #include <memory>
 #include <set>
+#include <string_view>
 
 namespace tw::fluegas {
 namespace {
 
 constexpr int kEnd = std::char_traits<char>::eof();
+
+// A table of the bytes in `bytes`, for tests made once per character.
+constexpr std::array<bool, 256> byteSet(std::string_view bytes) {
+    std::array<bool, 256> set{};
+    for (const char c : bytes) set[static_cast<unsigned char>(c)] = true;
+    return set;
+}
 
 }  // namespace
 
@@ -58,14 +66,7 @@ bool CsvRecordReader::plainLine(CsvRecord& record) {
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     // One pass splits the line at its commas; a quote or a carriage return inside sends it to
     // the character reader, which writes the fields again from the first.
-    enum : unsigned char { Ordinary, Comma, Other };
-    static constexpr std::array<unsigned char, 256> kKind = [] {
-        std::array<unsigned char, 256> kind{};
-        kind[','] = Comma;
-        kind['"'] = Other;
-        kind['\r'] = Other;
-        return kind;
-    }();
+    static constexpr std::array<bool, 256> kStops = byteSet(",\"\r");
     std::size_t count = 0;
     const auto setField = [&](const char* first, const char* last) {
         if (count == record.fields.size()) {
@@ -79,9 +80,8 @@ bool CsvRecordReader::plainLine(CsvRecord& record) {
     const char* fieldStart = text.data();
     const char* const end = text.data() + text.size();
     for (const char* p = fieldStart; p != end; ++p) {
-        const unsigned char kind = kKind[static_cast<unsigned char>(*p)];
-        if (kind == Ordinary) continue;
-        if (kind == Other) return false;
+        if (!kStops[static_cast<unsigned char>(*p)]) continue;
+        if (*p != ',') return false;
         setField(fieldStart, p);
         fieldStart = p + 1;
     }
@@ -320,11 +320,7 @@ std::optional<std::string> csvRecordRefusal(std::istream& in) {
 }
 
 void appendCsvField(std::string& line, std::string_view text) {
-    static constexpr std::array<bool, 256> kQuoted = [] {
-        std::array<bool, 256> quoted{};
-        for (const unsigned char c : {',', '"', '\r', '\n'}) quoted[c] = true;
-        return quoted;
-    }();
+    static constexpr std::array<bool, 256> kQuoted = byteSet(",\"\r\n");
     const bool plain = std::none_of(text.begin(), text.end(),
                                     [](char c) { return kQuoted[static_cast<unsigned char>(c)]; });
     if (plain) {
