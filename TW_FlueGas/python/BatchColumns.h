@@ -2,9 +2,11 @@
 // The number columns of a batch call from Python: each a number or a one-dimensional array of
 // numbers, the arrays all of one length (the number of cases).
 
+#include <pybind11/eval.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -31,5 +33,24 @@ inline std::vector<double> batchColumnValues(const std::string& name, const pybi
     }
     return {array.data(), array.data() + array.size()};
 }
+
+// Turns for other Python threads during a long loop that makes Python objects, and so holds the
+// interpreter lock throughout. The interpreter hands the lock over between the steps of Python
+// code once another thread has waited for it a switch interval; a function written in Python,
+// called now and then, is such a step. Releasing and taking the lock again would not do: the
+// loop takes it back before a waiting thread wakes, and that thread goes on waiting.
+class InterpreterTurns {
+  public:
+    // After `done` items: every few thousand, the step.
+    void operator()(std::size_t done) {
+        if (done % kItemsBetweenTurns != kItemsBetweenTurns - 1) return;
+        if (!step_) step_ = pybind11::eval("lambda: None", pybind11::dict());
+        step_();
+    }
+
+  private:
+    static constexpr std::size_t kItemsBetweenTurns = 8192;  // a few milliseconds of objects
+    pybind11::object step_;
+};
 
 }  // namespace twsuite

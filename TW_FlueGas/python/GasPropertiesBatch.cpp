@@ -147,6 +147,7 @@ py::dict gasPropertiesBatch(const py::dict& numbers, const py::dict& settings,
     unitTexts["dew_points"] =
         tw::units::quantity(tw::QuantityId::TP).units[static_cast<std::size_t>(units.uTP)].display;
     batch["units"] = unitTexts;
+    twsuite::InterpreterTurns turns;
     py::list perCase(n);
     for (std::size_t c = 0; c < n; ++c) {
         py::list list;
@@ -158,6 +159,7 @@ py::dict gasPropertiesBatch(const py::dict& numbers, const py::dict& settings,
             list.append(std::move(d));
         }
         perCase[c] = std::move(list);
+        turns(c);
     }
     batch["messages"] = perCase;
     return batch;

@@ -614,33 +614,35 @@ struct CaseMessages {
 };
 
 // The messages of a batch as Python dicts. Many cases show the same few messages: each text
-// becomes one Python string that all their dicts share.
+// becomes one Python string that all their dicts share, and each message shown is copied from
+// one dict made for it, which costs less than filling a new dict key by key.
 class MessageDicts {
   public:
-    py::dict operator()(std::string_view caption, std::string_view text, tw::MessageIcon icon) {
+    py::object operator()(std::string_view caption, std::string_view text, tw::MessageIcon icon) {
+        return copy(made(caption, text, icon));
+    }
+    // A message of a DistinctMessages, whose dict is made once.
+    py::object operator()(const tw::RecordedMessage* m) {
+        auto it = shown_.find(m);
+        if (it == shown_.end()) it = shown_.emplace(m, made(m->caption, m->text, m->icon)).first;
+        return copy(it->second);
+    }
+
+  private:
+    static py::object copy(const py::dict& d) {
+        PyObject* c = PyDict_Copy(d.ptr());
+        if (c == nullptr) throw py::error_already_set();
+        return py::reinterpret_steal<py::object>(c);
+    }
+
+    py::dict made(std::string_view caption, std::string_view text, tw::MessageIcon icon) {
         py::dict d;
         set(d, captionKey_, string(caption));
         set(d, textKey_, string(text));
         set(d, iconKey_, string(tw::iconName(icon)));
         return d;
     }
-    // A message of a DistinctMessages, whose strings are looked up once.
-    py::dict operator()(const tw::RecordedMessage* m) {
-        auto it = shown_.find(m);
-        if (it == shown_.end()) {
-            it = shown_
-                     .emplace(m, std::array<py::str, 3>{string(m->caption), string(m->text),
-                                                        string(tw::iconName(m->icon))})
-                     .first;
-        }
-        py::dict d;
-        set(d, captionKey_, it->second[0]);
-        set(d, textKey_, it->second[1]);
-        set(d, iconKey_, it->second[2]);
-        return d;
-    }
 
-  private:
     static void set(const py::dict& d, const py::str& key, const py::str& value) {
         if (PyDict_SetItem(d.ptr(), key.ptr(), value.ptr()) != 0) throw py::error_already_set();
     }
@@ -652,7 +654,7 @@ class MessageDicts {
 
     py::str captionKey_{"caption"}, textKey_{"text"}, iconKey_{"icon"};
     std::unordered_map<std::string, py::str, TextHash, std::equal_to<>> strings_;
-    std::unordered_map<const tw::RecordedMessage*, std::array<py::str, 3>> shown_;
+    std::unordered_map<const tw::RecordedMessage*, py::dict> shown_;
 };
 
 // Keeps Python's cycle collector off for its lifetime (unless it was off already).
@@ -876,17 +878,26 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
     // again, each time over all of them; none of them can be part of a cycle.
     const PausedCycleCollector paused;
     MessageDicts messageDict;
+    twsuite::InterpreterTurns turns;
     py::list perCase(n);
     for (std::size_t c = 0; c < n; ++c) {
         const CaseMessages& m = messages[c];
-        py::list list(m.shown.size() + (m.refusal.empty() ? 0 : 1));
-        std::size_t i = 0;
-        for (const tw::RecordedMessage* shown : m.shown) list[i++] = messageDict(shown);
-        if (!m.refusal.empty()) {
-            list[i] = messageDict(m.automationError ? "AutomationError" : "ValueError", m.refusal,
-                                  tw::MessageIcon::Critical);
+        const auto size = static_cast<Py_ssize_t>(m.shown.size() + (m.refusal.empty() ? 0 : 1));
+        PyObject* list = PyList_New(size);
+        if (list == nullptr) throw py::error_already_set();
+        PyList_SET_ITEM(perCase.ptr(), static_cast<Py_ssize_t>(c), list);  // perCase owns it
+        Py_ssize_t i = 0;
+        for (const tw::RecordedMessage* shown : m.shown) {
+            PyList_SET_ITEM(list, i++, messageDict(shown).release().ptr());
         }
-        perCase[c] = std::move(list);
+        if (!m.refusal.empty()) {
+            PyList_SET_ITEM(list, i,
+                            messageDict(m.automationError ? "AutomationError" : "ValueError",
+                                        m.refusal, tw::MessageIcon::Critical)
+                                .release()
+                                .ptr());
+        }
+        turns(c);  // the lists of a long batch take a good part of a second
     }
     batch["messages"] = perCase;
     return batch;
