@@ -128,6 +128,13 @@ std::optional<float> tryVerhoffAcidDewPoint(const Unit& unit, float SO2, float H
 float VerhoffAcidDewPointAtConversion(const Unit& unit, float SO2, float H2O, float Rate);
 std::optional<float> tryVerhoffAcidDewPointAtConversion(const Unit& unit, float SO2, float H2O,
                                                         float Rate);
+// The SO3 conversion rate of a gas and, when the rate is a number, its two acid dew points, as
+// trySO3ConversionRate, tryOkkesAcidDewPoint and tryVerhoffAcidDewPoint give them one after
+// the other (same values, same messages), with the SO2/SO3 equilibrium worked out once.
+struct AcidDewPoints {
+    std::optional<float> so3ConversionRate, okkes, verhoff;
+};
+AcidDewPoints tryAcidDewPoints(const Unit& unit, float SO2, float H2O, float O2);
 // The two acid dew points of a gas at an absolute pressure of P atm: the partial pressures of
 // H2O and of SO3 (the automatic conversion rate, an equilibrium at 1 atm) are P times those of
 // the gas at 1 atm. Same checks and messages as the forms above.

@@ -108,7 +108,44 @@ std::optional<float> dewPointResult(const Unit& unit, std::optional<double> tDp)
     return unit.CvtTP(ktounit_degC, unit.uTP(), fixedDecimalsValue(*tDp, 1));
 }
 
+// The rate of SO3 conversion at the equilibrium SO3 partial pressure `equilibrium` (atm).
+std::optional<float> conversionRate(float SO2, double equilibrium) {
+    const float pSO3 = single(equilibrium);
+    const float s = single(SO2 / 100.0);
+    const float rate = single(static_cast<double>(pSO3) / s * 100.0);
+    if (!std::isfinite(rate)) return std::nullopt;
+    return rate;
+}
+
+// The dew points at the equilibrium SO3 partial pressure `equilibrium` (atm) of the gas.
+std::optional<float> okkesAtEquilibrium(const Unit& unit, float SO2, float H2O, float O2,
+                                        double equilibrium) {
+    if (!acceptInputs(O2, SO2, H2O, kInvalidInput)) return std::nullopt;
+    const float pSO3 = single(equilibrium);
+    const float pH2O = single(H2O / 100.0);
+    return dewPointResult(unit, okkes(pSO3, pH2O));
+}
+
+std::optional<float> verhoffAtEquilibrium(const Unit& unit, float SO2, float H2O, float O2,
+                                          double equilibrium) {
+    if (!acceptInputs(O2, SO2, H2O, kInvalidInput)) return std::nullopt;
+    const float pSO3 = single(equilibrium * kMmHgPerAtm);
+    const float pH2O = single(H2O / 100.0 * kMmHgPerAtm);
+    return dewPointResult(unit, verhoff(pSO3, pH2O));
+}
+
 }  // namespace
+
+AcidDewPoints tryAcidDewPoints(const Unit& unit, float SO2, float H2O, float O2) {
+    const double equilibrium = equilibriumSO3(SO2, O2);
+    AcidDewPoints d;
+    d.so3ConversionRate = conversionRate(SO2, equilibrium);
+    if (d.so3ConversionRate) {
+        d.okkes = okkesAtEquilibrium(unit, SO2, H2O, O2, equilibrium);
+        d.verhoff = verhoffAtEquilibrium(unit, SO2, H2O, O2, equilibrium);
+    }
+    return d;
+}
 
 float SO3EquilibriumConstant() {
     const float t = 1.273f;  // 1273 K / 1000
@@ -119,11 +156,7 @@ float SO3EquilibriumConstant() {
 }
 
 std::optional<float> trySO3ConversionRate(float SO2, float O2) {
-    const float pSO3 = single(equilibriumSO3(SO2, O2));
-    const float s = single(SO2 / 100.0);
-    const float rate = single(static_cast<double>(pSO3) / s * 100.0);
-    if (!std::isfinite(rate)) return std::nullopt;
-    return rate;
+    return conversionRate(SO2, equilibriumSO3(SO2, O2));
 }
 
 float SO3ConversionRate(float SO2, float O2) {
@@ -131,10 +164,7 @@ float SO3ConversionRate(float SO2, float O2) {
 }
 
 std::optional<float> tryOkkesAcidDewPoint(const Unit& unit, float SO2, float H2O, float O2) {
-    if (!acceptInputs(O2, SO2, H2O, kInvalidInput)) return std::nullopt;
-    const float pSO3 = single(equilibriumSO3(SO2, O2));
-    const float pH2O = single(H2O / 100.0);
-    return dewPointResult(unit, okkes(pSO3, pH2O));
+    return okkesAtEquilibrium(unit, SO2, H2O, O2, equilibriumSO3(SO2, O2));
 }
 
 float OkkesAcidDewPoint(const Unit& unit, float SO2, float H2O, float O2) {
@@ -154,10 +184,7 @@ float OkkesAcidDewPointAtConversion(const Unit& unit, float SO2, float H2O, floa
 }
 
 std::optional<float> tryVerhoffAcidDewPoint(const Unit& unit, float SO2, float H2O, float O2) {
-    if (!acceptInputs(O2, SO2, H2O, kInvalidInput)) return std::nullopt;
-    const float pSO3 = single(equilibriumSO3(SO2, O2) * kMmHgPerAtm);
-    const float pH2O = single(H2O / 100.0 * kMmHgPerAtm);
-    return dewPointResult(unit, verhoff(pSO3, pH2O));
+    return verhoffAtEquilibrium(unit, SO2, H2O, O2, equilibriumSO3(SO2, O2));
 }
 
 float VerhoffAcidDewPoint(const Unit& unit, float SO2, float H2O, float O2) {

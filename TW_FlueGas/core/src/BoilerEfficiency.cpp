@@ -278,9 +278,12 @@ void addDewPoints(EfficiencyResult& r) {
     const float o2 = FlueGasComposition.vol(GC::O2);
     const float so2 = FlueGasComposition.vol(GC::SO2);
     const float h2o = FlueGasComposition.vol(GC::H2O);
-    if (o2 != 0 && so2 != 0 && h2o != 0 && trySO3ConversionRate(so2, o2)) {
-        r.okkesDewPointC = celsius(tryOkkesAcidDewPoint(unit, so2, h2o, o2));
-        r.verhoffDewPointC = celsius(tryVerhoffAcidDewPoint(unit, so2, h2o, o2));
+    if (o2 != 0 && so2 != 0 && h2o != 0) {
+        const AcidDewPoints d = tryAcidDewPoints(unit, so2, h2o, o2);
+        if (d.so3ConversionRate) {
+            r.okkesDewPointC = celsius(d.okkes);
+            r.verhoffDewPointC = celsius(d.verhoff);
+        }
     }
     if (h2o != 0) {
         const float p = unit.CvtPR(ktounit_kgpercm2a, unit.uPR(), kStandardAtmosphereKgPerCm2);

@@ -164,11 +164,10 @@ void calculateInto(const FlueGasInput& input, const Unit& unit, NasaRecords reco
     const float h2o = gas.vol(GasComponent::H2O);
     if (o2 != 0 && so2 != 0 && h2o != 0) {
         if (input.so3Mode == So3Mode::Automatic) {
-            results.so3ConversionRate = trySO3ConversionRate(so2, o2);
-            if (results.so3ConversionRate) {
-                results.okkesDewPoint = tryOkkesAcidDewPoint(unit, so2, h2o, o2);
-                results.verhoffDewPoint = tryVerhoffAcidDewPoint(unit, so2, h2o, o2);
-            }
+            const AcidDewPoints d = tryAcidDewPoints(unit, so2, h2o, o2);
+            results.so3ConversionRate = d.so3ConversionRate;
+            results.okkesDewPoint = d.okkes;
+            results.verhoffDewPoint = d.verhoff;
         } else if (const float rate = input.userSo3ConversionRate; rate > 0) {
             results.so3ConversionRate = rate;
             results.so3RateFromUser = true;

@@ -116,6 +116,47 @@ TEST_F(AcidDewPoint, RefusedInputsGiveNoValue) {
     EXPECT_TRUE(tryOkkesAcidDewPoint(celsius_, 0.00003f, 7, 4).has_value());
 }
 
+// The rate and both dew points at once give what the three calls give one after the other, on
+// ordinary gases and on each refusal.
+TEST_F(AcidDewPoint, AllAtOnceAsOneAfterTheOther) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        float SO2, H2O, O2;
+    };
+    const Case cases[] = {{0.1f, 7, 4},      {0.05f, 10, 3}, {0.3f, 12, 21},   {0.00002f, 7, 4},
+                          {1e-45f, 7, 4},    {0, 7, 4},      {0.1f, 0, 4},     {0.1f, -7, 4},
+                          {0.1f, nan, 4},    {0.1f, 7, inf}, {3e38f, 7, 100},  {0.1f, 7, -4},
+                          {0.1f, 1e-30f, 4}, {-0.0f, 7, 4},  {0.1f, 7, 1e-40f}};
+    for (const Unit& unit : {celsius_, [] {
+                                 Unit u;
+                                 u.setuTP(ktounit_degF);
+                                 return u;
+                             }()}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::to_string(c.SO2) + " " + std::to_string(c.H2O) + " " +
+                         std::to_string(c.O2));
+            recorder_.clear();
+            const AcidDewPoints d = tryAcidDewPoints(unit, c.SO2, c.H2O, c.O2);
+            const auto together = messages();
+            recorder_.clear();
+            const auto rate = trySO3ConversionRate(c.SO2, c.O2);
+            std::optional<float> okkes, verhoff;
+            if (rate) {
+                okkes = tryOkkesAcidDewPoint(unit, c.SO2, c.H2O, c.O2);
+                verhoff = tryVerhoffAcidDewPoint(unit, c.SO2, c.H2O, c.O2);
+            }
+            EXPECT_EQ(d.so3ConversionRate, rate);
+            EXPECT_EQ(d.okkes, okkes);
+            EXPECT_EQ(d.verhoff, verhoff);
+            ASSERT_EQ(together.size(), messages().size());
+            for (std::size_t i = 0; i < together.size(); ++i) {
+                EXPECT_EQ(together[i].text, messages()[i].text);
+            }
+        }
+    }
+}
+
 TEST_F(AcidDewPoint, MessagesInTheProgramLanguage) {
     TW_Language = TW_Korean;
     EXPECT_EQ(OkkesAcidDewPoint(celsius_, 0, 7, 4), 0.0f);
