@@ -16,8 +16,13 @@ namespace tw {
 // Coefficients of one temperature interval: a1..a7 of cp/R, b1 and b2 the integration
 // constants of h/RT and s/R.
 struct NasaInterval {
+    constexpr NasaInterval(const std::array<double, 7>& cp, const std::array<double, 2>& constants)
+        : a(cp), b(constants), a5Over3(cp[4] / 3) {}
     std::array<double, 7> a;
     std::array<double, 2> b;
+    // a5 / 3 of the enthalpy polynomial, divided once for every evaluation: a division rounds
+    // alike whenever it is made.
+    double a5Over3;
 };
 
 // One species: n breakpoints (K, lowest first) bound n - 1 intervals.
@@ -97,7 +102,7 @@ inline double nasaHOverR(const NasaInterval& c, const NasaTemperature& t) noexce
     const auto& a = c.a;
     const double T = t.T;
     return -a[0] * t.inverse + a[1] * t.lnT + c.b[0] +
-           T * (a[2] + T * (a[3] / 2 + T * (a[4] / 3 + T * (a[5] / 4 + T * a[6] / 5))));
+           T * (a[2] + T * (a[3] / 2 + T * (c.a5Over3 + T * (a[5] / 4 + T * a[6] / 5))));
 }
 
 // The polynomials of one interval at T kelvin, for a species of molar mass M g/mol.
