@@ -3,11 +3,16 @@
 
 Side by side on the same machine: the time of one `Calculate` of the typical request (from
 bench_fluegas, which includes its water dew point from the steam table) and the time per case of
-a `twcalc fluegas --csv` batch on one thread, against the time the Debian package python3-iapws takes for the saturated liquid
-at the partial pressure of the water vapour alone, `IAPWS97(P=..., x=0)`, measured before and
-after the batches (the ratios take the mean of the two).
+a `twcalc fluegas --csv` batch on one thread, against the time the Debian package python3-iapws
+takes for the saturated liquid at the partial pressure of the water vapour alone,
+`IAPWS97(P=..., x=0)`, measured before and after the batches (the ratios take the mean of
+the two).
 
-    bench/compare_iapws.py [--bin build/bin] [--cases 100000]
+A batch's time per case is given two ways: its whole run over its cases (start-up and the
+commit of the output file included, which weigh less the longer the batch), and what each case
+adds: the difference between the batch and one a tenth as long, over the cases between them.
+
+    bench/compare_iapws.py [--bin build/bin] [--cases 1000000]
 """
 
 import argparse
@@ -43,16 +48,16 @@ def calculate_seconds(bench):
     sys.exit("bench_fluegas gave no median")
 
 
-def batch_seconds_per_case(twcalc, cases):
-    """Median wall time per case of a batch on one thread written with --out, start-up and the
-    commit of the output file included."""
+def batch_seconds(twcalc, cases):
+    """Median wall time of a batch on one thread written with --out, start-up and the commit of
+    the output file included."""
     with tempfile.TemporaryDirectory() as tmp:
         csv = os.path.join(tmp, "cases.csv")
         out = os.path.join(tmp, "results.csv")
         batch_throughput.write_cases(csv, cases)
         batch_throughput.run(twcalc, csv, 1, out)
         walls = [batch_throughput.run(twcalc, csv, 1, out)[0] for _ in range(5)]
-        return statistics.median(walls) / cases
+        return statistics.median(walls)
 
 
 def iapws_seconds():
@@ -71,22 +76,28 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--bin", default="build/bin")
-    parser.add_argument("--cases", type=int, default=100000)
+    parser.add_argument("--cases", type=int, default=1000000)
     args = parser.parse_args()
 
     state = IAPWS97(P=0.07 * 1.0332 * MPA_PER_KGCM2, x=0)
     print(f"IAPWS97 at 7 % H2O: {state.T - 273.15:.2f} oC (the water dew point)")
     python = iapws_seconds()
     calculate = calculate_seconds(os.path.join(args.bin, "bench_fluegas"))
-    batch = batch_seconds_per_case(os.path.join(args.bin, "twcalc"), args.cases)
+    twcalc = os.path.join(args.bin, "twcalc")
+    shorter = max(1, args.cases // 10)
+    whole = batch_seconds(twcalc, args.cases)
+    batch = whole / args.cases
+    added = (whole - batch_seconds(twcalc, shorter)) / (args.cases - shorter)
     python_after = iapws_seconds()
     print(f"IAPWS97(P=..., x=0), one saturated state: {python * 1e6:8.1f} us"
           f" (again after the batches: {python_after * 1e6:.1f} us)")
     python = statistics.median([python, python_after])
     print(f"one Calculate of the typical request:     {calculate * 1e6:8.1f} us"
           f"  ({python / calculate:.0f}x faster)")
-    print(f"one case of a twcalc batch, one thread:   {batch * 1e6:8.1f} us"
-          f"  ({python / batch:.0f}x faster)")
+    print(f"one case of a twcalc batch, one thread:   {batch * 1e6:8.2f} us"
+          f"  ({python / batch:.0f}x faster; {args.cases} cases over the whole run)")
+    print(f"what one case adds to a batch:            {added * 1e6:8.2f} us"
+          f"  ({python / added:.0f}x faster; {shorter} cases to {args.cases})")
     print(f"measured {time.strftime('%Y-%m-%d')} on {os.uname().nodename}")
 
 
