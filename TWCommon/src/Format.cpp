@@ -273,6 +273,17 @@ void appendFixedDecimals(std::string& out, float value, int decimals) {
     }
 }
 
+std::optional<double> fixedDecimalsNumber(float value, int decimals) {
+    if (!std::isfinite(value)) return std::nullopt;
+    const std::optional<std::uint64_t> units = unitsByArithmetic(value, decimals);
+    if (!units) return std::nullopt;
+    // Fewer than 10^15 units and a power of ten up to 10^6 are exact doubles, so one division
+    // rounds as a reader of the text "ddd.ddd" does.
+    const double magnitude =
+        static_cast<double>(*units) / kExactPowersOfTen[static_cast<std::size_t>(decimals)];
+    return std::signbit(value) && *units != 0 ? -magnitude : magnitude;
+}
+
 float fixedDecimalsValue(double value, int decimals) {
     // A whole number of units below 2^24 and a power of ten up to 1e10 are exact singles, so
     // one division rounds correctly: the single from_chars reads from the text.

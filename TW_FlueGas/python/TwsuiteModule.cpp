@@ -708,14 +708,10 @@ class FlueGasBatchRun {
         std::vector<const tw::RecordedMessage*>& shown = messages_[c].shown;
         try {
             if (auto calculated = calculatedOf(c, calculator, sink)) {
-                // The result texts, read back as a single call reads them.
+                // The numbers of the result texts, as a single call reads them back.
                 for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
                     const int row = fg::kResultColumns[i].first;
-                    text.clear();
-                    if (!fg::appendResultText(text, calculated->results, row)) {
-                        text = calculated->settings->value(row);
-                    }
-                    out_[i][c] = tableNumber(text);
+                    out_[i][c] = resultNumber(*calculated, row, text);
                 }
                 return;
             }
@@ -735,6 +731,27 @@ class FlueGasBatchRun {
             messages_[c].refusal = e.what();  // never past a thread of the batch
         }
         shown.clear();  // a refused case has its refusal, not what it showed before
+    }
+
+    // The number the text of result cell `row` reads as: worked out from the value where its
+    // digits follow by arithmetic, read from the text otherwise (`text` is room for it).
+    static double resultNumber(const fg::CaseCalculator::Calculated& calculated, int row,
+                               std::string& text) {
+        const fg::ResultCell cell = fg::resultCell(calculated.results, row);
+        switch (cell.shows) {
+            case fg::ResultCell::Shows::NotAvailable:
+                return std::numeric_limits<double>::quiet_NaN();
+            case fg::ResultCell::Shows::Value:
+                if (const auto number = tw::fixedDecimalsNumber(cell.value, cell.decimals)) {
+                    return *number;
+                }
+                text.clear();
+                tw::appendFixedDecimals(text, cell.value, cell.decimals);
+                return tableNumber(text);
+            case fg::ResultCell::Shows::Nothing:
+                break;
+        }
+        return tableNumber(calculated.settings->value(row));
     }
 
     // Case `c` calculated from its numbers where they are all finite (their shortest texts name

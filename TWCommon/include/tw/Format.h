@@ -2,6 +2,7 @@
 // Number texts of the suite. The locale never changes any of them: the decimal separator is ".".
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,9 @@ std::string fixedDecimals(double value, int decimals);
 std::string fixedDecimals(float value, int decimals);
 // The same text appended to `out`, without a string of its own where arithmetic decides.
 void appendFixedDecimals(std::string& out, float value, int decimals);
+// The double the text of appendFixedDecimals(value, decimals) reads back to, worked out without
+// the text where arithmetic decides the digits; nothing where the digits must be written first.
+std::optional<double> fixedDecimalsNumber(float value, int decimals);
 // The single that fixedDecimals(value, decimals) reads back to (std::from_chars), as the
 // rounded value a routine goes on with.
 float fixedDecimalsValue(double value, int decimals);

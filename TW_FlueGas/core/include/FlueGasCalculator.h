@@ -106,6 +106,15 @@ void WriteFlueGasResults(CalculatorTable& table, const FlueGasResults& results);
 // The same, handing each value cell's new text to `setValue(row, text)`.
 void WriteFlueGasResults(const FlueGasResults& results,
                          const std::function<void(int row, std::string text)>& setValue);
+// What WriteFlueGasResults puts in value cell `row`: nothing (the cell stays as it was), "N/A",
+// or a value in the pattern of so many decimals.
+struct ResultCell {
+    enum class Shows : unsigned char { Nothing, NotAvailable, Value };
+    Shows shows = Shows::Nothing;
+    float value = 0;
+    int decimals = 0;
+};
+ResultCell resultCell(const FlueGasResults& results, int row);
 // The text WriteFlueGasResults leaves in value cell `row`, appended to `out`; false, with
 // nothing appended, for a row it leaves as it was.
 bool appendResultText(std::string& out, const FlueGasResults& results, int row);

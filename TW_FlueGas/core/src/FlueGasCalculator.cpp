@@ -227,35 +227,28 @@ void WriteFlueGasResults(const FlueGasResults& results,
     }
 }
 
-bool appendResultText(std::string& out, const FlueGasResults& results, int row) {
-    const auto optional = [&out](const std::optional<float>& value) {
-        if (value) {
-            appendFixedDecimals(out, *value, 2);
-        } else {
-            out += kNotAvailable;
-        }
-        return true;
+ResultCell resultCell(const FlueGasResults& results, int row) {
+    using Shows = ResultCell::Shows;
+    const auto value = [](float v, int decimals) { return ResultCell{Shows::Value, v, decimals}; };
+    const auto optional = [&value](const std::optional<float>& v) {
+        return v ? value(*v, 2) : ResultCell{Shows::NotAvailable};
     };
     if (row == rowComponentTotal) {
         // A normalised composition writes its own total over the first.
         if (results.complete && results.normalisedComposition) {
-            appendFixedDecimals(out, results.normalisedTotal, 2);
-            return true;
+            return value(results.normalisedTotal, 2);
         }
-        if (!results.componentTotal) return false;
-        appendFixedDecimals(out, *results.componentTotal, 3);
-        return true;
+        if (!results.componentTotal) return {};
+        return value(*results.componentTotal, 3);
     }
-    if (!results.complete) return false;
+    if (!results.complete) return {};
     switch (row) {
         case rowGasEnthalpy:
-            appendFixedDecimals(out, results.gasEnthalpy, 3);
-            return true;
+            return value(results.gasEnthalpy, 3);
         case rowMoleWeight:
-            appendFixedDecimals(out, results.moleWeight, 3);
-            return true;
+            return value(results.moleWeight, 3);
         case rowSo3ConversionRate:
-            return !results.so3RateFromUser && optional(results.so3ConversionRate);
+            return results.so3RateFromUser ? ResultCell{} : optional(results.so3ConversionRate);
         case rowOkkesDewPoint:
             return optional(results.okkesDewPoint);
         case rowVerhoffDewPoint:
@@ -265,13 +258,26 @@ bool appendResultText(std::string& out, const FlueGasResults& results, int row) 
         default:
             break;
     }
-    if (!results.normalisedComposition) return false;
+    if (!results.normalisedComposition) return {};
     for (int slot = 0; slot < kSpeciesCount; ++slot) {
         if (rowOfSpecies(slot) == row) {
-            appendFixedDecimals(
-                out, (*results.normalisedComposition)[static_cast<std::size_t>(slot)], 3);
-            return true;
+            return value((*results.normalisedComposition)[static_cast<std::size_t>(slot)], 3);
         }
+    }
+    return {};
+}
+
+bool appendResultText(std::string& out, const FlueGasResults& results, int row) {
+    const ResultCell cell = resultCell(results, row);
+    switch (cell.shows) {
+        case ResultCell::Shows::Nothing:
+            return false;
+        case ResultCell::Shows::NotAvailable:
+            out += kNotAvailable;
+            return true;
+        case ResultCell::Shows::Value:
+            appendFixedDecimals(out, cell.value, cell.decimals);
+            return true;
     }
     return false;
 }
