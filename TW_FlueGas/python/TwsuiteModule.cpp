@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <functional>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -801,30 +802,62 @@ class FlueGasBatchRun {
     std::vector<CaseMessages>& messages_;
 };
 
-// Runs the cases of a batch on `jobs` threads, each taking the next few cases in turn. Every
-// case writes only its own results and messages; the calculator core keeps its records and
-// message sinks per thread.
-// `distinct` holds the messages of each thread (as many as `jobs`); the cases point into it.
+// Runs the cases of a batch on `jobs` threads, the calling one among them, each taking the next
+// block of cases in turn, and hands each block, once calculated and in input order, to
+// `finished(first, last)` on the calling thread. The calling thread holds the interpreter lock
+// for `finished` alone: it calculates blocks without it while the next block to hand on is not
+// ready, so that the Python objects of the cases are made while the other threads calculate.
+// Every case writes only its own results and messages; the calculator core keeps its records
+// and message sinks per thread. `distinct` holds the messages of each thread (as many as
+// `jobs`); the cases point into it.
 void calculateOnThreads(FlueGasBatchRun& run, std::size_t cases, unsigned jobs,
-                        std::vector<DistinctMessages>& distinct) {
+                        std::vector<DistinctMessages>& distinct,
+                        const std::function<void(std::size_t, std::size_t)>& finished) {
     constexpr std::size_t kCasesAtATime = 64;
+    const std::size_t blocks = (cases + kCasesAtATime - 1) / kCasesAtATime;
+    std::vector<std::atomic<bool>> done(blocks);
+    for (std::atomic<bool>& d : done) d.store(false, std::memory_order_relaxed);
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stop{false};
-    const auto work = [&](std::size_t thread) {
+    const auto calculateBlock = [&](std::size_t block, fg::CaseCalculator& calculator,
+                                    DistinctMessages& messages) {
+        const std::size_t first = block * kCasesAtATime;
+        run.calculate(first, std::min(first + kCasesAtATime, cases), calculator, messages);
+        done[block].store(true, std::memory_order_release);
+        done[block].notify_one();
+    };
+    const auto helper = [&](std::size_t thread) {
         fg::CaseCalculator calculator;
-        for (std::size_t first = next.fetch_add(kCasesAtATime); first < cases && !stop;
-             first = next.fetch_add(kCasesAtATime)) {
-            run.calculate(first, std::min(first + kCasesAtATime, cases), calculator,
-                          distinct[thread]);
-            if (thread == 0 && fg::batchInterruptRequested()) stop = true;
+        for (std::size_t b = next.fetch_add(1); b < blocks && !stop; b = next.fetch_add(1)) {
+            calculateBlock(b, calculator, distinct[thread]);
         }
     };
     {
-        const std::size_t useful = (cases + kCasesAtATime - 1) / kCasesAtATime;
         std::vector<std::jthread> helpers;
-        for (std::size_t k = 1; k < std::min<std::size_t>(jobs, useful); ++k)
-            helpers.emplace_back(work, k);
-        work(0);  // this thread asks whether to stop
+        for (std::size_t k = 1; k < std::min<std::size_t>(jobs, blocks); ++k) {
+            helpers.emplace_back(helper, k);
+        }
+        try {
+            fg::CaseCalculator calculator;
+            for (std::size_t handed = 0; handed < blocks && !stop;) {
+                if (done[handed].load(std::memory_order_acquire)) {
+                    const std::size_t first = handed * kCasesAtATime;
+                    finished(first, std::min(first + kCasesAtATime, cases));
+                    ++handed;
+                } else {
+                    const py::gil_scoped_release released;
+                    if (const std::size_t b = next.fetch_add(1); b < blocks) {
+                        calculateBlock(b, calculator, distinct[0]);
+                    } else {
+                        done[handed].wait(false, std::memory_order_acquire);
+                    }
+                }
+                if (fg::batchInterruptRequested()) stop = true;  // this thread asks
+            }
+        } catch (...) {
+            stop = true;  // the helpers end after their block
+            throw;
+        }
     }
     if (stop) throw fg::BatchInterrupted();
 }
@@ -876,12 +909,44 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
     } catch (const twcalc::UsageError& e) {
         throw py::value_error(e.what());
     }
+    // Hundreds of thousands of new dicts and lists would set off the cycle collector again and
+    // again, each time over all of them; none of them can be part of a cycle.
+    const PausedCycleCollector paused;
+    MessageDicts messageDict;
+    twsuite::InterpreterTurns turns;
+    py::list perCase(n);
+    const auto listsOf = [&](std::size_t first, std::size_t last) {
+        for (std::size_t c = first; c < last; ++c) {
+            const CaseMessages& m = messages[c];
+            const auto size = static_cast<Py_ssize_t>(m.shown.size() + (m.refusal.empty() ? 0 : 1));
+            PyObject* list = PyList_New(size);
+            if (list == nullptr) throw py::error_already_set();
+            PyList_SET_ITEM(perCase.ptr(), static_cast<Py_ssize_t>(c), list);  // perCase owns it
+            Py_ssize_t i = 0;
+            for (const tw::RecordedMessage* shown : m.shown) {
+                PyList_SET_ITEM(list, i++, messageDict(shown).release().ptr());
+            }
+            if (!m.refusal.empty()) {
+                PyList_SET_ITEM(list, i,
+                                messageDict(m.automationError ? "AutomationError" : "ValueError",
+                                            m.refusal, tw::MessageIcon::Critical)
+                                    .release()
+                                    .ptr());
+            }
+            turns(c);  // the lists of a long batch take a good part of a second
+        }
+    };
     try {
-        py::gil_scoped_release released;
-        const std::lock_guard<std::mutex> guard(libraryLock());
+        // The library is the batch's until it ends; its lock is waited for without the
+        // interpreter's.
+        std::unique_lock<std::mutex> library(libraryLock(), std::defer_lock);
+        {
+            const py::gil_scoped_release released;
+            library.lock();
+        }
         const fg::ScopedBatchInterruptCheck interruptible{PythonInterruptCheck()};
         tw::TW_Language = lang == "ko" ? tw::TW_Korean : tw::TW_English;
-        calculateOnThreads(*run, n, threads, distinct);
+        calculateOnThreads(*run, n, threads, distinct, listsOf);
     } catch (const fg::BatchInterrupted&) {
         throw py::error_already_set();
     }
@@ -890,31 +955,6 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
     for (std::size_t i = 0; i < fg::kResultColumns.size(); ++i) {
         const std::string_view name = fg::kResultColumns[i].second;
         batch[py::str(name.data(), name.size())] = results[i];
-    }
-    // Hundreds of thousands of new dicts and lists would set off the cycle collector again and
-    // again, each time over all of them; none of them can be part of a cycle.
-    const PausedCycleCollector paused;
-    MessageDicts messageDict;
-    twsuite::InterpreterTurns turns;
-    py::list perCase(n);
-    for (std::size_t c = 0; c < n; ++c) {
-        const CaseMessages& m = messages[c];
-        const auto size = static_cast<Py_ssize_t>(m.shown.size() + (m.refusal.empty() ? 0 : 1));
-        PyObject* list = PyList_New(size);
-        if (list == nullptr) throw py::error_already_set();
-        PyList_SET_ITEM(perCase.ptr(), static_cast<Py_ssize_t>(c), list);  // perCase owns it
-        Py_ssize_t i = 0;
-        for (const tw::RecordedMessage* shown : m.shown) {
-            PyList_SET_ITEM(list, i++, messageDict(shown).release().ptr());
-        }
-        if (!m.refusal.empty()) {
-            PyList_SET_ITEM(list, i,
-                            messageDict(m.automationError ? "AutomationError" : "ValueError",
-                                        m.refusal, tw::MessageIcon::Critical)
-                                .release()
-                                .ptr());
-        }
-        turns(c);  // the lists of a long batch take a good part of a second
     }
     batch["messages"] = perCase;
     return batch;
