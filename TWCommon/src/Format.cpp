@@ -110,7 +110,8 @@ T nextAbove(T magnitude) {
 // just past the last kept decimal) lies that close to the value; there, and for values too large
 // to scale exactly, nothing is returned and the digits of the text decide.
 template <class T>
-std::optional<std::uint64_t> unitsByArithmetic(T value, int decimals) {
+[[gnu::always_inline]] inline std::optional<std::uint64_t> unitsByArithmetic(T value,
+                                                                             int decimals) {
     constexpr int kMostDecimals = 6;
     const T magnitude = std::fabs(value);
     if (decimals < 0 || decimals > kMostDecimals || !(magnitude < T(1e9))) return std::nullopt;

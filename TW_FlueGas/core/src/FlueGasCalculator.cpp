@@ -227,7 +227,10 @@ void WriteFlueGasResults(const FlueGasResults& results,
     }
 }
 
-ResultCell resultCell(const FlueGasResults& results, int row) {
+namespace {
+
+// resultCell's rows, inlined into appendResultText, which writes every cell of every case.
+[[gnu::always_inline]] inline ResultCell cellOf(const FlueGasResults& results, int row) {
     using Shows = ResultCell::Shows;
     const auto value = [](float v, int decimals) { return ResultCell{Shows::Value, v, decimals}; };
     const auto optional = [&value](const std::optional<float>& v) {
@@ -267,8 +270,14 @@ ResultCell resultCell(const FlueGasResults& results, int row) {
     return {};
 }
 
+}  // namespace
+
+ResultCell resultCell(const FlueGasResults& results, int row) {
+    return cellOf(results, row);
+}
+
 bool appendResultText(std::string& out, const FlueGasResults& results, int row) {
-    const ResultCell cell = resultCell(results, row);
+    const ResultCell cell = cellOf(results, row);
     switch (cell.shows) {
         case ResultCell::Shows::Nothing:
             return false;
