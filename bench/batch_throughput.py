@@ -2,8 +2,9 @@
 """Cases per second and peak memory of `twcalc fluegas --csv`.
 
 Writes plant-like batches of flue gas cases (a year of minute data is 525,600 of them), runs
-twcalc on one and on two threads, and reports the median cases per second of several runs and
-the peak resident memory of the process for batches of different sizes.
+twcalc on one and on two threads in turn, and reports the median cases per second of several
+runs, the median speed-up of the runs side by side, and the peak resident memory of the
+process for batches of different sizes.
 
     bench/batch_throughput.py [--twcalc build/bin/twcalc] [--cases 100000] [--runs 5]
 """
@@ -64,15 +65,20 @@ def main():
         csv = os.path.join(tmp, "cases.csv")
         out = os.path.join(tmp, "results.csv")
         write_cases(csv, args.cases)
-        rates = {}
+        run(args.twcalc, csv, 1, out)  # warm the page cache
+        # One and two threads in turn, so that each speed-up compares runs a second apart:
+        # this machine's speed drifts by more than the difference being measured.
+        walls = {1: [], 2: []}
+        for _ in range(args.runs):
+            for jobs in (1, 2):
+                walls[jobs].append(run(args.twcalc, csv, jobs, out)[0])
         for jobs in (1, 2):
-            run(args.twcalc, csv, jobs, out)  # warm the page cache
-            walls = [run(args.twcalc, csv, jobs, out)[0] for _ in range(args.runs)]
-            rates[jobs] = args.cases / statistics.median(walls)
-            print(f"--jobs {jobs}: {rates[jobs]:,.0f} cases/s "
+            print(f"--jobs {jobs}: {args.cases / statistics.median(walls[jobs]):,.0f} cases/s "
                   f"(median of {args.runs} runs of {args.cases:,} cases, "
-                  f"{min(walls):.3f} to {max(walls):.3f} s)")
-        print(f"speed-up with two threads: {rates[2] / rates[1]:.2f}x")
+                  f"{min(walls[jobs]):.3f} to {max(walls[jobs]):.3f} s)")
+        ratios = [one / two for one, two in zip(walls[1], walls[2])]
+        print(f"speed-up with two threads: {statistics.median(ratios):.2f}x "
+              f"(median of the runs side by side, {min(ratios):.2f}x to {max(ratios):.2f}x)")
         for size in (int(s) for s in args.memory_sizes.split(",")):
             write_cases(csv, size, seed=2)
             for jobs in (1, 2):
