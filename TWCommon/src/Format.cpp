@@ -433,6 +433,13 @@ std::optional<LeadingNumber> readPlainDecimal(std::string_view text) {
 
 }  // namespace
 
+std::optional<double> plainDecimal(std::string_view text) {
+    if (!text.empty() && text.front() == '+') return std::nullopt;
+    const std::optional<LeadingNumber> plain = readPlainDecimal(text);
+    if (!plain) return std::nullopt;
+    return plain->value;
+}
+
 LeadingNumber readLeadingNumber(std::string_view text) {
     if (const std::optional<LeadingNumber> plain = readPlainDecimal(text)) return *plain;
     return readLeadingNumberByRule(text);

@@ -197,6 +197,23 @@ TEST(LeadingNumberRule, TakesTheLongestLeadingNumber) {
     EXPECT_TRUE(std::isinf(leadingNumber("123456789e400")));
 }
 
+// The common cell's own reading: what the rule reads of the whole text, and nothing for a text
+// with anything else in it (a sign '+', a blank, an exponent, a second point, 16 digits).
+TEST(LeadingNumberRule, APlainDecimalIsReadAsTheRuleReadsIt) {
+    for (const char* text : {"74.454", "-3", "0.9", "5.", ".5", "-0", "0", "-.25",
+                             "123456789012345", "0.00000000000001"}) {
+        const std::optional<double> plain = plainDecimal(text);
+        ASSERT_TRUE(plain.has_value()) << text;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(*plain),
+                  std::bit_cast<std::uint64_t>(leadingNumber(text)))
+            << text;
+    }
+    for (const char* text : {"+3", " 7", "7 ", "1e5", "1.2.3", "", "-", ".", "--1", "1-",
+                             "1234567890123456", "N/A", "0x10"}) {
+        EXPECT_FALSE(plainDecimal(text).has_value()) << text;
+    }
+}
+
 // Short numbers take a quicker road than from_chars; it must land on the same double, the
 // halfway and many-digit cases included.
 TEST(LeadingNumberRule, ReadsEveryNumberAsFromCharsDoes) {

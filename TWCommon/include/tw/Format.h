@@ -53,5 +53,9 @@ LeadingNumber readLeadingNumber(std::string_view text);
 inline double leadingNumber(std::string_view text) {
     return readLeadingNumber(text).value;
 }
+// The common cell: a whole text of an optional '-' and at most 15 digits with one decimal point
+// at most ("74.454", "-3", "0.9"), and its value, the one the leading-number rule reads;
+// nothing for any other text.
+std::optional<double> plainDecimal(std::string_view text);
 
 }  // namespace tw

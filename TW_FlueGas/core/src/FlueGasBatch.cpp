@@ -235,8 +235,11 @@ void appendCaseRow(std::string& line, const std::vector<std::string>& header,
         CaseCalculator::CellValues values;
         for (std::size_t i = 0; i < header.size(); ++i) {
             if (const int option = options[i]; option < kCells) {
-                checkTypable(header[i], fields[i]);
-                values[static_cast<std::size_t>(option)] = leadingNumber(fields[i]);
+                // A plain decimal can be typed as it stands; another text is checked first.
+                const std::optional<double> plain = plainDecimal(fields[i]);
+                if (!plain) checkTypable(header[i], fields[i]);
+                values[static_cast<std::size_t>(option)] =
+                    plain ? *plain : leadingNumber(fields[i]);
             } else {
                 applyOption(c, option, header[i], fields[i]);
             }
