@@ -1,5 +1,9 @@
 #include "Session.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -144,6 +148,31 @@ void Session::emitCsvBatch(const std::string& outPath,
     });
 }
 
+namespace {
+
+// Asks the kernel to start reading the first part of a CSV file at once: a batch calculates its
+// rows faster than a disk hands them over one read at a time, and what arrives meanwhile is
+// cached when the reader gets there. A hint only, for regular files; taken after the batch's
+// own stream is open, so that a pipe never sees a reader come and go.
+void readAhead(const std::string& path) {
+    constexpr off_t kAheadBytes = off_t{256} * 1024 * 1024;
+    const int savedErrno = errno;  // the stream's own errors are told by it
+    struct stat named {};
+    if (::stat(path.c_str(), &named) == 0 && S_ISREG(named.st_mode)) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        if (fd >= 0) {
+            struct stat opened {};
+            if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode)) {
+                ::posix_fadvise(fd, 0, kAheadBytes, POSIX_FADV_WILLNEED);
+            }
+            ::close(fd);
+        }
+    }
+    errno = savedErrno;
+}
+
+}  // namespace
+
 std::ifstream openCsvInput(const std::string& path) {
     errno = 0;
     std::ifstream in(path, std::ios::binary);
@@ -151,6 +180,7 @@ std::ifstream openCsvInput(const std::string& path) {
         const int error = errno;
         throw tw::FileError("cannot read '" + path + "': " + std::strerror(error), error);
     }
+    readAhead(path);
     return in;
 }
 
