@@ -10,10 +10,10 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <functional>
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <mutex>
 #include <optional>
