@@ -15,6 +15,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -50,21 +51,25 @@ std::mutex& libraryLock() {
 }
 
 // Ctrl+C during a long call: the batches ask between blocks of rows, and this looks at most
-// every 20 ms, taking the interpreter lock for the moment it takes Python to say whether a
-// signal came (KeyboardInterrupt is then set, for the call to raise once it has stopped).
+// every `period` (20 ms unless said), taking the interpreter lock for the moment it takes Python
+// to say whether a signal came (KeyboardInterrupt is then set, for the call to raise once it has
+// stopped). A caller that asks with the lock held can ask more often: it waits for nobody.
 class PythonInterruptCheck {
   public:
+    explicit PythonInterruptCheck(std::chrono::milliseconds period = std::chrono::milliseconds(20))
+        : period_(period), next_(std::chrono::steady_clock::now() + period) {}
+
     bool operator()() {
         const auto now = std::chrono::steady_clock::now();
         if (now < next_) return false;
-        next_ = now + std::chrono::milliseconds(20);
+        next_ = now + period_;
         const py::gil_scoped_acquire locked;
         return PyErr_CheckSignals() != 0;
     }
 
   private:
-    std::chrono::steady_clock::time_point next_ =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+    std::chrono::milliseconds period_;
+    std::chrono::steady_clock::time_point next_;
 };
 
 // Texts looked up by their characters, without making a std::string of them first.
@@ -614,6 +619,31 @@ struct CaseMessages {
     bool automationError = false;
 };
 
+// The cases of a batch are calculated, and handed on, in blocks of this many.
+constexpr std::size_t kCasesAtATime = 64;
+
+// The messages of a batch's cases, in blocks made as their cases are calculated: a batch of
+// millions of cases stopped by Ctrl+C soon after it began makes, and frees, only those of the
+// cases it reached (64 bytes a case), not those of every case; freeing them all took longer
+// than the stop itself. Each block is made and written by the one thread that calculates its
+// cases, and read once they are done.
+class BatchMessages {
+  public:
+    explicit BatchMessages(std::size_t cases)
+        : blocks_((cases + kCasesAtATime - 1) / kCasesAtATime) {}
+
+    // The messages of case `c`, making its block at the first case asked for.
+    CaseMessages& operator[](std::size_t c) {
+        std::unique_ptr<Block>& block = blocks_[c / kCasesAtATime];
+        if (!block) block = std::make_unique<Block>();
+        return (*block)[c % kCasesAtATime];
+    }
+
+  private:
+    using Block = std::array<CaseMessages, kCasesAtATime>;
+    std::vector<std::unique_ptr<Block>> blocks_;
+};
+
 // The messages of a batch as Python dicts. Many cases show the same few messages: each text
 // becomes one Python string that all their dicts share, and each message shown is copied from
 // one dict made for it, which costs less than filling a new dict key by key.
@@ -683,7 +713,7 @@ class FlueGasBatchRun {
 
     FlueGasBatchRun(std::vector<Column> columns,
                     std::vector<std::pair<std::string, std::string>> settings,
-                    std::vector<double*> out, std::vector<CaseMessages>& messages)
+                    std::vector<double*> out, BatchMessages& messages)
         : columns_(std::move(columns)),
           settings_(std::move(settings)),
           base_(twcalc::flueGasCaseFromOptions(settings_)),
@@ -799,7 +829,7 @@ class FlueGasBatchRun {
     std::vector<std::pair<std::string, std::string>> settings_;
     fg::FlueGasCase base_;
     std::vector<double*> out_;
-    std::vector<CaseMessages>& messages_;
+    BatchMessages& messages_;
 };
 
 // Runs the cases of a batch on `jobs` threads, the calling one among them, each taking the next
@@ -813,7 +843,6 @@ class FlueGasBatchRun {
 void calculateOnThreads(FlueGasBatchRun& run, std::size_t cases, unsigned jobs,
                         std::vector<DistinctMessages>& distinct,
                         const std::function<void(std::size_t, std::size_t)>& finished) {
-    constexpr std::size_t kCasesAtATime = 64;
     const std::size_t blocks = (cases + kCasesAtATime - 1) / kCasesAtATime;
     std::vector<std::atomic<bool>> done(blocks);
     for (std::atomic<bool>& d : done) d.store(false, std::memory_order_relaxed);
@@ -900,7 +929,7 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
         results.emplace_back(cases);
         out.push_back(results.back().mutable_data());
     }
-    std::vector<CaseMessages> messages(n);
+    BatchMessages messages(n);
     std::vector<DistinctMessages> distinct(threads);
     std::optional<FlueGasBatchRun> run;
     try {
@@ -944,7 +973,9 @@ py::dict fluegasBatch(const py::dict& cells, const py::dict& settings, const std
             const py::gil_scoped_release released;
             library.lock();
         }
-        const fg::ScopedBatchInterruptCheck interruptible{PythonInterruptCheck()};
+        // Asked with the interpreter lock held, between the blocks handed on.
+        const fg::ScopedBatchInterruptCheck interruptible{
+            PythonInterruptCheck(std::chrono::milliseconds(2))};
         tw::TW_Language = lang == "ko" ? tw::TW_Korean : tw::TW_English;
         calculateOnThreads(*run, n, threads, distinct, listsOf);
     } catch (const fg::BatchInterrupted&) {
