@@ -13,6 +13,7 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <exception>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -855,10 +856,27 @@ void calculateOnThreads(FlueGasBatchRun& run, std::size_t cases, unsigned jobs,
         done[block].store(true, std::memory_order_release);
         done[block].notify_one();
     };
+    // What ended a helper that failed outside its cases (out of memory, say): the calling
+    // thread raises it once the helpers are done, as it raises its own.
+    std::mutex failureMutex;
+    std::exception_ptr failure;
     const auto helper = [&](std::size_t thread) {
-        fg::CaseCalculator calculator;
-        for (std::size_t b = next.fetch_add(1); b < blocks && !stop; b = next.fetch_add(1)) {
-            calculateBlock(b, calculator, distinct[thread]);
+        std::size_t b = blocks;  // the block being calculated
+        try {
+            fg::CaseCalculator calculator;
+            for (b = next.fetch_add(1); b < blocks && !stop; b = next.fetch_add(1)) {
+                calculateBlock(b, calculator, distinct[thread]);
+            }
+        } catch (...) {
+            {
+                const std::lock_guard lock(failureMutex);
+                if (!failure) failure = std::current_exception();
+            }
+            stop = true;
+            if (b < blocks) {  // a hand-over waiting for the block wakes and sees the stop
+                done[b].store(true, std::memory_order_release);
+                done[b].notify_one();
+            }
         }
     };
     {
@@ -870,6 +888,7 @@ void calculateOnThreads(FlueGasBatchRun& run, std::size_t cases, unsigned jobs,
             fg::CaseCalculator calculator;
             for (std::size_t handed = 0; handed < blocks && !stop;) {
                 if (done[handed].load(std::memory_order_acquire)) {
+                    if (stop) break;  // a helper failed: its block may be unfinished
                     const std::size_t first = handed * kCasesAtATime;
                     finished(first, std::min(first + kCasesAtATime, cases));
                     ++handed;
@@ -888,6 +907,7 @@ void calculateOnThreads(FlueGasBatchRun& run, std::size_t cases, unsigned jobs,
             throw;
         }
     }
+    if (failure) std::rethrow_exception(failure);
     if (stop) throw fg::BatchInterrupted();
 }
 
