@@ -282,7 +282,7 @@ void countFork() noexcept {
 }
 }  // namespace
 
-class ChangeWatch {
+class alignas(kOwnCacheLine) ChangeWatch {
   public:
     ChangeWatch() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), forks_(forks.load()) {
         ::pthread_atfork(nullptr, nullptr, &countFork);

@@ -39,7 +39,12 @@ struct FileIdentity {
 };
 FileIdentity identityOf(const std::filesystem::path& path);
 
-struct LoadedFile {
+// What every thread reads at every lookup (the table set, its files, the directory and its change
+// watch) is kept on cache lines of its own: a neighbour on the heap that one thread writes, case
+// after case, would otherwise take the line away from the other threads' lookups each time.
+inline constexpr std::size_t kOwnCacheLine = 64;
+
+struct alignas(kOwnCacheLine) LoadedFile {
     FileState state = FileState::Missing;
     FileIdentity identity;
     std::vector<float> values;  // the records' floats in file order (Ready only)
@@ -69,7 +74,7 @@ Manifest readManifest(const std::filesystem::path& directory);
 LoadedFile lookAtTableFile(const std::filesystem::path& directory, TableFile which);
 
 // One consistent state of the three files.
-struct TableSet {
+struct alignas(kOwnCacheLine) TableSet {
     std::uint64_t generation = 0;
     std::array<std::shared_ptr<const LoadedFile>, kTableFileCount> files;
     const LoadedFile& file(TableFile f) const { return *files[f]; }
@@ -78,7 +83,7 @@ struct TableSet {
 class ChangeWatch;
 
 // The tables of one data directory, kept in step with its files.
-class DataDirectory {
+class alignas(kOwnCacheLine) DataDirectory {
   public:
     // The directory of libTWCommon.so, found once per process; its tables stay loaded.
     static std::shared_ptr<DataDirectory> library();
