@@ -307,6 +307,7 @@ struct Chunk {
     std::string text;                // their output rows
     BatchCount count;
     bool done = false;
+    unsigned worker = 0;  // the worker whose storage it is
 };
 
 // Reads the next block of records into `chunk`; false when the input has no more.
@@ -346,113 +347,142 @@ void writeChunk(std::ostream& out, const Chunk& chunk) {
     out.write(chunk.text.data(), static_cast<std::streamsize>(chunk.text.size()));
 }
 
-// The cases on `jobs` worker threads, which also read the input: each takes the reader in turn
-// for its next block of records, so the rows are split where they are calculated, and this
-// thread only writes the finished blocks in input order (and asks whether the batch was
-// interrupted, a question its caller set up for this thread). At most two blocks per worker wait
-// to be written besides the one being written, so the memory used stays the same whatever the
-// number of cases.
+// The cases on `jobs` threads: this one and jobs - 1 helpers. Each takes the reader in turn for
+// its next block of records, so the rows are split where they are calculated. This thread also
+// writes the finished blocks in input order (and asks whether the batch was interrupted, a
+// question its caller set up for this thread) between blocks of its own: with as many threads as
+// processors, a writer of its own would take a processor from a calculating thread at every
+// block. At most two blocks per thread are held, read or being read, so the memory used stays
+// the same whatever the number of cases.
 BatchCount calculateOnThreads(CsvRecordReader& reader, std::ostream& out,
                               const std::vector<std::string>& header, unsigned jobs) {
     std::mutex mutex;        // guards everything below but the reader
     std::mutex readerMutex;  // one block read at a time, taken in input order
     std::condition_variable chunkDone, roomMade;
-    std::deque<std::shared_ptr<Chunk>> unwritten;  // every block held, in input order
-    std::vector<std::shared_ptr<Chunk>> spare;     // written, kept for their storage
+    std::deque<std::shared_ptr<Chunk>> unwritten;  // every block read and held, in input order
+    std::size_t reading = 0;                       // blocks about to be read
+    // Written blocks, kept for their storage, each for the thread that made it: a block stays
+    // with one thread, in its cache and its allocator's memory.
+    std::vector<std::vector<std::shared_ptr<Chunk>>> spare(jobs);
     const std::size_t held = 2 * static_cast<std::size_t>(jobs);
     bool inputEnded = false;
-    bool stopped = false;  // interrupted, or the output or a worker failed
-    unsigned working = jobs;
+    bool stopped = false;  // interrupted, or the output or a thread failed
     std::exception_ptr failure;
 
-    auto work = [&] {
-        const auto leave = [&] {
-            const std::lock_guard lock(mutex);
-            --working;
-            chunkDone.notify_all();
-        };
-        while (true) {
-            std::shared_ptr<Chunk> chunk;
-            std::exception_ptr failed;
-            {
-                const std::lock_guard readerLock(readerMutex);
-                {
-                    std::unique_lock lock(mutex);
-                    roomMade.wait(lock,
-                                  [&] { return stopped || inputEnded || unwritten.size() < held; });
-                    if (stopped || inputEnded) break;
-                    if (spare.empty()) {
+    const auto fail = [&](std::exception_ptr e) {  // with the mutex held
+        if (!failure) failure = std::move(e);
+        stopped = true;
+        roomMade.notify_all();
+        chunkDone.notify_all();
+    };
+    const auto hasRoom = [&] { return unwritten.size() + reading < held; };
+    // The next block for thread `worker` to calculate, read and held in order; none once the
+    // input has ended or the batch stopped. Called with `lock` on the mutex, which it releases
+    // while it reads.
+    const auto take = [&](unsigned worker,
+                          std::unique_lock<std::mutex>& lock) -> std::shared_ptr<Chunk> {
+        ++reading;
+        std::vector<std::shared_ptr<Chunk>>& own = spare[worker];
+        std::shared_ptr<Chunk> chunk;
+        if (!own.empty()) {
+            chunk = std::move(own.back());
+            own.pop_back();
+        }
+        lock.unlock();
+        std::exception_ptr failed;
+        bool read = false;
+        {
+            const std::lock_guard readerLock(readerMutex);
+            lock.lock();
+            const bool over = stopped || inputEnded;
+            lock.unlock();
+            if (!over) {
+                try {
+                    if (!chunk) {
                         chunk = std::make_shared<Chunk>();
-                    } else {
-                        chunk = std::move(spare.back());
-                        spare.pop_back();
+                        chunk->worker = worker;
                     }
                     chunk->done = false;
-                }
-                bool read = false;
-                try {
                     read = readBlock(reader, *chunk);
                 } catch (...) {
                     failed = std::current_exception();
                 }
-                const std::lock_guard lock(mutex);
-                if (failed || !read) {
-                    if (failed && !failure) failure = failed;
-                    stopped = stopped || failed != nullptr;
-                    inputEnded = true;
-                    roomMade.notify_all();
-                    break;
-                }
-                if (stopped) break;
-                unwritten.push_back(chunk);
             }
-            try {
-                calculateChunk(header, *chunk);
-            } catch (...) {  // not a case's own failure (out of memory, say): ends the batch
-                failed = std::current_exception();
+            lock.lock();
+            --reading;
+            if (read && !stopped) {
+                unwritten.push_back(chunk);  // still in input order: the reader is held
+                return chunk;
             }
-            const std::lock_guard lock(mutex);
-            if (failed) {
-                if (!failure) failure = failed;
-                stopped = true;
-                roomMade.notify_all();
-            }
-            chunk->done = true;
-            chunkDone.notify_all();
         }
-        leave();
+        if (failed) fail(failed);
+        inputEnded = inputEnded || !read;
+        if (chunk) own.push_back(std::move(chunk));
+        roomMade.notify_all();
+        chunkDone.notify_all();
+        return nullptr;
     };
-    std::vector<std::jthread> workers;
-    workers.reserve(jobs);
-    for (unsigned j = 0; j < jobs; ++j) workers.emplace_back(work);
+    const auto calculate = [&](Chunk& chunk, std::unique_lock<std::mutex>& lock) {
+        lock.unlock();
+        std::exception_ptr failed;
+        try {
+            calculateChunk(header, chunk);
+        } catch (...) {  // not a case's own failure (out of memory, say): ends the batch
+            failed = std::current_exception();
+        }
+        lock.lock();
+        if (failed) fail(failed);
+        chunk.done = true;
+        chunkDone.notify_all();
+    };
+
+    const auto help = [&](unsigned worker) {
+        std::unique_lock lock(mutex);
+        while (true) {
+            roomMade.wait(lock, [&] { return stopped || inputEnded || hasRoom(); });
+            if (stopped || inputEnded) break;
+            const std::shared_ptr<Chunk> chunk = take(worker, lock);
+            if (!chunk) break;
+            calculate(*chunk, lock);
+        }
+    };
+    std::vector<std::jthread> helpers;
+    helpers.reserve(jobs - 1);
+    for (unsigned j = 1; j < jobs; ++j) helpers.emplace_back(help, j);
 
     BatchCount count;
     bool interrupted = false;
+    std::unique_lock lock(mutex);
     while (true) {
-        std::shared_ptr<Chunk> front;
-        {
-            std::unique_lock lock(mutex);
-            chunkDone.wait(lock, [&] {
-                return (!unwritten.empty() && unwritten.front()->done) || working == 0;
-            });
-            if (unwritten.empty() || !unwritten.front()->done) break;  // every worker is done
-            front = std::move(unwritten.front());
+        if (!unwritten.empty() && unwritten.front()->done) {
+            std::shared_ptr<Chunk> front = std::move(unwritten.front());
             unwritten.pop_front();
-            if (stopped) continue;  // nothing more is written
+            if (!stopped) {  // once stopped, nothing more is written
+                lock.unlock();
+                count += front->count;
+                writeChunk(out, *front);
+                const bool interrupt = batchInterruptRequested();
+                lock.lock();
+                if (interrupt || !out) {
+                    // Every thread finishes the block it holds and reads no more.
+                    interrupted = interrupted || interrupt;
+                    stopped = true;
+                }
+            }
+            spare[front->worker].push_back(std::move(front));
+            roomMade.notify_all();
+            continue;
         }
-        count += front->count;
-        writeChunk(out, *front);
-        const bool interrupt = batchInterruptRequested();
-        const std::lock_guard lock(mutex);
-        spare.push_back(std::move(front));
-        if (interrupt || !out) {
-            // The workers finish the blocks they hold and read no more.
-            interrupted = interrupted || interrupt;
-            stopped = true;
+        const bool over = stopped || inputEnded;
+        if (over && unwritten.empty() && reading == 0) break;
+        if (!over && hasRoom()) {
+            if (const std::shared_ptr<Chunk> chunk = take(0, lock)) calculate(*chunk, lock);
+            continue;
         }
-        roomMade.notify_all();
+        chunkDone.wait(lock);
     }
-    workers.clear();  // joins the workers
+    lock.unlock();
+    helpers.clear();  // joins the helpers
     if (failure) std::rethrow_exception(failure);
     if (interrupted) throw BatchInterrupted();
     return count;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <random>
 #include <sstream>
@@ -129,6 +130,52 @@ TEST_F(Batch, RowsAreWrittenWhileTheInputIsStillRead) {
         // Most rows are out before the input ends: only the cases in hand are held back.
         const std::size_t rowLength = written.text.size() / 20001;
         EXPECT_GT(source.writtenBeforeTheEnd, rowLength * 10000) << jobs << " jobs";
+    }
+}
+
+// An output that takes `room` bytes and refuses the rest, as a full disk does.
+class FullOutput : public std::streambuf {
+  public:
+    explicit FullOutput(std::size_t room) : room_(room) {}
+
+  protected:
+    std::streamsize xsputn(const char*, std::streamsize n) override {
+        const auto taken = std::min(room_, static_cast<std::size_t>(n));
+        room_ -= taken;
+        return static_cast<std::streamsize>(taken);
+    }
+    int_type overflow(int_type ch) override {
+        return xsputn(nullptr, 1) == 1 ? ch : traits_type::eof();
+    }
+
+  private:
+    std::size_t room_;
+};
+
+// Asked to stop, the batch ends after a whole block with the rows before it written in order;
+// an output that fails ends it too. No thread is left waiting in either case.
+TEST_F(Batch, AnInterruptOrAFailedOutputStopsEveryThread) {
+    const std::string input = mixedCases(20000);
+    const std::string whole = runBatch(input, 1);
+    for (unsigned jobs : {1U, 2U, 3U}) {
+        SCOPED_TRACE(jobs);
+        int asked = 0;
+        const fg::ScopedBatchInterruptCheck check([&asked] { return ++asked == 3; });
+        std::istringstream in(input);
+        std::ostringstream out;
+        EXPECT_THROW(fg::runFlueGasBatch(in, out, jobs), fg::BatchInterrupted);
+        const std::string part = out.str();
+        EXPECT_LT(part.size(), whole.size() / 2);
+        EXPECT_EQ(whole.compare(0, part.size(), part), 0);
+        EXPECT_TRUE(part.ends_with("\r\n"));
+    }
+    for (unsigned jobs : {1U, 2U, 3U}) {
+        SCOPED_TRACE(jobs);
+        FullOutput full(whole.size() / 3);
+        std::ostream out(&full);
+        std::istringstream in(input);
+        EXPECT_LT(fg::runFlueGasBatch(in, out, jobs).cases, 20000u);
+        EXPECT_TRUE(out.bad());
     }
 }
 
