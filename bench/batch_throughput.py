@@ -3,8 +3,8 @@
 
 Writes plant-like batches of flue gas cases (a year of minute data is 525,600 of them), runs
 twcalc on one and on two threads in turn, and reports the median cases per second of several
-runs and the median speed-up of the runs side by side (writing over the last run's output, and
-into a new file), and the peak resident memory of the process for batches of different sizes.
+runs and the median speed-up of the runs side by side (writing over the last run's output, into a
+new file, and to standard output), and the peak resident memory of the process for batches of different sizes.
 
     bench/batch_throughput.py [--twcalc build/bin/twcalc] [--cases 100000] [--runs 5]
 """
@@ -39,13 +39,14 @@ def write_cases(path, count, seed=1):
 
 
 def run(twcalc, csv, jobs, out):
-    """Wall seconds and peak resident memory (KB) of one twcalc run. The peak is taken by
-    /usr/bin/time, a small process of its own: the resource usage of a child forked from this
-    interpreter would count the interpreter's memory from before the exec."""
+    """Wall seconds and peak resident memory (KB) of one twcalc run, writing `out` (None:
+    standard output, to /dev/null). The peak is taken by /usr/bin/time, a small process of its
+    own: the resource usage of a child forked from this interpreter would count the
+    interpreter's memory from before the exec."""
     with tempfile.NamedTemporaryFile("r") as peak:
         start = time.perf_counter()
         subprocess.run(["/usr/bin/time", "-f", "%M", "-o", peak.name, twcalc, "fluegas", "--csv",
-                        csv, "--jobs", str(jobs), "--out", out],
+                        csv, "--jobs", str(jobs)] + (["--out", out] if out else []),
                        check=True, stdout=subprocess.DEVNULL)
         wall = time.perf_counter() - start
         return wall, int(peak.read().split()[-1])
@@ -70,15 +71,19 @@ def main():
         # this machine's speed drifts by more than the difference being measured. Each run
         # writes over the output of the last, as a batch run again does, and then into a new
         # file: the commit that replaces a file frees the old one's blocks first, a part of the
-        # run that no second thread shortens.
-        for over in (True, False):
+        # run that no second thread shortens. Last, to standard output, the calculation with its
+        # reading and formatting but without the disk.
+        for mode, title in (("over", "over the last run's output:"),
+                            ("new", "into a new file:"),
+                            ("stdout", "to standard output (/dev/null):")):
             walls = {1: [], 2: []}
             for _ in range(args.runs):
                 for jobs in (1, 2):
-                    if not over and os.path.exists(out):
+                    if mode == "new" and os.path.exists(out):
                         os.remove(out)
-                    walls[jobs].append(run(args.twcalc, csv, jobs, out)[0])
-            print("over the last run's output:" if over else "into a new file:")
+                    walls[jobs].append(
+                        run(args.twcalc, csv, jobs, None if mode == "stdout" else out)[0])
+            print(title)
             for jobs in (1, 2):
                 print(f"  --jobs {jobs}: {args.cases / statistics.median(walls[jobs]):,.0f} "
                       f"cases/s (median of {args.runs} runs of {args.cases:,} cases, "
