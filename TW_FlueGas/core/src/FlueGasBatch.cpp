@@ -347,82 +347,124 @@ void writeChunk(std::ostream& out, const Chunk& chunk) {
     out.write(chunk.text.data(), static_cast<std::streamsize>(chunk.text.size()));
 }
 
-// The cases on `jobs` threads: this one and jobs - 1 helpers. Each takes the reader in turn for
-// its next block of records, so the rows are split where they are calculated. This thread also
-// writes the finished blocks in input order (and asks whether the batch was interrupted, a
-// question its caller set up for this thread) between blocks of its own: with as many threads as
-// processors, a writer of its own would take a processor from a calculating thread at every
-// block. At most two blocks per thread are held, read or being read, so the memory used stays
-// the same whatever the number of cases.
+// The cases on `jobs` threads: this one and jobs - 1 helpers, with no writer of their own (with
+// as many threads as processors, a writer would take a processor from a calculating thread at
+// every block). Each thread takes the reader in turn for its next block of records, so the rows
+// are split where they are calculated, and the thread that finishes the block at the front of
+// the line writes the finished blocks in input order, so that a block is out as soon as those
+// before it are, even while another thread waits for rows that come slowly through a pipe. This
+// thread reads only when no other thread is reading, and asks whether the batch was interrupted
+// (a question its caller set up for this thread) after each block it calculates or writes and
+// whenever it wakes. At most two blocks per thread are held, read or being read, so the memory
+// used stays the same whatever the number of cases.
 BatchCount calculateOnThreads(CsvRecordReader& reader, std::ostream& out,
                               const std::vector<std::string>& header, unsigned jobs) {
     std::mutex mutex;        // guards everything below but the reader
     std::mutex readerMutex;  // one block read at a time, taken in input order
     std::condition_variable chunkDone, roomMade;
     std::deque<std::shared_ptr<Chunk>> unwritten;  // every block read and held, in input order
-    std::size_t reading = 0;                       // blocks about to be read
+    std::size_t reading = 0;  // blocks with room taken for them, not yet in `unwritten`
     // Written blocks, kept for their storage, each for the thread that made it: a block stays
     // with one thread, in its cache and its allocator's memory.
     std::vector<std::vector<std::shared_ptr<Chunk>>> spare(jobs);
     const std::size_t held = 2 * static_cast<std::size_t>(jobs);
     bool inputEnded = false;
     bool stopped = false;  // interrupted, or the output or a thread failed
+    bool writing = false;  // a thread is writing finished blocks
+    BatchCount count;      // of the blocks written
     std::exception_ptr failure;
 
-    const auto fail = [&](std::exception_ptr e) {  // with the mutex held
-        if (!failure) failure = std::move(e);
+    const auto stop = [&] {  // with the mutex held, as in every function below
         stopped = true;
         roomMade.notify_all();
         chunkDone.notify_all();
     };
+    const auto fail = [&](std::exception_ptr e) {
+        if (!failure) failure = std::move(e);
+        stop();
+    };
     const auto hasRoom = [&] { return unwritten.size() + reading < held; };
-    // The next block for thread `worker` to calculate, read and held in order; none once the
-    // input has ended or the batch stopped. Called with `lock` on the mutex, which it releases
-    // while it reads.
-    const auto take = [&](unsigned worker,
-                          std::unique_lock<std::mutex>& lock) -> std::shared_ptr<Chunk> {
-        ++reading;
+    // Reads the next block for thread `worker`, which holds the reader and has taken room for
+    // the block, and puts it in line; none once the input has ended or the batch stopped.
+    // Releases `lock` on the mutex while it reads.
+    const auto readNext = [&](unsigned worker,
+                              std::unique_lock<std::mutex>& lock) -> std::shared_ptr<Chunk> {
         std::vector<std::shared_ptr<Chunk>>& own = spare[worker];
         std::shared_ptr<Chunk> chunk;
-        if (!own.empty()) {
-            chunk = std::move(own.back());
-            own.pop_back();
-        }
-        lock.unlock();
-        std::exception_ptr failed;
         bool read = false;
-        {
-            const std::lock_guard readerLock(readerMutex);
-            lock.lock();
-            const bool over = stopped || inputEnded;
+        if (!stopped && !inputEnded) {
+            if (!own.empty()) {
+                chunk = std::move(own.back());
+                own.pop_back();
+            }
             lock.unlock();
-            if (!over) {
+            std::exception_ptr failed;
+            try {
+                if (!chunk) {
+                    chunk = std::make_shared<Chunk>();
+                    chunk->worker = worker;
+                }
+                chunk->done = false;
+                read = readBlock(reader, *chunk);
+            } catch (...) {
+                failed = std::current_exception();
+            }
+            lock.lock();
+            if (failed) fail(failed);
+        }
+        --reading;
+        if (read && !stopped) {
+            unwritten.push_back(chunk);  // still in input order: the reader is held
+            return chunk;
+        }
+        inputEnded = true;
+        if (chunk) own.push_back(std::move(chunk));
+        roomMade.notify_all();
+        return nullptr;
+    };
+    // Asked by this thread only (releasing `lock` meanwhile).
+    bool interrupted = false;
+    const auto askForInterrupt = [&](std::unique_lock<std::mutex>& lock) {
+        lock.unlock();
+        const bool interrupt = batchInterruptRequested();
+        lock.lock();
+        if (interrupt) {
+            // Every thread finishes the block it holds and reads no more.
+            interrupted = true;
+            stop();
+        }
+    };
+    // Writes the finished blocks at the front of the line unless another thread is at it
+    // (releasing `lock` while it writes); once stopped, nothing more is written. This thread
+    // asks for an interrupt after each block it writes: its writing can go on for as long as
+    // the others finish blocks.
+    const auto writeFinished = [&](std::unique_lock<std::mutex>& lock, bool asks) {
+        if (writing) return;
+        writing = true;
+        while (!unwritten.empty() && unwritten.front()->done) {
+            std::shared_ptr<Chunk> front = std::move(unwritten.front());
+            unwritten.pop_front();
+            if (!stopped) {
+                lock.unlock();
+                std::exception_ptr failed;
                 try {
-                    if (!chunk) {
-                        chunk = std::make_shared<Chunk>();
-                        chunk->worker = worker;
-                    }
-                    chunk->done = false;
-                    read = readBlock(reader, *chunk);
+                    count += front->count;
+                    writeChunk(out, *front);
                 } catch (...) {
                     failed = std::current_exception();
                 }
+                lock.lock();
+                if (failed) fail(failed);
+                if (!out) stop();
+                if (asks) askForInterrupt(lock);
             }
-            lock.lock();
-            --reading;
-            if (read && !stopped) {
-                unwritten.push_back(chunk);  // still in input order: the reader is held
-                return chunk;
-            }
+            spare[front->worker].push_back(std::move(front));
+            roomMade.notify_all();
         }
-        if (failed) fail(failed);
-        inputEnded = inputEnded || !read;
-        if (chunk) own.push_back(std::move(chunk));
-        roomMade.notify_all();
+        writing = false;
         chunkDone.notify_all();
-        return nullptr;
     };
-    const auto calculate = [&](Chunk& chunk, std::unique_lock<std::mutex>& lock) {
+    const auto calculate = [&](Chunk& chunk, std::unique_lock<std::mutex>& lock, bool asks) {
         lock.unlock();
         std::exception_ptr failed;
         try {
@@ -433,53 +475,60 @@ BatchCount calculateOnThreads(CsvRecordReader& reader, std::ostream& out,
         lock.lock();
         if (failed) fail(failed);
         chunk.done = true;
-        chunkDone.notify_all();
+        writeFinished(lock, asks);
     };
 
     const auto help = [&](unsigned worker) {
         std::unique_lock lock(mutex);
-        while (true) {
-            roomMade.wait(lock, [&] { return stopped || inputEnded || hasRoom(); });
-            if (stopped || inputEnded) break;
-            const std::shared_ptr<Chunk> chunk = take(worker, lock);
-            if (!chunk) break;
-            calculate(*chunk, lock);
+        try {
+            while (true) {
+                roomMade.wait(lock, [&] { return stopped || inputEnded || hasRoom(); });
+                if (stopped || inputEnded) break;
+                ++reading;
+                lock.unlock();
+                std::unique_lock readerLock(readerMutex);
+                lock.lock();
+                const std::shared_ptr<Chunk> chunk = readNext(worker, lock);
+                readerLock.unlock();
+                chunkDone.notify_all();  // the reader is free for the calling thread
+                if (!chunk) break;
+                calculate(*chunk, lock, false);
+            }
+        } catch (...) {
+            if (!lock.owns_lock()) lock.lock();
+            fail(std::current_exception());
         }
     };
     std::vector<std::jthread> helpers;
     helpers.reserve(jobs - 1);
     for (unsigned j = 1; j < jobs; ++j) helpers.emplace_back(help, j);
 
-    BatchCount count;
-    bool interrupted = false;
     std::unique_lock lock(mutex);
-    while (true) {
-        if (!unwritten.empty() && unwritten.front()->done) {
-            std::shared_ptr<Chunk> front = std::move(unwritten.front());
-            unwritten.pop_front();
-            if (!stopped) {  // once stopped, nothing more is written
-                lock.unlock();
-                count += front->count;
-                writeChunk(out, *front);
-                const bool interrupt = batchInterruptRequested();
-                lock.lock();
-                if (interrupt || !out) {
-                    // Every thread finishes the block it holds and reads no more.
-                    interrupted = interrupted || interrupt;
-                    stopped = true;
+    try {
+        while (true) {
+            writeFinished(lock, true);
+            const bool over = stopped || inputEnded;
+            if (over && unwritten.empty() && reading == 0 && !writing) break;
+            if (!over && hasRoom()) {
+                std::unique_lock readerLock(readerMutex, std::try_to_lock);
+                if (readerLock.owns_lock()) {
+                    ++reading;
+                    const std::shared_ptr<Chunk> chunk = readNext(0, lock);
+                    readerLock.unlock();
+                    if (chunk) calculate(*chunk, lock, true);
+                    askForInterrupt(lock);
+                    continue;
                 }
             }
-            spare[front->worker].push_back(std::move(front));
-            roomMade.notify_all();
-            continue;
+            chunkDone.wait(lock);  // for a finished block, the reader, or the end
+            askForInterrupt(lock);
         }
-        const bool over = stopped || inputEnded;
-        if (over && unwritten.empty() && reading == 0) break;
-        if (!over && hasRoom()) {
-            if (const std::shared_ptr<Chunk> chunk = take(0, lock)) calculate(*chunk, lock);
-            continue;
-        }
-        chunkDone.wait(lock);
+    } catch (...) {
+        if (!lock.owns_lock()) lock.lock();
+        stop();
+        lock.unlock();
+        helpers.clear();
+        throw;
     }
     lock.unlock();
     helpers.clear();  // joins the helpers

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <random>
 #include <sstream>
 #include <streambuf>
@@ -93,20 +94,30 @@ class CountedOutput : public std::streambuf {
 };
 
 // An input that makes its cases as it is read, and notes how much output the batch had written
-// by the time the last case was read.
+// by the time the last case was read. With `pauseAt`, it stops after that many cases, as a pipe
+// whose rows come slowly does, until rows are out (ten seconds at most).
 class GeneratedCases : public std::streambuf {
   public:
-    GeneratedCases(int cases, const CountedOutput& out) : left_(cases), out_(out) {
+    GeneratedCases(int cases, const CountedOutput& out, int pauseAt = -1)
+        : left_(cases), pauseLeft_(cases - pauseAt), out_(out) {
         line_ = "n2,ar,o2,co2,co,so2,h2o,t,tref\n";
         setg(line_.data(), line_.data(), line_.data() + line_.size());
     }
     std::size_t writtenBeforeTheEnd = 0;
+    bool rowsOutDuringThePause = false;
 
   protected:
     int_type underflow() override {
         if (left_ == 0) {
             writtenBeforeTheEnd = out_.written.load();
             return traits_type::eof();
+        }
+        if (left_ == pauseLeft_) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (out_.written < 10000 && std::chrono::steady_clock::now() < until) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            rowsOutDuringThePause = out_.written >= 10000;
         }
         --left_;
         line_ = "76,0.9,4,12,0,0.1,7," + std::to_string(100 + left_ % 500) + ",25\n";
@@ -116,6 +127,7 @@ class GeneratedCases : public std::streambuf {
 
   private:
     int left_;
+    int pauseLeft_;
     const CountedOutput& out_;
     std::string line_;
 };
@@ -155,16 +167,19 @@ class FullOutput : public std::streambuf {
 // Asked to stop, the batch ends after a whole block with the rows before it written in order;
 // an output that fails ends it too. No thread is left waiting in either case.
 TEST_F(Batch, AnInterruptOrAFailedOutputStopsEveryThread) {
-    const std::string input = mixedCases(20000);
+    const std::string input = mixedCases(40000);
     const std::string whole = runBatch(input, 1);
+    const std::size_t headerLine = whole.find("\r\n") + 2;
     for (unsigned jobs : {1U, 2U, 3U}) {
         SCOPED_TRACE(jobs);
-        int asked = 0;
-        const fg::ScopedBatchInterruptCheck check([&asked] { return ++asked == 3; });
+        CountedOutput written;
+        // Asked for once the first rows are out.
+        const fg::ScopedBatchInterruptCheck check([&] { return written.written > headerLine; });
         std::istringstream in(input);
-        std::ostringstream out;
+        std::ostream out(&written);
         EXPECT_THROW(fg::runFlueGasBatch(in, out, jobs), fg::BatchInterrupted);
-        const std::string part = out.str();
+        const std::string& part = written.text;
+        EXPECT_GT(part.size(), headerLine);
         EXPECT_LT(part.size(), whole.size() / 2);
         EXPECT_EQ(whole.compare(0, part.size(), part), 0);
         EXPECT_TRUE(part.ends_with("\r\n"));
@@ -174,8 +189,20 @@ TEST_F(Batch, AnInterruptOrAFailedOutputStopsEveryThread) {
         FullOutput full(whole.size() / 3);
         std::ostream out(&full);
         std::istringstream in(input);
-        EXPECT_LT(fg::runFlueGasBatch(in, out, jobs).cases, 20000u);
+        EXPECT_LT(fg::runFlueGasBatch(in, out, jobs).cases, 40000u);
         EXPECT_TRUE(out.bad());
+    }
+}
+
+// While one thread waits for more rows, the blocks already calculated are written.
+TEST_F(Batch, BlocksAreWrittenWhileAThreadWaitsForRows) {
+    for (unsigned jobs : {1U, 2U, 3U}) {
+        CountedOutput written;
+        std::ostream out(&written);
+        GeneratedCases source(6000, written, 3000);
+        std::istream in(&source);
+        EXPECT_EQ(fg::runFlueGasBatch(in, out, jobs).cases, 6000u);
+        EXPECT_TRUE(source.rowsOutDuringThePause) << jobs << " jobs";
     }
 }
 
