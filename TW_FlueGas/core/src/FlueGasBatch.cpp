@@ -422,25 +422,28 @@ BatchCount calculateOnThreads(CsvRecordReader& reader, std::ostream& out,
         roomMade.notify_all();
         return nullptr;
     };
-    // Asked by this thread only (releasing `lock` meanwhile).
+    // Asked by this thread only (releasing `lock` meanwhile). A check that fails ends the batch
+    // with its error, raised once the other threads are done.
     bool interrupted = false;
     const auto askForInterrupt = [&](std::unique_lock<std::mutex>& lock) {
         lock.unlock();
-        const bool interrupt = batchInterruptRequested();
+        bool interrupt = false;
+        std::exception_ptr failed;
+        try {
+            interrupt = batchInterruptRequested();
+        } catch (...) {
+            failed = std::current_exception();
+        }
         lock.lock();
+        if (failed) fail(failed);
         if (interrupt) {
             // Every thread finishes the block it holds and reads no more.
             interrupted = true;
             stop();
         }
     };
-    // Writes the finished blocks at the front of the line unless another thread is at it
-    // (releasing `lock` while it writes); once stopped, nothing more is written. This thread
-    // asks for an interrupt after each block it writes: its writing can go on for as long as
-    // the others finish blocks.
-    const auto writeFinished = [&](std::unique_lock<std::mutex>& lock, bool asks) {
-        if (writing) return;
-        writing = true;
+    // The finished blocks at the front of the line, written by the thread that holds `writing`.
+    const auto writeFront = [&](std::unique_lock<std::mutex>& lock, bool asks) {
         while (!unwritten.empty() && unwritten.front()->done) {
             std::shared_ptr<Chunk> front = std::move(unwritten.front());
             unwritten.pop_front();
@@ -461,8 +464,25 @@ BatchCount calculateOnThreads(CsvRecordReader& reader, std::ostream& out,
             spare[front->worker].push_back(std::move(front));
             roomMade.notify_all();
         }
-        writing = false;
-        chunkDone.notify_all();
+    };
+    // Writes the finished blocks at the front of the line unless another thread is at it
+    // (releasing `lock` while it writes); once stopped, nothing more is written. This thread
+    // asks for an interrupt after each block it writes: its writing can go on for as long as
+    // the others finish blocks.
+    const auto writeFinished = [&](std::unique_lock<std::mutex>& lock, bool asks) {
+        if (writing) return;
+        writing = true;
+        const auto handBack = [&] {
+            writing = false;
+            chunkDone.notify_all();
+        };
+        try {
+            writeFront(lock, asks);
+        } catch (...) {  // out of memory, say: the next writer, or the end, must not wait for it
+            handBack();
+            throw;
+        }
+        handBack();
     };
     const auto calculate = [&](Chunk& chunk, std::unique_lock<std::mutex>& lock, bool asks) {
         lock.unlock();

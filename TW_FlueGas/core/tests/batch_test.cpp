@@ -8,6 +8,7 @@
 #include <chrono>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 #include <streambuf>
 #include <string>
 #include <thread>
@@ -165,7 +166,7 @@ class FullOutput : public std::streambuf {
 };
 
 // Asked to stop, the batch ends after a whole block with the rows before it written in order;
-// an output that fails ends it too. No thread is left waiting in either case.
+// a failing check and an output that fails end it too. No thread is left waiting.
 TEST_F(Batch, AnInterruptOrAFailedOutputStopsEveryThread) {
     const std::string input = mixedCases(40000);
     const std::string whole = runBatch(input, 1);
@@ -183,6 +184,17 @@ TEST_F(Batch, AnInterruptOrAFailedOutputStopsEveryThread) {
         EXPECT_LT(part.size(), whole.size() / 2);
         EXPECT_EQ(whole.compare(0, part.size(), part), 0);
         EXPECT_TRUE(part.ends_with("\r\n"));
+    }
+    for (unsigned jobs : {1U, 2U, 3U}) {  // a check that fails ends the batch with its error
+        SCOPED_TRACE(jobs);
+        CountedOutput written;
+        const fg::ScopedBatchInterruptCheck check([&]() -> bool {
+            if (written.written > headerLine) throw std::runtime_error("the check failed");
+            return false;
+        });
+        std::istringstream in(input);
+        std::ostream out(&written);
+        EXPECT_THROW(fg::runFlueGasBatch(in, out, jobs), std::runtime_error);
     }
     for (unsigned jobs : {1U, 2U, 3U}) {
         SCOPED_TRACE(jobs);
