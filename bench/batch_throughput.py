@@ -3,8 +3,9 @@
 
 Writes plant-like batches of flue gas cases (a year of minute data is 525,600 of them), runs
 twcalc on one and on two threads in turn, and reports the median cases per second of several
-runs and the median speed-up of the runs side by side (writing over the last run's output, into a
-new file, and to standard output), and the peak resident memory of the process for batches of different sizes.
+runs and the median speed-up of the runs side by side (writing over the last run's output, into
+a new file, and to standard output), and the peak resident memory of the process for batches of
+different sizes.
 
     bench/batch_throughput.py [--twcalc build/bin/twcalc] [--cases 100000] [--runs 5]
 """
