@@ -138,7 +138,14 @@ py::object toPython(const twcalc::Json& value, RepeatedTexts* repeated = nullptr
     };
     switch (value.type()) {
         case twcalc::Json::value_t::object: {
-            py::dict dict;
+            // A dict of more fields than its first table holds is made at its size at once,
+            // rather than rebuilt on the way (twice for a dozen fields).
+            constexpr std::size_t kFirstTable = 5;
+            PyObject* made = value.size() > kFirstTable
+                                 ? _PyDict_NewPresized(static_cast<Py_ssize_t>(value.size()))
+                                 : PyDict_New();
+            if (made == nullptr) throw py::error_already_set();
+            auto dict = py::reinterpret_steal<py::dict>(made);
             for (const auto& [key, item] : value.items()) {
                 const py::object name = string(key);
                 const py::object converted = toPython(item, repeated);
